@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Runs a Windows program under wine the way our tests expect:
+#  - a wine prefix of its own inside the build tree (created on first use),
+#  - a Japanese locale, so that the ANSI code page is 932 as on the target,
+#  - no wine debug chatter,
+#  - a virtual X display when none is given.
+# Usage: wine-run.sh PROGRAM.exe [ARGS...]
+set -u
+
+find_build_root() {
+  local d
+  d=$(dirname "$(readlink -f "$1")")
+  while [ "$d" != "/" ]; do
+    [ -f "$d/CMakeCache.txt" ] && { echo "$d"; return; }
+    d=$(dirname "$d")
+  done
+  dirname "$(readlink -f "$1")"
+}
+
+program=$1; shift
+root=$(find_build_root "$program")
+export WINEPREFIX=${TOLVANE_WINEPREFIX:-$root/wineprefix}
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+export WINEARCH=win64
+
+xvfb_pid=""
+cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null; }
+trap cleanup EXIT
+
+if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+  fifo=$(mktemp -u)
+  mkfifo "$fifo"
+  Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$fifo" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  read -r dispno < "$fifo"
+  rm -f "$fifo"
+  export DISPLAY=":$dispno"
+fi
+
+# Creating a prefix takes tens of seconds; do it once, one process at a time.
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  (
+    flock 7
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+      wineboot -i >/dev/null 2>&1
+      wineserver -w
+    fi
+  ) 7>"$WINEPREFIX.lock"
+fi
+
+wine "$program" "$@"
+rc=$?
+exit $rc

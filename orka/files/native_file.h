@@ -1,0 +1,46 @@
+// The platform seam for one open file (Win32 handle or POSIX descriptor).
+//
+// Opening is exclusive: no other opener may share the file while it is open.
+// Opening for writing creates the file or truncates an existing one (on
+// Windows an existing file's hidden attribute is carried over, since the
+// system refuses to create a plain file over a hidden one).  Operations
+// report failure by their return value; the file streams turn it into
+// orka::StreamError.  Not thread-safe.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace orka {
+namespace detail {
+
+class NativeFile {
+ public:
+  enum class OpenResult { kOk, kNotFound, kFailed };
+
+  NativeFile() = default;
+  NativeFile(const NativeFile&) = delete;
+  NativeFile& operator=(const NativeFile&) = delete;
+  ~NativeFile() { close(); }
+
+  // Opens `path` (UTF-8); a file already open is closed first.
+  OpenResult open(const std::string& path, bool forWriting);
+  bool isOpen() const { return handle_ != kInvalid; }
+  void close();
+
+  // `*done` receives the count moved; false when the system call failed.
+  bool read(void* buffer, uint32_t count, uint32_t* done);
+  bool write(const void* data, uint32_t count, uint32_t* done);
+  // Flushes the file's data to the disk.
+  bool flush();
+  // Moves the file pointer like SetFilePointer with a 32-bit offset and no
+  // high word; the new position goes to `*position`.
+  bool seek(int32_t offset, int origin, uint32_t* position);
+
+ private:
+  static constexpr intptr_t kInvalid = -1;
+  intptr_t handle_ = kInvalid;
+};
+
+}  // namespace detail
+}  // namespace orka

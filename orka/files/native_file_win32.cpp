@@ -1,0 +1,68 @@
+// Win32 back end of NativeFile: CreateFileW with exclusive sharing,
+// ReadFile/WriteFile, FlushFileBuffers, SetFilePointer.
+#include <windows.h>
+
+#include "orka/files/native_file.h"
+#include "orka/text/wide.h"
+
+namespace orka {
+namespace detail {
+namespace {
+
+HANDLE asHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+
+}  // namespace
+
+NativeFile::OpenResult NativeFile::open(const std::string& path, bool forWriting) {
+  std::wstring wide = widen(path);
+  DWORD attributes = FILE_ATTRIBUTE_NORMAL;
+  if (forWriting) {
+    // The system refuses to create a plain file over a hidden one; carrying
+    // the hidden bit over lets a hidden document be saved and stay hidden.
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(wide.c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+      attributes |= found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN;
+      FindClose(search);
+    }
+  }
+  HANDLE h = CreateFileW(wide.c_str(), forWriting ? GENERIC_WRITE : GENERIC_READ, 0, nullptr,
+                         forWriting ? CREATE_ALWAYS : OPEN_EXISTING, attributes, nullptr);
+  if (h == INVALID_HANDLE_VALUE)
+    return GetLastError() == ERROR_FILE_NOT_FOUND ? OpenResult::kNotFound : OpenResult::kFailed;
+  close();
+  handle_ = reinterpret_cast<intptr_t>(h);
+  return OpenResult::kOk;
+}
+
+void NativeFile::close() {
+  if (handle_ != kInvalid) CloseHandle(asHandle(handle_));
+  handle_ = kInvalid;
+}
+
+bool NativeFile::read(void* buffer, uint32_t count, uint32_t* done) {
+  DWORD got = 0;
+  BOOL ok = ReadFile(asHandle(handle_), buffer, count, &got, nullptr);
+  *done = got;
+  return ok != FALSE;
+}
+
+bool NativeFile::write(const void* data, uint32_t count, uint32_t* done) {
+  DWORD put = 0;
+  BOOL ok = WriteFile(asHandle(handle_), data, count, &put, nullptr);
+  *done = put;
+  return ok != FALSE;
+}
+
+bool NativeFile::flush() { return FlushFileBuffers(asHandle(handle_)) != FALSE; }
+
+bool NativeFile::seek(int32_t offset, int origin, uint32_t* position) {
+  DWORD method = origin == 0 ? FILE_BEGIN : origin == 1 ? FILE_CURRENT : FILE_END;
+  DWORD result = SetFilePointer(asHandle(handle_), offset, nullptr, method);
+  if (result == INVALID_SET_FILE_POINTER) return false;
+  *position = result;
+  return true;
+}
+
+}  // namespace detail
+}  // namespace orka

@@ -1,0 +1,137 @@
+// POSIX back end of the path seam.  There is no hidden attribute here.
+#include <dirent.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include "orka/files/path_ops.h"
+
+namespace orka {
+namespace detail {
+
+bool fullPath(const std::string& path, std::string* absolute) {
+  if (path.empty()) return false;
+  std::string joined = path;
+  if (path[0] != '/') {
+    char cwd[PATH_MAX];
+    if (!getcwd(cwd, sizeof cwd)) return false;
+    joined = std::string(cwd) + "/" + path;
+  }
+  // Fold "." and ".." and repeated separators, as GetFullPathName does,
+  // without touching the file system.
+  std::vector<std::string> parts;
+  size_t i = 0;
+  while (i <= joined.size()) {
+    size_t j = joined.find('/', i);
+    if (j == std::string::npos) j = joined.size();
+    std::string part = joined.substr(i, j - i);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    i = j + 1;
+  }
+  std::string out;
+  for (const std::string& part : parts) out += "/" + part;
+  *absolute = out.empty() ? "/" : out;
+  return true;
+}
+
+bool pathExists(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0;
+}
+
+bool isDirectory(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool isRoot(const std::string& path) { return path == "/"; }
+
+std::string removeFileSpec(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return path;
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string combinePath(const std::string& dir, const std::string& name) {
+  if (!dir.empty() && dir.back() == '/') return dir + name;
+  return dir + "/" + name;
+}
+
+bool findFile(const std::string& path, FileInfo* info) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return false;
+  info->sizeLow = static_cast<uint32_t>(st.st_size);
+  info->directory = S_ISDIR(st.st_mode);
+  info->hidden = false;
+  info->readOnly = access(path.c_str(), W_OK) != 0;
+  struct tm tm;
+  time_t t = st.st_mtime;
+  gmtime_r(&t, &tm);
+  info->lastWrite.year = static_cast<uint16_t>(tm.tm_year + 1900);
+  info->lastWrite.month = static_cast<uint16_t>(tm.tm_mon + 1);
+  info->lastWrite.dayOfWeek = static_cast<uint16_t>(tm.tm_wday);
+  info->lastWrite.day = static_cast<uint16_t>(tm.tm_mday);
+  info->lastWrite.hour = static_cast<uint16_t>(tm.tm_hour);
+  info->lastWrite.minute = static_cast<uint16_t>(tm.tm_min);
+  info->lastWrite.second = static_cast<uint16_t>(tm.tm_sec);
+  info->lastWrite.milliseconds = static_cast<uint16_t>(st.st_mtim.tv_nsec / 1000000);
+  return true;
+}
+
+bool listDirectory(const std::string& dir, std::vector<DirEntry>* entries) {
+  DIR* d = opendir(dir.c_str());
+  if (!d) return false;
+  while (struct dirent* e = readdir(d)) {
+    std::string name = e->d_name;
+    entries->push_back({name, isDirectory(combinePath(dir, name))});
+  }
+  closedir(d);
+  return true;
+}
+
+// A read-only file refuses deletion, as on Windows, where the attribute
+// protects the file itself rather than its folder.
+bool deleteFile(const std::string& path) {
+  struct stat st;
+  if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR)) return false;
+  return unlink(path.c_str()) == 0;
+}
+
+bool createDirectory(const std::string& path) { return mkdir(path.c_str(), 0777) == 0; }
+bool removeDirectory(const std::string& path) { return rmdir(path.c_str()) == 0; }
+bool setHidden(const std::string&, bool) { return true; }
+
+bool canOpenForWriting(const std::string& path) {
+  int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool free = flock(fd, LOCK_EX | LOCK_NB) == 0;
+  close(fd);
+  return free;
+}
+
+bool replaceFile(const std::string& source, const std::string& target) {
+  if (rename(source.c_str(), target.c_str()) != 0) return false;
+  // Make the rename itself durable.
+  std::string dir = removeFileSpec(target);
+  if (target.find('/') == std::string::npos) dir = ".";
+  int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    fsync(fd);
+    close(fd);
+  }
+  return true;
+}
+
+uint32_t processId() { return static_cast<uint32_t>(getpid()); }
+
+}  // namespace detail
+}  // namespace orka

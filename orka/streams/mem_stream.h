@@ -1,0 +1,45 @@
+// A growable write stream in memory.
+//
+// Starts with a 65,536-byte buffer and doubles it as writes need more room.
+// `size` is the high-water mark: the furthest position ever written.  Seeks
+// stay within [0, size]; the space beyond is reachable only by writing.  The
+// owner reads the bytes through data().
+#pragma once
+
+#include <cstdint>
+
+#include "orka/streams/stream.h"
+
+namespace orka {
+
+class MemWriteStream : public DataWriteStream {
+ public:
+  static constexpr uint32_t kInitialCapacity = 0x10000;
+
+  MemWriteStream();
+  ~MemWriteStream() override;
+
+  void write(const void* data, uint32_t count) override;
+  void flush(bool deep) override;
+  void seek(int32_t offset, int origin) override;
+  uint32_t tell() override;
+  uint32_t size() override;
+  bool isOpen() override;
+  // Makes room for at least `needed` bytes, doubling the capacity.
+  virtual void reserve(uint32_t needed);
+
+  const unsigned char* data() const { return buffer_; }
+  unsigned char* data() { return buffer_; }
+  uint32_t capacity() const { return capacity_; }
+
+ private:
+  void checkOpen();
+
+  unsigned char* buffer_;
+  bool ownsBuffer_;
+  uint32_t capacity_;
+  uint32_t length_;    // high-water mark
+  uint32_t position_;  // where the next write goes
+};
+
+}  // namespace orka
