@@ -1,0 +1,96 @@
+// CDialog: a dialog from a resource template, modal or modeless.
+//
+// The dialog procedure dispatches like any CWnd (message table, built-ins,
+// default); the built-ins call the overridables OnInitDialog (WM_INITDIALOG),
+// OnOK (IDOK), OnCancel (IDCANCEL, also Esc and the close box) and OnCommand
+// (every other WM_COMMAND).  Default() inside a dialog's own handler means
+// "let the dialog manager do its usual thing" (the procedure answers FALSE).
+//
+// Modal: DoModal() consults the modal responder first (modal.h).  Without
+// one, or when it declines, the dialog is shown with DialogBoxParamW.  With
+// one, the dialog is created hidden from its template, OnInitDialog runs, and
+// the responder is asked which button to press (it may fill the controls
+// first); the press goes through the same WM_COMMAND path as a real click, so
+// the dialog's own checks run.  A dialog that refuses to close is asked again,
+// at most 16 times, then cancelled.
+//
+// Modeless: createModeless() creates the window, registers it with the
+// application for keyboard navigation, and unregisters it when it is
+// destroyed.  OnOK/OnCancel of a modeless dialog destroy the window.
+//
+// Text at this interface is UTF-8.  The object must outlive its window.
+#pragma once
+
+#include "framework/wnd.h"
+
+#include <string>
+#include <string_view>
+
+namespace fw {
+
+class CDialog : public CWnd {
+public:
+    explicit CDialog(UINT templateId, HWND parent = nullptr);
+    ~CDialog() override;
+
+    UINT templateId() const { return templateId_; }
+    HWND parentWindow() const { return parent_; }
+    void setParentWindow(HWND parent) { parent_ = parent; }
+
+    // Runs the dialog; returns the code it ended with (IDOK, IDCANCEL, ...),
+    // or -1 when it could not be created.
+    INT_PTR DoModal();
+    bool createModeless();
+    bool isModal() const { return modal_; }
+
+    // Ends a modal dialog with that code; destroys a modeless one.
+    void EndDialog(INT_PTR result);
+
+    // --- overridables ---
+    // Return TRUE to let the system put the focus on the first tab stop.
+    virtual BOOL OnInitDialog() { return TRUE; }
+    virtual void OnOK() { EndDialog(IDOK); }
+    virtual void OnCancel() { EndDialog(IDCANCEL); }
+    // Other commands (buttons, notifications); true when handled.
+    virtual bool OnCommand(UINT id, UINT code, HWND control) { return false; }
+
+    // --- controls ---
+    HWND item(int id) const;
+    std::string itemText(int id) const;
+    void setItemText(int id, std::string_view text);
+    // Integer in the control; *ok (optional) tells whether it was a number.
+    int itemInt(int id, bool* ok = nullptr, bool isSigned = true) const;
+    void setItemInt(int id, int value, bool isSigned = true);
+    bool isChecked(int id) const;
+    void setChecked(int id, bool checked);
+    void enableItem(int id, bool enabled);
+    bool isItemEnabled(int id) const;
+    void focusItem(int id);
+
+    // The dialog procedure shared by every CDialog; also used by the common
+    // dialogs that carry a child template.
+    static INT_PTR CALLBACK dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+protected:
+    LRESULT defaultProcessing(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Whether the procedure answered the current message itself.
+    bool handledByDialog() const { return !unhandled_; }
+
+private:
+    LRESULT OnInitDialogMessage(WPARAM wParam, LPARAM lParam);
+    LRESULT OnCommandMessage(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDestroyMessage(WPARAM wParam, LPARAM lParam);
+    INT_PTR runScripted();
+
+    UINT templateId_;
+    HWND parent_;
+    bool modal_ = false;
+    bool scripted_ = false;
+    bool ended_ = false;
+    INT_PTR result_ = 0;
+    bool unhandled_ = false;
+
+    friend class CFileDialog;
+};
+
+}  // namespace fw

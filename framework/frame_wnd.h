@@ -1,0 +1,144 @@
+// CFrameWnd: a top-level window with menu, accelerators, tool bar, status bar
+// and one view child, and the command routing between them.
+//
+// Commands.  A command id gets a handler and optionally an update handler
+// (onCommand).  Every route — menu, accelerator, tool-bar button, execute() —
+// first asks the command's state: no handler means disabled; otherwise the
+// update handler (if any) decides.  A disabled command is refused, so the
+// state cannot go stale between a menu opening and the click, nor for keys
+// that never open a menu.  The state is shown on menu items when their menu
+// opens (WM_INITMENUPOPUP), on tool-bar buttons and status-bar panes at idle.
+// Ids that are not commands of this frame (submenus, separators) are left
+// alone; system-menu commands are not routed here.
+//
+// Prompts.  The string resource of a command id holds "prompt\ntooltip".
+// While a menu item or a tool-bar button is highlighted, the status bar's
+// pane 0 shows the prompt; otherwise the idle message (setIdleMessage, empty
+// by default).  Tooltips show the second line.
+//
+// Layout.  The client area holds the tool bar at the top and the status bar at
+// the bottom, each only when visible, and the view in between.  The frame lays
+// them out on WM_SIZE and when a bar is shown or hidden.  A derived frame that
+// handles WM_SIZE itself can call recalcLayout() or place things on its own.
+//
+// The main window of the application (CWinApp::setMainWnd) posts WM_QUIT when
+// destroyed.  The object owns its window, bars and accelerator table; it does
+// not own the view window (the view's own owner destroys it, or the system
+// does with the frame).
+#pragma once
+
+#include "framework/cmd_ui.h"
+#include "framework/control_bars.h"
+#include "framework/wnd.h"
+
+#include <functional>
+#include <map>
+#include <string>
+
+namespace fw {
+
+class CFrameWnd : public CWnd {
+public:
+    using CommandHandler = std::function<void()>;
+    using UpdateHandler = std::function<void(CmdUI&)>;
+
+    CFrameWnd();
+    ~CFrameWnd() override;
+
+    // Creates the window with the menu, accelerator table and icon of that
+    // resource id (each only if present) and the given style.  The title is
+    // the string resource of the id, when there is one.  PreCreateWindow may
+    // adjust the creation parameters first.  False on failure, including a
+    // WM_CREATE handler that returned -1.
+    bool loadFrame(UINT resourceId, DWORD style = WS_OVERLAPPEDWINDOW, HWND parent = nullptr);
+    // Default: CW_USEDEFAULT position and size; returning false cancels.
+    virtual bool PreCreateWindow(CREATESTRUCTW& cs);
+
+    // --- commands ---
+    void onCommand(UINT id, CommandHandler handler, UpdateHandler update = {});
+    template <class T>
+    void onCommand(UINT id, void (T::*handler)(), void (T::*update)(CmdUI&) = nullptr) {
+        T* self = static_cast<T*>(this);
+        UpdateHandler u;
+        if (update) u = [self, update](CmdUI& ui) { (self->*update)(ui); };
+        onCommand(id, [self, handler]() { (self->*handler)(); }, u);
+    }
+    // Update handler of an id that is not a command (a status-bar pane).
+    void onUpdate(UINT id, UpdateHandler update);
+    // A frame without automatic disabling lets commands without handler stay
+    // enabled (and still does nothing for them).  On by default.
+    void setAutoMenuEnable(bool on) { autoMenuEnable_ = on; }
+
+    // The state every route checks; runs the update handler.
+    CmdUI commandState(UINT id);
+    // Carries out a command if its state allows; true when it ran.
+    bool execute(UINT id);
+    // Refreshes the items of a menu (what WM_INITMENUPOPUP does).
+    void updateMenu(HMENU menu);
+    // Refreshes tool-bar buttons and status-bar panes (what idle does).
+    void updateControlBars();
+
+    // --- bars, view and layout ---
+    bool createToolBar(const ToolBarLayout& layout, DWORD style, UINT controlId);
+    bool createStatusBar(const std::vector<UINT>& indicators, DWORD style, UINT controlId);
+    CToolBar& toolBar() { return toolBar_; }
+    CStatusBar& statusBar() { return statusBar_; }
+    void setView(HWND view) { view_ = view; }
+    HWND view() const { return view_; }
+
+    void showToolBar(bool show);
+    void showStatusBar(bool show);
+    bool isToolBarVisible() const;
+    bool isStatusBarVisible() const;
+    // Places bars and view in the current client area.
+    void recalcLayout();
+
+    // Smallest size the user can drag the window to; 0 x 0 = no limit.
+    void setMinTrackSize(int width, int height);
+
+    // --- prompts ---
+    void setIdleMessage(UINT stringId);
+    // Pane 0: the prompt of a command, or the idle message for id 0.
+    void showPrompt(UINT id);
+    static std::string promptOf(UINT id);   // first line of the string
+    static std::string tooltipOf(UINT id);  // second line, empty when none
+
+    HACCEL accelerators() const { return accel_; }
+    HMENU menu() const;
+
+    // Translates the frame's accelerators for messages aimed at it or its
+    // children.
+    bool PreTranslateMessage(MSG& msg) override;
+
+private:
+    struct Command {
+        CommandHandler handler;
+        UpdateHandler update;
+    };
+
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static ATOM registerClass();
+
+    LRESULT OnNcCreate(WPARAM wParam, LPARAM lParam);
+    LRESULT OnCommandMessage(WPARAM wParam, LPARAM lParam);
+    LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
+    LRESULT OnMenuSelect(WPARAM wParam, LPARAM lParam);
+    LRESULT OnNotify(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSize(WPARAM wParam, LPARAM lParam);
+    LRESULT OnGetMinMaxInfo(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
+    void PostNcDestroy() override;
+
+    std::map<UINT, Command> commands_;
+    bool autoMenuEnable_ = true;
+    CToolBar toolBar_;
+    CStatusBar statusBar_;
+    HWND view_ = nullptr;
+    HACCEL accel_ = nullptr;
+    SIZE minTrack_ = {0, 0};
+    UINT idleMessageId_ = 0;
+    std::wstring tooltipBuffer_;  // lives until the next tooltip request
+    int idleId_ = 0;
+};
+
+}  // namespace fw
