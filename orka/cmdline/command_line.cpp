@@ -11,9 +11,8 @@ void CommandLineInfo::parse(const std::vector<std::string>& parameters) {
 }
 
 void CommandLine1File::ParseParam(const char* parameter, bool isSwitch, bool) {
-  if (isSwitch || taken_) return;
+  if (isSwitch || !fileName_.empty()) return;
   fileName_ = parameter ? parameter : "";
-  taken_ = true;
 }
 
 }  // namespace orka

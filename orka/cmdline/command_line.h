@@ -31,7 +31,6 @@ class CommandLine1File : public CommandLineInfo {
 
  private:
   std::string fileName_;
-  bool taken_ = false;
 };
 
 }  // namespace orka

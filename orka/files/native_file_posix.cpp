@@ -13,11 +13,32 @@
 namespace orka {
 namespace detail {
 
+namespace {
+
+// Windows refuses to write a file with the read-only attribute whoever asks;
+// here root may write anything, so the write bits stand in for the attribute.
+bool lacksWriteBits(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH));
+}
+
+// Windows tells a missing file (in an existing folder) from a missing
+// folder; ENOENT covers both, so look at the folder.
+bool parentExists(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  std::string parent = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  struct stat st;
+  return stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
 NativeFile::OpenResult NativeFile::open(const std::string& path, bool forWriting) {
   close();
+  if (forWriting && lacksWriteBits(path)) return OpenResult::kFailed;
   int fd = forWriting ? ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_CREAT, 0666)
                       : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return errno == ENOENT && !forWriting ? OpenResult::kNotFound : OpenResult::kFailed;
+  if (fd < 0) return errno == ENOENT && !forWriting && parentExists(path) ? OpenResult::kNotFound : OpenResult::kFailed;
   struct stat st;
   if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
     ::close(fd);

@@ -22,8 +22,11 @@ NativeFile::OpenResult NativeFile::open(const std::string& path, bool forWriting
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW(wide.c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
-      attributes |= found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN;
       FindClose(search);
+      // Windows refuses this itself, but wine running as root would let
+      // the file be truncated: refuse it here so both behave alike.
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_READONLY) return OpenResult::kFailed;
+      attributes |= found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN;
     }
   }
   HANDLE h = CreateFileW(wide.c_str(), forWriting ? GENERIC_WRITE : GENERIC_READ, 0, nullptr,

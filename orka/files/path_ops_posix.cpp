@@ -72,7 +72,7 @@ bool findFile(const std::string& path, FileInfo* info) {
   info->sizeLow = static_cast<uint32_t>(st.st_size);
   info->directory = S_ISDIR(st.st_mode);
   info->hidden = false;
-  info->readOnly = access(path.c_str(), W_OK) != 0;
+  info->readOnly = S_ISREG(st.st_mode) && !(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH));
   struct tm tm;
   time_t t = st.st_mtime;
   gmtime_r(&t, &tm);
@@ -101,8 +101,8 @@ bool listDirectory(const std::string& dir, std::vector<DirEntry>* entries) {
 // A read-only file refuses deletion, as on Windows, where the attribute
 // protects the file itself rather than its folder.
 bool deleteFile(const std::string& path) {
-  struct stat st;
-  if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR)) return false;
+  FileInfo info;
+  if (findFile(path, &info) && info.readOnly) return false;
   return unlink(path.c_str()) == 0;
 }
 
@@ -111,6 +111,8 @@ bool removeDirectory(const std::string& path) { return rmdir(path.c_str()) == 0;
 bool setHidden(const std::string&, bool) { return true; }
 
 bool canOpenForWriting(const std::string& path) {
+  FileInfo info;
+  if (findFile(path, &info) && info.readOnly) return false;
   int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
   if (fd < 0) return false;
   bool free = flock(fd, LOCK_EX | LOCK_NB) == 0;

@@ -1,0 +1,230 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "orka/errors/error.h"
+#include "orka/files/file.h"
+#include "orka/files/safe_write.h"
+#include "orka/streams/file_stream.h"
+#include "support/read_only.h"
+#include "support/temp_dir.h"
+
+namespace orka {
+namespace {
+
+using testing_support::makeReadOnly;
+using testing_support::TempDir;
+namespace fs = std::filesystem;
+
+template <typename F>
+StreamError streamErrorOf(F f) {
+  try {
+    f();
+  } catch (const StreamError& e) {
+    return e;
+  }
+  ADD_FAILURE() << "no StreamError";
+  return StreamError(-1);
+}
+
+template <typename F>
+FileError fileErrorOf(F f) {
+  try {
+    f();
+  } catch (const FileError& e) {
+    return e;
+  }
+  ADD_FAILURE() << "no FileError";
+  return FileError(-1);
+}
+
+TEST(FileStreams, AMissingFileAndAMissingFolderFailDifferently) {
+  TempDir dir;
+  std::string missingFile = dir.path("absent.vtxt");
+  StreamError notFound = streamErrorOf([&] { FileReadStream s(missingFile); });
+  EXPECT_EQ(notFound.code(), StreamError::kNotFound);
+  EXPECT_EQ(notFound.kind(), 4);
+  EXPECT_EQ(notFound.message(), "ファイルが見つかりません。\n\n" + missingFile);
+
+  std::string inMissingFolder = dir.path("no-such-folder/absent.vtxt");
+  StreamError openFailed = streamErrorOf([&] { FileReadStream s(inMissingFolder); });
+  EXPECT_EQ(openFailed.code(), StreamError::kOpenFailed);
+  EXPECT_EQ(openFailed.message(), "ファイルのオープンに失敗しました。\n\n" + inMissingFolder);
+  EXPECT_EQ(streamErrorOf([&] { FileWriteStream s(inMissingFolder); }).code(), StreamError::kOpenFailed);
+}
+
+TEST(FileStreams, ADirectoryOrAReadOnlyFileCannotBeOpenedForWriting) {
+  TempDir dir;
+  EXPECT_EQ(streamErrorOf([&] { FileWriteStream s(dir.path()); }).code(), StreamError::kOpenFailed);
+  std::string locked = dir.write("locked.vtxt", "keep me");
+  makeReadOnly(locked);
+  EXPECT_EQ(streamErrorOf([&] { FileWriteStream s(locked); }).code(), StreamError::kOpenFailed);
+  EXPECT_EQ(dir.read("locked.vtxt"), "keep me");
+}
+
+TEST(FileStreams, WritingTruncatesAndReadingSeesExactlyTheBytes) {
+  TempDir dir;
+  std::string path = dir.write("doc.bin", std::string(1000, 'x'));
+  {
+    FileWriteStream w(path);
+    w.write("hello", 5);
+    EXPECT_EQ(w.tell(), 5u);
+    EXPECT_EQ(w.size(), 5u);
+    w.flush(false);
+  }
+  FileReadStream r(path);
+  EXPECT_EQ(r.size(), 5u);
+  char buffer[16];
+  EXPECT_EQ(r.read(buffer, 0), 0u);
+  EXPECT_EQ(r.read(buffer, sizeof buffer), 5u);
+  EXPECT_EQ(std::string(buffer, 5), "hello");
+  EXPECT_EQ(r.read(buffer, sizeof buffer), 0u);
+  EXPECT_TRUE(r.atEnd());
+}
+
+TEST(FileStreams, OnlyOneOpenerAtATime) {
+  TempDir dir;
+  std::string path = dir.write("busy.vtxt", "abc");
+  FileReadStream holder(path);
+  EXPECT_EQ(streamErrorOf([&] { FileReadStream s(path); }).code(), StreamError::kOpenFailed);
+  EXPECT_EQ(streamErrorOf([&] { FileWriteStream s(path); }).code(), StreamError::kOpenFailed);
+}
+
+TEST(FileStreams, SkipPastTheEndIsAllowedAndSizeKeepsThePosition) {
+  TempDir dir;
+  std::string path = dir.write("ten.bin", "0123456789");
+  FileReadStream r(path);
+  r.skip(4);
+  EXPECT_EQ(r.size(), 10u);
+  EXPECT_EQ(r.tell(), 4u);
+  r.skip(20);
+  EXPECT_EQ(r.tell(), 24u);
+  EXPECT_FALSE(r.atEnd());
+  r.seek(-2, kSeekEnd);
+  char buffer[4];
+  EXPECT_EQ(r.read(buffer, 4), 2u);
+  EXPECT_EQ(std::string(buffer, 2), "89");
+  EXPECT_EQ(streamErrorOf([&] { r.seek(-100, kSeekCurrent); }).code(), StreamError::kSeekFailed);
+}
+
+TEST(FileStreams, ErrorsAfterOpeningNameTheAbsolutePath) {
+  TempDir dir;
+  fs::current_path(fs::u8path(dir.path()));
+  dir.write("rel.bin", "x");
+  FileReadStream r("rel.bin");
+  EXPECT_EQ(r.fullPath(), File(dir.path("rel.bin")).path());
+  fs::current_path(fs::temp_directory_path());
+}
+
+TEST(Files, AFileObjectOfADirectoryOrAMissingFile) {
+  TempDir dir;
+  FileError notFile = fileErrorOf([&] { File f(dir.path()); });
+  EXPECT_EQ(notFile.code(), FileError::kNotFile);
+  EXPECT_EQ(notFile.kind(), 2);
+
+  File missing(dir.path("missing.vtxt"));
+  EXPECT_EQ(missing.size(), 0u);
+  EXPECT_EQ(missing.lastWriteTime().year, 0);
+  EXPECT_EQ(missing.lastWriteTime().month, 0);
+  missing.remove();  // nothing to remove is not an error
+
+  File present(dir.write("present.vtxt", "12345"));
+  EXPECT_EQ(present.size(), 5u);
+  EXPECT_GE(present.lastWriteTime().year, 2020);
+  present.remove();
+  EXPECT_FALSE(fs::exists(fs::u8path(dir.path("present.vtxt"))));
+}
+
+TEST(Files, ADirectoryObjectOfAFile) {
+  TempDir dir;
+  std::string file = dir.write("plain.txt", "x");
+  FileError e = fileErrorOf([&] { Dir d(file, false); });
+  EXPECT_EQ(e.code(), FileError::kNotDirectory);
+  EXPECT_EQ(e.message(), "ディレクトリではありません。\n\n" + File(file).path());
+}
+
+TEST(Files, CreateMakesTheWholeChainAndRemoveEmptiesItDepthFirst) {
+  TempDir dir;
+  std::string deep = dir.path("a/b/c");
+  Dir created(deep, true);
+  EXPECT_TRUE(fs::is_directory(fs::u8path(deep)));
+  File inside(dir.path("a/b/c/d/file.vtxt"));
+  inside.create();  // makes d
+  EXPECT_TRUE(fs::is_directory(fs::u8path(dir.path("a/b/c/d"))));
+  dir.write("a/b/c/d/file.vtxt", "1");
+  dir.write("a/top.txt", "2");
+
+  Dir(dir.path("a"), false).remove();
+  EXPECT_FALSE(fs::exists(fs::u8path(dir.path("a"))));
+  Dir(dir.path("a"), false).remove();  // already gone: nothing to do
+}
+
+TEST(Files, AReadOnlyFileInsideStopsTheRemoval) {
+  TempDir dir;
+  Dir(dir.path("x/y"), true);
+  std::string locked = dir.write("x/y/locked.txt", "keep");
+  makeReadOnly(locked);
+  FileError e = fileErrorOf([&] { Dir(dir.path("x"), false).remove(); });
+  EXPECT_EQ(e.code(), FileError::kDeleteFailed);
+  EXPECT_EQ(e.path(), File(locked).path());
+  EXPECT_TRUE(fs::exists(fs::u8path(locked)));
+}
+
+TEST(Files, TheParentOfAFileIsItsFolder) {
+  TempDir dir;
+  File f(dir.path("sub/name.vtxt"));
+  EXPECT_EQ(f.parentDir().path(), Dir(dir.path("sub"), false).path());
+}
+
+TEST(SafeWrite, ACompleteWriteReplacesTheFile) {
+  TempDir dir;
+  std::string path = dir.write("doc.vtxt", "old contents");
+  writeFileSafely(path, [](std::unique_ptr<FileWriteStream> s) {
+    s->write("new", 3);
+    s->flush(true);
+  });
+  EXPECT_EQ(dir.read("doc.vtxt"), "new");
+  EXPECT_EQ(std::distance(fs::directory_iterator(fs::u8path(dir.path())), fs::directory_iterator()), 1);
+}
+
+TEST(SafeWrite, AFailureHalfwayLeavesTheOldFileAndNoTemporaryFile) {
+  TempDir dir;
+  std::string path = dir.write("doc.vtxt", "old contents");
+  StreamError e = streamErrorOf([&] {
+    writeFileSafely(path, [](std::unique_ptr<FileWriteStream> s) {
+      s->write("partial", 7);
+      throw StreamError(StreamError::kWriteFailed, s->fullPath());
+    });
+  });
+  EXPECT_EQ(e.code(), StreamError::kWriteFailed);
+  EXPECT_EQ(e.path(), path) << "the user saved the document, not a temporary file";
+  EXPECT_EQ(dir.read("doc.vtxt"), "old contents");
+  EXPECT_EQ(std::distance(fs::directory_iterator(fs::u8path(dir.path())), fs::directory_iterator()), 1);
+}
+
+TEST(SafeWrite, AReadOnlyOrBusyTargetFailsToOpenAndStaysIntact) {
+  TempDir dir;
+  std::string locked = dir.write("locked.vtxt", "keep");
+  makeReadOnly(locked);
+  auto writer = [](std::unique_ptr<FileWriteStream> s) { s->write("x", 1); };
+  EXPECT_EQ(streamErrorOf([&] { writeFileSafely(locked, writer); }).code(), StreamError::kOpenFailed);
+  EXPECT_EQ(dir.read("locked.vtxt"), "keep");
+
+  std::string busy = dir.write("busy.vtxt", "keep");
+  FileReadStream holder(busy);
+  EXPECT_EQ(streamErrorOf([&] { writeFileSafely(busy, writer); }).code(), StreamError::kOpenFailed);
+  EXPECT_EQ(std::distance(fs::directory_iterator(fs::u8path(dir.path())), fs::directory_iterator()), 2);
+}
+
+TEST(SafeWrite, ANewFileInAMissingFolderFailsToOpen) {
+  TempDir dir;
+  std::string path = dir.path("missing/doc.vtxt");
+  auto e = streamErrorOf([&] { writeFileSafely(path, [](std::unique_ptr<FileWriteStream>) {}); });
+  EXPECT_EQ(e.code(), StreamError::kOpenFailed);
+  EXPECT_EQ(e.path(), path);
+}
+
+}  // namespace
+}  // namespace orka
