@@ -3,14 +3,24 @@
 // RijndaelBE is FIPS-197 AES with a 256-bit key and 14 rounds, except that
 // every 4-byte group of the key, of each input block and of each output block
 // is reversed relative to the standard (each group is read as a little-endian
-// word).  Every stored document depends on that order.  An object is keyed
-// for one direction; `chain` carries CBC / CFB-1 state across calls, so
-// consecutive calls continue one message.
+// word).  Every stored document depends on that order: a plain AES wrapped in
+// those reversals gives the same bytes, an unwrapped one does not.
+//
+// Modes: ECB, CBC, and CFB-1 (one bit per cipher call, block size 1).  The
+// chaining value starts as 16 zero bytes and carries over between calls, so
+// consecutive calls continue one message; a new message needs a new object
+// or resetChain().  In ECB and CBC a count that is not a multiple of 16
+// leaves its last partial block untouched.
+//
+// Where the processor has the AES instructions they do the work; otherwise
+// lookup tables do.  Both give the same bytes.  Never fails, never throws.
+// Objects are not shared between threads.
 #pragma once
 
 #include <cstdint>
 
 #include "orka/crypto/crypter.h"
+#include "orka/crypto/sha256.h"
 
 namespace orka {
 
@@ -36,33 +46,28 @@ class RijndaelBE : public Crypter {
   // Zeroes the chaining value, starting a new message.
   void resetChain();
 
+  // Process-wide switch for the AES instructions, read when a key is set.
+  // Tests turn it off to exercise the tables on machines that have them.
+  static void setHardwareAllowed(bool allowed);
+  // True when this object's current key runs on the AES instructions.
+  bool usesHardware() const { return hardware_; }
+
  private:
-  // Implementation detail fields are the implementer's (round keys, chain,
-  // rounds, a flag for the hardware path).
-  uint32_t roundKeys_[60];
-  uint32_t chain_[4];
-  int rounds_;
+  void cfb1(const unsigned char* in, uint32_t count, unsigned char* out, bool encrypting);
+  void encryptOneBlock(const unsigned char in[16], unsigned char out[16]) const;
+
+  // Key schedules as FIPS-197 words w[i] (row 0 in the most significant
+  // byte).  Both directions are kept: CFB-1 runs the forward cipher even when
+  // deciphering, and a stray call in the other direction still computes the
+  // right thing instead of garbage.  decKeys_ is the equivalent inverse
+  // cipher's schedule: encKeys_ in reverse round order with InvMixColumns
+  // applied to rounds 1 to 13.
+  uint32_t encKeys_[60];
+  uint32_t decKeys_[60];
+  // The CBC chaining value / CFB-1 shift register, in stored byte order.
+  unsigned char chain_[16];
   int mode_;
   bool hardware_;
-};
-
-class SHA256 : public MessageDigest {
- public:
-  SHA256();
-  ~SHA256() override;  // wipes the state
-
-  void init() override;
-  void update(const void* data, uint32_t count) override;
-  const unsigned char* final() override;
-  const unsigned char* digest() override;
-  uint32_t digestBits() override { return 256; }
-
- private:
-  uint32_t state_[8];  // after final(): the 32 digest bytes, big-endian words
-  unsigned char block_[64];
-  uint32_t blockUsed_;
-  uint32_t totalBytes_;
-  bool finished_;
 };
 
 }  // namespace orka
