@@ -1,0 +1,137 @@
+#include "orka/streams/zip_stream.h"
+
+#include "orka/errors/error.h"
+
+namespace orka {
+namespace detail {
+namespace {
+
+ZlibMemory& zlibMemory() {
+  static ZlibMemory memory;
+  return memory;
+}
+
+}  // namespace
+
+void setZlibMemory(const ZlibMemory& memory) { zlibMemory() = memory; }
+
+}  // namespace detail
+
+namespace {
+
+void prepare(z_stream& zs) {
+  zs = z_stream{};
+  const detail::ZlibMemory& memory = detail::zlibMemory();
+  zs.zalloc = memory.alloc;
+  zs.zfree = memory.free;
+  zs.opaque = memory.opaque;
+}
+
+[[noreturn]] void unsupported() { throw StreamError(StreamError::kUnsupported); }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// ZipWriteStream
+
+ZipWriteStream::ZipWriteStream(DataWriteStream* next) {
+  // Linked first, so that the base destructor releases `next` if we throw.
+  setNext(next, true);
+  if (!next) throw StreamError(StreamError::kInvalidStream);
+  out_.reset(new unsigned char[kBufferSize]);
+  prepare(zs_);
+  if (deflateInit2(&zs_, kLevel, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+    throw StreamError(StreamError::kCompressorInitFailed);
+  initialised_ = true;
+  zs_.next_out = out_.get();
+  zs_.avail_out = kBufferSize;
+}
+
+ZipWriteStream::~ZipWriteStream() {
+  if (initialised_) deflateEnd(&zs_);
+}
+
+void ZipWriteStream::drainFull() {
+  zs_.next_out = out_.get();
+  zs_.avail_out = kBufferSize;
+  next()->write(out_.get(), kBufferSize);
+}
+
+void ZipWriteStream::write(const void* data, uint32_t count) {
+  if (count == 0) return;
+  if (finished_) throw StreamError(StreamError::kInvalidStream);
+  zs_.next_in = static_cast<Bytef*>(const_cast<void*>(data));
+  zs_.avail_in = count;
+  do {
+    if (deflate(&zs_, Z_SYNC_FLUSH) != Z_OK) throw StreamError(StreamError::kCompressFailed);
+    if (zs_.avail_out == 0) drainFull();
+  } while (zs_.avail_in > 0);
+}
+
+void ZipWriteStream::flush(bool deep) {
+  if (!finished_) {
+    for (;;) {
+      int result = deflate(&zs_, Z_FINISH);
+      if (result == Z_STREAM_END) break;
+      if (result != Z_OK) throw StreamError(StreamError::kCompressFailed);
+      if (zs_.avail_out == 0) drainFull();
+    }
+    finished_ = true;
+    deflateEnd(&zs_);
+    initialised_ = false;
+    uint32_t used = kBufferSize - zs_.avail_out;
+    if (used > 0) next()->write(out_.get(), used);
+  }
+  if (deep || ownsNext()) next()->flush(deep);
+}
+
+void ZipWriteStream::seek(int32_t, int) { unsupported(); }
+uint32_t ZipWriteStream::tell() { unsupported(); }
+uint32_t ZipWriteStream::size() { unsupported(); }
+bool ZipWriteStream::isOpen() { return next() && next()->isOpen(); }
+
+// ---------------------------------------------------------------------------
+// ZipReadStream
+
+ZipReadStream::ZipReadStream(DataReadStream* next) {
+  setNext(next, true);
+  if (!next) throw StreamError(StreamError::kInvalidStream);
+  in_.reset(new unsigned char[kBufferSize]);
+  prepare(zs_);
+  zs_.next_in = in_.get();
+  zs_.avail_in = 0;
+  if (inflateInit(&zs_) != Z_OK) throw StreamError(StreamError::kCompressorInitFailed);
+  initialised_ = true;
+}
+
+ZipReadStream::~ZipReadStream() {
+  if (initialised_) inflateEnd(&zs_);
+}
+
+uint32_t ZipReadStream::read(void* buffer, uint32_t count) {
+  if (count == 0 || ended_) return 0;
+  zs_.next_out = static_cast<Bytef*>(buffer);
+  zs_.avail_out = count;
+  do {
+    if (zs_.avail_in == 0) {
+      zs_.next_in = in_.get();
+      zs_.avail_in = next()->read(in_.get(), kBufferSize);
+    }
+    int result = inflate(&zs_, Z_NO_FLUSH);
+    if (result == Z_STREAM_END) {
+      ended_ = true;
+      break;
+    }
+    // Covers damaged data, a wrong key (which looks the same) and input that
+    // runs out before the stream ends (Z_BUF_ERROR with nothing to read).
+    if (result != Z_OK) throw StreamError(StreamError::kInflateFailed);
+  } while (zs_.avail_out > 0);
+  return count - zs_.avail_out;
+}
+
+uint32_t ZipReadStream::size() { unsupported(); }
+void ZipReadStream::seek(int32_t, int) { unsupported(); }
+uint32_t ZipReadStream::tell() { unsupported(); }
+bool ZipReadStream::isOpen() { return next() && next()->isOpen(); }
+
+}  // namespace orka
