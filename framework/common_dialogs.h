@@ -52,7 +52,9 @@ public:
 
 private:
     static UINT_PTR CALLBACK hookProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    INT_PTR runScriptedFile();
+    // The run through the modal responder; nothing when there is none or it
+    // declined.
+    std::optional<INT_PTR> runScriptedFile();
 
     bool open_;
     HWND owner_;

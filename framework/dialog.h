@@ -23,6 +23,7 @@
 
 #include "framework/wnd.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -73,14 +74,19 @@ public:
 
 protected:
     LRESULT defaultProcessing(UINT message, WPARAM wParam, LPARAM lParam) override;
-    // Whether the procedure answered the current message itself.
-    bool handledByDialog() const { return !unhandled_; }
+    // Runs one message through the table and converts the answer to what a
+    // dialog procedure returns; also unbinds at WM_NCDESTROY.
+    INT_PTR dialogDispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    // Processes the messages queued now (scripted dialogs post to themselves).
+    static void pumpPosted();
 
 private:
     LRESULT OnInitDialogMessage(WPARAM wParam, LPARAM lParam);
     LRESULT OnCommandMessage(WPARAM wParam, LPARAM lParam);
     LRESULT OnDestroyMessage(WPARAM wParam, LPARAM lParam);
-    INT_PTR runScripted();
+    // The run through the modal responder; nothing when there is none or it
+    // declined.
+    std::optional<INT_PTR> runScripted();
 
     UINT templateId_;
     HWND parent_;

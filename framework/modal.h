@@ -53,6 +53,7 @@ using ModalResponder = std::function<std::optional<int>(ModalRequest&)>;
 ModalResponder setModalResponder(ModalResponder responder);
 // Asks the responder, if any.
 std::optional<int> askModalResponder(ModalRequest& request);
+bool hasModalResponder();
 
 // MessageBoxW with UTF-8 text; answered by the responder when one is set.
 int messageBox(HWND owner, std::string_view text, std::string_view caption, UINT flags);

@@ -87,6 +87,10 @@ protected:
         onBuiltin(message, [self, member](WPARAM w, LPARAM l) { return (self->*member)(w, l); });
     }
 
+    // Drops the object's own table, e.g. before destroying the window from a
+    // base destructor when the handlers' object is already gone.
+    void clearMessageTable() { table_.clear(); }
+
     // The last stage: DefWindowProc for plain windows; dialogs override it.
     virtual LRESULT defaultProcessing(UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -1,0 +1,142 @@
+#include "framework/app.h"
+
+#include "framework/frame_wnd.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace fw {
+
+namespace {
+
+CWinApp* g_app = nullptr;
+
+// Messages after which there is nothing new to show: a repaint or a timer
+// tick alone should not make the idle handlers run again and again.
+bool triggersIdle(const MSG& msg) {
+    return msg.message != WM_PAINT && msg.message != WM_TIMER && msg.message != 0x0118 /* WM_SYSTIMER */;
+}
+
+}  // namespace
+
+CWinApp::CWinApp() {
+    if (g_app) throw std::logic_error("only one application object may exist");
+    g_app = this;
+}
+
+CWinApp::~CWinApp() {
+    if (g_app == this) g_app = nullptr;
+}
+
+CWinApp* CWinApp::current() { return g_app; }
+
+int CWinApp::main(int showCommand) {
+    showCommand_ = showCommand;
+    if (!InitInstance()) return 1;
+    return run();
+}
+
+int CWinApp::run() {
+    bool idleDue = true;
+    for (;;) {
+        MSG msg;
+        if (idleDue && !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            runIdle();
+            idleDue = false;
+        }
+        BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0 || got == -1) {
+            quitSeen_ = true;
+            quitCode_ = got == 0 ? static_cast<int>(msg.wParam) : -1;
+            return quitCode_;
+        }
+        processMessage(msg);
+        if (triggersIdle(msg)) idleDue = true;
+    }
+}
+
+bool CWinApp::preTranslateMessage(MSG& msg) {
+    // Innermost first, up to the top-level window; GA_PARENT never climbs from
+    // an owned pop-up to its owner, so a dialog's keys stay in the dialog.
+    for (HWND h = msg.hwnd; h; h = GetAncestor(h, GA_PARENT)) {
+        if (h == GetDesktopWindow()) break;
+        if (CWnd* wnd = CWnd::fromHandle(h)) {
+            if (wnd->PreTranslateMessage(msg)) return true;
+        }
+    }
+    for (HWND dialog : modeless_) {
+        if (msg.hwnd == dialog || IsChild(dialog, msg.hwnd)) {
+            if (IsDialogMessageW(dialog, &msg)) return true;
+            break;
+        }
+    }
+    return false;
+}
+
+void CWinApp::processMessage(MSG& msg) {
+    if (preTranslateMessage(msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+}
+
+int CWinApp::addIdleHandler(std::function<void()> handler) {
+    int id = nextIdleId_++;
+    idle_.push_back({id, std::move(handler)});
+    return id;
+}
+
+void CWinApp::removeIdleHandler(int id) {
+    idle_.erase(std::remove_if(idle_.begin(), idle_.end(), [id](const IdleEntry& e) { return e.id == id; }),
+                idle_.end());
+}
+
+void CWinApp::runIdle() {
+    // A handler may add or remove handlers; work on a copy of the list.
+    std::vector<IdleEntry> handlers = idle_;
+    for (const IdleEntry& entry : handlers) {
+        bool stillThere = std::any_of(idle_.begin(), idle_.end(),
+                                      [&](const IdleEntry& e) { return e.id == entry.id; });
+        if (stillThere) entry.handler();
+    }
+}
+
+void CWinApp::addModelessDialog(HWND dialog) {
+    if (dialog && std::find(modeless_.begin(), modeless_.end(), dialog) == modeless_.end())
+        modeless_.push_back(dialog);
+}
+
+void CWinApp::removeModelessDialog(HWND dialog) {
+    modeless_.erase(std::remove(modeless_.begin(), modeless_.end(), dialog), modeless_.end());
+}
+
+bool CWinApp::drainQueue() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            quitSeen_ = true;
+            quitCode_ = static_cast<int>(msg.wParam);
+            return false;
+        }
+        processMessage(msg);
+    }
+    return true;
+}
+
+void CWinApp::pumpPending() {
+    if (drainQueue()) runIdle();
+}
+
+bool CWinApp::pumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (!drainQueue()) return done();
+        runIdle();
+        if (done()) return true;
+        ULONGLONG now = GetTickCount64();
+        if (now >= deadline) return false;
+        DWORD wait = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 20));
+        MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+}
+
+}  // namespace fw
