@@ -1,0 +1,15 @@
+#include <unistd.h>
+
+#include <string>
+
+#include "orka/errors/error.h"
+#include "settings/program_file.h"
+
+std::string programPath() {
+  std::string buffer(4096, '\0');
+  ssize_t length = readlink("/proc/self/exe", &buffer[0], buffer.size());
+  if (length <= 0 || static_cast<size_t>(length) >= buffer.size())
+    throw orka::FileError(orka::FileError::kBadFileName);
+  buffer.resize(static_cast<size_t>(length));
+  return buffer;
+}

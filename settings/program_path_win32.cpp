@@ -1,0 +1,22 @@
+#include <windows.h>
+
+#include <string>
+
+#include "orka/errors/error.h"
+#include "orka/text/wide.h"
+#include "settings/program_file.h"
+
+std::string programPath() {
+  // Long paths need more than MAX_PATH; grow until the name fits.
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD length = GetModuleFileNameW(nullptr, &buffer[0], static_cast<DWORD>(buffer.size()));
+    if (length == 0) throw orka::FileError(orka::FileError::kBadFileName);
+    if (length < buffer.size()) {
+      buffer.resize(length);
+      return orka::narrow(buffer);
+    }
+    if (buffer.size() >= 32768) throw orka::FileError(orka::FileError::kBadFileName);
+    buffer.resize(buffer.size() * 2);
+  }
+}
