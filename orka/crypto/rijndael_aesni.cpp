@@ -45,8 +45,8 @@ inline RoundKeys loadKeys(const uint32_t* words) {
 // The rounds are written out so that the compiler keeps the keys in
 // registers; in CBC encryption this chain of 14 dependent instructions per
 // block is the whole cost.
-inline __m128i encryptBlock(const RoundKeys& rk, __m128i b) {
-  b = _mm_xor_si128(b, rk.k[0]);
+// Rounds 1 to 14, for a block that already has round key 0 added.
+inline __m128i encryptRounds(const RoundKeys& rk, __m128i b) {
   b = _mm_aesenc_si128(b, rk.k[1]);
   b = _mm_aesenc_si128(b, rk.k[2]);
   b = _mm_aesenc_si128(b, rk.k[3]);
@@ -61,6 +61,10 @@ inline __m128i encryptBlock(const RoundKeys& rk, __m128i b) {
   b = _mm_aesenc_si128(b, rk.k[12]);
   b = _mm_aesenc_si128(b, rk.k[13]);
   return _mm_aesenclast_si128(b, rk.k[14]);
+}
+
+inline __m128i encryptBlock(const RoundKeys& rk, __m128i b) {
+  return encryptRounds(rk, _mm_xor_si128(b, rk.k[0]));
 }
 
 inline __m128i decryptBlock(const RoundKeys& rk, __m128i b) {
@@ -119,9 +123,12 @@ void encryptCbc(const uint32_t keys[60], unsigned char chain[16], const unsigned
   const RoundKeys rk = loadKeys(keys);
   // The chain stays in standard order: the group reversal of the next input
   // and of this output then sit off the serial path.
+  // The first round key is added to the plaintext ahead of time, leaving a
+  // single XOR between one block's last round and the next block's first.
   __m128i c = swapGroups(load(chain));
   for (; blocks > 0; --blocks, in += 16, out += 16) {
-    c = encryptBlock(rk, _mm_xor_si128(c, swapGroups(load(in))));
+    const __m128i p = _mm_xor_si128(swapGroups(load(in)), rk.k[0]);
+    c = encryptRounds(rk, _mm_xor_si128(c, p));
     store(out, swapGroups(c));
   }
   store(chain, swapGroups(c));
@@ -133,18 +140,18 @@ void decryptCbc(const uint32_t keys[60], unsigned char chain[16], const unsigned
   // XOR commutes with the group reversal, so the chain is kept as stored.
   __m128i prev = load(chain);
   for (; blocks >= kLanes; blocks -= kLanes, in += 16 * kLanes, out += 16 * kLanes) {
-    // All eight ciphertext blocks are read before any output is written,
-    // which keeps in-place decryption right.
-    __m128i c[kLanes], b[kLanes];
-    for (std::size_t j = 0; j < kLanes; ++j) {
-      c[j] = load(in + 16 * j);
-      b[j] = swapGroups(c[j]);
-    }
+    __m128i b[kLanes];
+    for (std::size_t j = 0; j < kLanes; ++j) b[j] = swapGroups(load(in + 16 * j));
+    const __m128i last = load(in + 16 * (kLanes - 1));
     cipherLanes<true>(rk, b);
+    // Rather than holding eight ciphertext blocks in registers, each is read
+    // again for the XOR.  Writing from the last block backwards keeps that
+    // right when decrypting in place: output j only overwrites input j, which
+    // is no longer needed, while input j - 1 is still intact.
+    for (std::size_t j = kLanes - 1; j > 0; --j)
+      store(out + 16 * j, _mm_xor_si128(swapGroups(b[j]), load(in + 16 * (j - 1))));
     store(out, _mm_xor_si128(swapGroups(b[0]), prev));
-    for (std::size_t j = 1; j < kLanes; ++j)
-      store(out + 16 * j, _mm_xor_si128(swapGroups(b[j]), c[j - 1]));
-    prev = c[kLanes - 1];
+    prev = last;
   }
   for (; blocks > 0; --blocks, in += 16, out += 16) {
     const __m128i c = load(in);

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "crypto/bytes.h"
+#include "crypto/cipher_paths.h"
 
 namespace orka {
 namespace {
@@ -27,19 +28,8 @@ Bytes run(RijndaelBE& c, Direction d, const Bytes& in) {
   return out;
 }
 
-// Every case runs twice: on the lookup tables and on the AES instructions.
-class Rijndael : public ::testing::TestWithParam<bool> {
+class Rijndael : public crypto_test::CipherPathTest {
  protected:
-  void SetUp() override {
-    RijndaelBE::setHardwareAllowed(GetParam());
-    RijndaelBE probe;
-    const unsigned char key[32] = {};
-    probe.setEncryptKey(key);
-    if (GetParam() && !probe.usesHardware()) GTEST_SKIP() << "no AES instructions here";
-    ASSERT_EQ(probe.usesHardware(), GetParam());
-  }
-  void TearDown() override { RijndaelBE::setHardwareAllowed(true); }
-
   static std::unique_ptr<RijndaelBE> keyed(int mode, Direction d, const Bytes& key) {
     auto c = std::make_unique<RijndaelBE>(mode);
     EXPECT_EQ(d == kEncrypt ? c->setEncryptKey(key.data()) : c->setDecryptKey(key.data()), 14);
@@ -198,9 +188,7 @@ TEST_P(Rijndael, APartialLastBlockIsLeftUntouchedInEcbAndCbc) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, Rijndael, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                           return info.param ? "Hardware" : "Tables";
-                         });
+                         crypto_test::pathName);
 
 TEST(RijndaelModes, BlockSizeIs16ForEcbAndCbcAnd1FromCfb1On) {
   RijndaelBE c;
