@@ -1,0 +1,130 @@
+// Our documents against an independent implementation of the same format
+// (zlib and OpenSSL's AES), and a save that runs out of disk space.
+#include <gtest/gtest.h>
+#include <openssl/evp.h>
+#include <openssl/sha.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <zlib.h>
+
+#include "document/document.h"
+#include "document/document_files.h"
+#include "orka/errors/error.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using document_test::namesIn;
+using document_test::textOf;
+using testing_support::TempDir;
+
+void reverseGroups(std::string& bytes) {
+  for (size_t i = 0; i + 4 <= bytes.size(); i += 4) {
+    std::swap(bytes[i], bytes[i + 3]);
+    std::swap(bytes[i + 1], bytes[i + 2]);
+  }
+}
+
+// AES-256-CBC with a zero IV and no padding, in our byte order: every 4-byte
+// group of key, input and output reversed around the standard cipher.
+std::string opensslCbc(std::string data, const std::string& password, bool encrypt) {
+  unsigned char digest[32];
+  SHA256(reinterpret_cast<const unsigned char*>(password.data()), password.size(), digest);
+  std::string key(reinterpret_cast<char*>(digest), 32);
+  reverseGroups(key);
+  reverseGroups(data);
+  unsigned char iv[16] = {};
+  EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
+  EXPECT_EQ(EVP_CipherInit_ex(ctx, EVP_aes_256_cbc(), nullptr, reinterpret_cast<const unsigned char*>(key.data()),
+                              iv, encrypt ? 1 : 0),
+            1);
+  EVP_CIPHER_CTX_set_padding(ctx, 0);
+  std::string out(data.size() + 16, '\0');
+  int n = 0, tail = 0;
+  EXPECT_EQ(EVP_CipherUpdate(ctx, reinterpret_cast<unsigned char*>(&out[0]), &n,
+                             reinterpret_cast<const unsigned char*>(data.data()), static_cast<int>(data.size())),
+            1);
+  EXPECT_EQ(EVP_CipherFinal_ex(ctx, reinterpret_cast<unsigned char*>(&out[0]) + n, &tail), 1);
+  EVP_CIPHER_CTX_free(ctx);
+  out.resize(static_cast<size_t>(n + tail));
+  reverseGroups(out);
+  return out;
+}
+
+std::string japaneseText(size_t lines) {
+  // "第N行：吾輩は猫である。" in CP932, CR LF lines.
+  std::string text;
+  for (size_t i = 0; i < lines; ++i)
+    text += "\x91\xE6" + std::to_string(i) + "\x8D\x73\x81\x46\x8C\xE1\x94\x79\x82\xCD\x94\x4C\x82\xC5\x82\xA0\x82\xE9\x81\x42\r\n";
+  return text;
+}
+
+TEST(DocumentKnownAnswer, ADocumentMadeWithZlibAndOpenSslReadsBack) {
+  TempDir dir;
+  const std::string password = "\x83\x70\x83\x58\x83\x8F\x81\x5B\x83\x68";  // パスワード in CP932
+  for (size_t lines : {0u, 1u, 5000u}) {
+    std::string text = japaneseText(lines);
+    uLongf size = compressBound(static_cast<uLong>(text.size()));
+    std::string z(size, '\0');
+    ASSERT_EQ(compress2(reinterpret_cast<Bytef*>(&z[0]), &size, reinterpret_cast<const Bytef*>(text.data()),
+                        static_cast<uLong>(text.size()), 6),
+              Z_OK);
+    z.resize(size);
+    z.append((16 - z.size() % 16) % 16, '\0');
+    std::string path = dir.write("openssl.vtxt", opensslCbc(z, password, true));
+    EXPECT_EQ(textOf(*tolvane::readDocument(path, tolvane::makeDocumentKey(password))), text) << lines;
+  }
+}
+
+TEST(DocumentKnownAnswer, OurDocumentsDecryptWithOpenSslAndInflateWithZlib) {
+  TempDir dir;
+  const std::string password = "open sesame";
+  for (size_t lines : {0u, 3u, 20000u}) {
+    std::string text = japaneseText(lines);
+    std::string path = dir.path("ours.vtxt");
+    tolvane::writeDocument(path, tolvane::makeDocumentKey(password), text.data(), static_cast<uint32_t>(text.size()));
+    std::string plain = opensslCbc(TempDir::readFile(path), password, false);
+    std::string inflated;
+    size_t z = document_test::zlibStreamLength(plain, &inflated);
+    ASSERT_GT(z, 0u);
+    EXPECT_EQ(inflated, text);
+    EXPECT_EQ(plain.size(), (z + 15) / 16 * 16);
+  }
+}
+
+// A file size limit makes writes fail part-way exactly as a full disk does.
+TEST(DocumentSafeSave, RunningOutOfSpaceKeepsTheOldDocument) {
+  TempDir dir;
+  tolvane::DocumentKey key = tolvane::makeDocumentKey("pw");
+  std::string path = dir.path("doc.vtxt");
+  std::string old = japaneseText(10);
+  tolvane::writeDocument(path, key, old.data(), static_cast<uint32_t>(old.size()));
+  std::string before = TempDir::readFile(path);
+
+  std::string big(1 << 20, '\0');  // incompressible
+  uint32_t x = 99;
+  for (char& c : big) c = static_cast<char>((x = x * 1664525u + 1013904223u) >> 24);
+  struct sigaction ignore = {}, previous;
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGXFSZ, &ignore, &previous);
+  rlimit saved;
+  getrlimit(RLIMIT_FSIZE, &saved);
+  rlimit limited = saved;
+  limited.rlim_cur = 100000;
+  setrlimit(RLIMIT_FSIZE, &limited);
+  int code = -1;
+  try {
+    tolvane::writeDocument(path, key, big.data(), static_cast<uint32_t>(big.size()));
+  } catch (const orka::StreamError& e) {
+    code = e.code();
+  }
+  setrlimit(RLIMIT_FSIZE, &saved);
+  sigaction(SIGXFSZ, &previous, nullptr);
+
+  EXPECT_EQ(code, orka::StreamError::kWriteFailed);
+  EXPECT_EQ(TempDir::readFile(path), before);
+  EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"doc.vtxt"});
+  EXPECT_TRUE(textOf(*tolvane::readDocument(path, key)) == old);
+}
+
+}  // namespace
