@@ -215,7 +215,7 @@ void RijndaelBE::cfb1(const unsigned char* in, uint32_t count, unsigned char* ou
       for (uint32_t j = 0; j + 1 < kBlock; ++j)
         chain_[j] = static_cast<unsigned char>((chain_[j] << 1) | (chain_[j + 1] >> 7));
       chain_[kBlock - 1] = static_cast<unsigned char>((chain_[kBlock - 1] << 1) | cipherBit);
-      outByte |= outBit << bit;
+      outByte |= outBit << static_cast<unsigned>(bit);
     }
     out[i] = static_cast<unsigned char>(outByte);
   }

@@ -42,10 +42,10 @@ inline RoundKeys loadKeys(const uint32_t* words) {
   return r;
 }
 
-// The rounds are written out so that the compiler keeps the keys in
-// registers; in CBC encryption this chain of 14 dependent instructions per
-// block is the whole cost.
-// Rounds 1 to 14, for a block that already has round key 0 added.
+// Rounds 1 to 14, for a block that already has round key 0 added.  They are
+// written out so that the compiler keeps the keys in registers: in CBC
+// encryption this chain of 14 dependent instructions per block is the whole
+// cost.
 inline __m128i encryptRounds(const RoundKeys& rk, __m128i b) {
   b = _mm_aesenc_si128(b, rk.k[1]);
   b = _mm_aesenc_si128(b, rk.k[2]);
