@@ -1,0 +1,118 @@
+// EditCtrl: the one multi-line edit control that holds the document.
+//
+// The window underneath is a Unicode EDIT control, so the text shows right
+// whatever the system code page.  Everything else in the editor, however,
+// counts the document in bytes of the ANSI code page (Shift_JIS on the
+// target systems): the document file stores those bytes, searching and the
+// caret column count them, and a double-byte character spans two positions.
+// This class owns that contract: every text it takes or gives is ANSI bytes,
+// and every position (selection, line start, column) is a byte offset.
+//
+// Converting a position needs the byte length of all text before it.  The
+// wrapper keeps a table of byte offsets at fixed steps through the text and
+// rebuilds it only after the text may have changed: it watches the control's
+// messages and drops the table for anything that is not known to leave the
+// text alone.  So the status bar's caret position at idle costs a short walk,
+// not a conversion of the whole document.
+//
+// Ownership: the object owns its window and destroys it with itself.  User-
+// interface thread only.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "framework/wnd.h"
+
+class EditCtrl : public fw::CWnd {
+ public:
+  // Child-window id of the control inside the main window.
+  static constexpr int kId = 1013;
+  // The most bytes the user may type or paste in (64 MiB).
+  static constexpr int kMaxBytes = 0x4000000;
+
+  struct Selection {
+    int start;
+    int end;
+  };
+
+  EditCtrl();
+  ~EditCtrl() override;
+
+  // The whole text as ANSI bytes.  Characters the code page cannot hold come
+  // out as '?', as the system converts them.
+  std::string text() const;
+  void setText(std::string_view ansi);
+  // Length of text() in bytes.
+  int textLength() const;
+
+  // Selection in byte offsets; start <= end.
+  Selection selection() const;
+  // Selects [start, end); end -1 means the end of the text, start -1 removes
+  // the selection.  An offset inside a double-byte character moves to that
+  // character's start.
+  void setSelection(int start, int end);
+  // Replaces the selection (caret after the new text); canUndo makes the
+  // change undoable.
+  void replaceSelection(std::string_view ansi, bool canUndo);
+
+  // 0-based line holding byte offset `offset`; -1 means the line of the
+  // selection start.
+  int lineFromChar(int offset) const;
+  // Byte offset of the first character of 0-based `line`; -1 means the line
+  // of the selection start.  -1 for a line past the last.
+  int lineIndex(int line) const;
+  // Number of lines, at least 1.
+  int lineCount() const;
+
+  bool modified() const;
+  void setModified(bool modified);
+
+  // Refuses (or accepts again) every change by the user.
+  void setReadOnly(bool readOnly);
+  bool readOnly() const { return m_readOnly; }
+
+  // Conversions between the control's own positions (UTF-16 units) and byte
+  // offsets.  A position past the end is clamped to the end.
+  int byteFromWide(int widePos) const;
+  int wideFromByte(int byteOffset) const;
+
+ private:
+  friend std::unique_ptr<EditCtrl> createEditCtrl(HWND, bool, HFONT, bool);
+
+  struct Checkpoint {
+    int wide;  // position in UTF-16 units
+    int bytes;  // ANSI bytes before it
+  };
+
+  bool createWindow(HWND parent, bool wordWrap);
+  void invalidate() { cacheValid_ = false; }
+  void rebuildCache() const;
+  // Byte length of `count` UTF-16 units of the cached text from `from`.
+  int ansiLength(int from, int count) const;
+
+  static LRESULT CALLBACK subclassProc(HWND hwnd, UINT message, WPARAM wParam,
+                                       LPARAM lParam, UINT_PTR id, DWORD_PTR data);
+  static bool leavesTextAlone(UINT message, WPARAM wParam);
+  // Bytes that typing, pasting or replacing would add; whether that would
+  // take the text past kMaxBytes.
+  int incomingBytes(UINT message, WPARAM wParam, LPARAM lParam) const;
+  bool wouldExceedLimit(UINT message, WPARAM wParam, LPARAM lParam) const;
+
+  bool m_readOnly = false;
+
+  // Snapshot of the text and byte offsets at every kStep-th unit (moved back
+  // where a step would split a surrogate pair).
+  mutable bool cacheValid_ = false;
+  mutable std::wstring wide_;
+  mutable std::vector<Checkpoint> checkpoints_;
+  mutable int totalBytes_ = 0;
+};
+
+// Creates the control as child `kId` of `parent`: scrolling both ways unless
+// `wordWrap` (then lines wrap at the right edge), sunken edge, the keyboard
+// focus, the 64 MiB limit, `font` (may be null) and read-only mode when
+// `readOnly`.  Empty on failure.
+std::unique_ptr<EditCtrl> createEditCtrl(HWND parent, bool wordWrap, HFONT font, bool readOnly);

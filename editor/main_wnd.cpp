@@ -1,0 +1,284 @@
+#include "editor/main_wnd.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <utility>
+
+#include "editor/res/resource.h"
+#include "framework/dialog.h"
+#include "framework/modal.h"
+#include "orka/errors/error.h"
+#include "orka/text/wide.h"
+#include "settings/log_font_win32.h"
+
+namespace {
+
+// Control ids the bars have always had in frames of this kind.
+constexpr UINT kToolBarId = 0xE800;
+constexpr UINT kStatusBarId = 0xE801;
+constexpr UINT kHelpDisplayToc = 1;  // HH_DISPLAY_TOC
+
+int windowHeight(HWND window) {
+  RECT r;
+  if (!window || !IsWindowVisible(window) || !GetWindowRect(window, &r)) return 0;
+  return r.bottom - r.top;
+}
+
+// The help file is the program itself with the extension ".CHM".
+std::string helpFilePath() {
+  std::string path = programPath();
+  size_t name = path.find_last_of("\\/");
+  size_t dot = path.find_last_of('.');
+  if (dot != std::string::npos && (name == std::string::npos || dot > name)) path.erase(dot);
+  return path + ".CHM";
+}
+
+// HTML Help lives in hhctrl.ocx; loading it on first use keeps the program
+// starting without it.  Null when the help window could not be opened.
+HWND showHelpContents(HWND owner, const std::string& helpFile) {
+  using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
+  static HMODULE module = LoadLibraryW(L"hhctrl.ocx");
+  if (!module) return nullptr;
+  auto htmlHelp = reinterpret_cast<HtmlHelpFn>(
+      reinterpret_cast<void*>(GetProcAddress(module, "HtmlHelpW")));
+  if (!htmlHelp) return nullptr;
+  return htmlHelp(owner, orka::widen(helpFile).c_str(), kHelpDisplayToc, 0);
+}
+
+}  // namespace
+
+CMainWnd::CMainWnd(std::string settingsPath, ComApi& com)
+    : com_(com), settingsPath_(std::move(settingsPath)) {
+  // The settings are read whatever COM said, so a failed start leaves them
+  // as they were; they are written only by a close.
+  settings_.load(settingsPath_, systemScreenSize());
+  if (!com_.ok()) throw orka::Error(com_.failureMessage());
+
+  onMessage(WM_CREATE, &CMainWnd::OnCreate);
+  onMessage(WM_SIZE, &CMainWnd::OnSize);
+  onMessage(WM_ACTIVATE, &CMainWnd::OnActivate);
+  onMessage(WM_DROPFILES, &CMainWnd::OnDropFiles);
+  onMessage(WM_CLOSE, &CMainWnd::OnClose);
+  setMinTrackSize(kMinTrackWidth, kMinTrackHeight);
+  registerCommands();
+}
+
+CMainWnd::~CMainWnd() {
+  // Destroy the window while the members its handlers use still exist.
+  destroyWindow();
+  edit_.reset();
+  if (font_) DeleteObject(font_);
+}
+
+std::string CMainWnd::defaultSettingsPath() {
+  return fileBesideProgram(Settings::kFileName).path();
+}
+
+void CMainWnd::registerCommands() {
+  // Commands whose work is not built yet have no handler, so the frame greys
+  // them and refuses them on every route; Page setup and Print never get one.
+  onCommand(ID_APP_EXIT, &CMainWnd::OnExit);
+  // The bars change the layout at once, always-on-top the window's place
+  // in the z-order; the other two take effect later (when a document opens,
+  // at the next start).  All reach the file only at close.
+  addToggle(ID_VIEW_TOOLBAR, &Settings::showToolBar, &CMainWnd::relayout);
+  addToggle(ID_VIEW_STATUS_BAR, &Settings::showStatusBar, &CMainWnd::relayout);
+  addToggle(ID_VIEW_ALWAYS_ON_TOP, &Settings::alwaysOnTop, &CMainWnd::applyTopmost);
+  addToggle(ID_SETTINGS_HIDE_PASSWORD, &Settings::hidePasswordDialog);
+  addToggle(ID_SETTINGS_REMEMBER_POS, &Settings::rememberWindowPos);
+  onCommand(ID_HELP_CONTENTS, &CMainWnd::OnHelpContents);
+  onCommand(ID_APP_ABOUT, &CMainWnd::OnAbout);
+  onUpdate(ID_INDICATOR_POSITION, [this](fw::CmdUI& ui) { OnUpdatePositionPane(ui); });
+}
+
+void CMainWnd::addToggle(UINT id, bool Settings::*field, void (CMainWnd::*apply)()) {
+  onCommand(
+      id,
+      [this, field, apply] {
+        settings_.*field = !(settings_.*field);
+        if (apply) (this->*apply)();
+        focusEdit();
+      },
+      [this, field](fw::CmdUI& ui) { ui.check(settings_.*field); });
+}
+
+bool CMainWnd::PreCreateWindow(CREATESTRUCTW& cs) {
+  cs.dwExStyle |= WS_EX_ACCEPTFILES;
+  if (!CFrameWnd::PreCreateWindow(cs)) return false;
+  cs.dwExStyle &= ~static_cast<DWORD>(WS_EX_CLIENTEDGE);
+  cs.cx = settings_.windowWidth;
+  cs.cy = settings_.windowHeight;
+  if (settings_.rememberWindowPos) {
+    cs.x = settings_.windowLeft;
+    cs.y = settings_.windowTop;
+  }
+  return true;
+}
+
+LRESULT CMainWnd::OnCreate(WPARAM, LPARAM) {
+  if (Default() == -1) return -1;
+
+  LOGFONTA logFont = toSystemLogFontA(settings_.font);
+  HFONT font = CreateFontIndirectA(&logFont);
+  if (!font) return -1;
+  if (font_) DeleteObject(font_);
+  font_ = font;
+
+  std::unique_ptr<EditCtrl> edit =
+      createEditCtrl(hwnd(), settings_.wordWrap, font_, settings_.readOnly);
+  if (!edit) return -1;
+  edit_ = std::move(edit);
+
+  std::optional<fw::ToolBarLayout> layout = fw::ToolBarLayout::load(IDR_MAINFRAME);
+  if (!layout ||
+      !createToolBar(*layout, WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP,
+                     kToolBarId))
+    return -1;
+  showToolBar(settings_.showToolBar);
+
+  if (!createStatusBar({0, ID_INDICATOR_POSITION}, WS_CHILD | WS_VISIBLE | CCS_BOTTOM,
+                       kStatusBarId))
+    return -1;
+  statusBar().setPaneInfo(1, ID_INDICATOR_POSITION, kPositionPaneWidth);
+  showStatusBar(settings_.showStatusBar);
+
+  updateTitle();
+  applyTopmost();
+  return 0;
+}
+
+void CMainWnd::layoutChildren(int clientWidth, int clientHeight) {
+  showStatusBar(settings_.showStatusBar);
+  showToolBar(settings_.showToolBar);
+  recalcLayout();
+  int statusHeight = settings_.showStatusBar ? windowHeight(statusBar().hwnd()) : 0;
+  int toolHeight = settings_.showToolBar ? windowHeight(toolBar().hwnd()) : 0;
+  if (edit_) {
+    MoveWindow(edit_->hwnd(), 0, toolHeight, clientWidth, clientHeight - toolHeight - statusHeight,
+               TRUE);
+  }
+}
+
+void CMainWnd::relayout() {
+  RECT client;
+  GetClientRect(hwnd(), &client);
+  layoutChildren(client.right - client.left, client.bottom - client.top);
+}
+
+LRESULT CMainWnd::OnSize(WPARAM, LPARAM lParam) {
+  layoutChildren(LOWORD(lParam), HIWORD(lParam));
+  return 0;
+}
+
+LRESULT CMainWnd::OnActivate(WPARAM wParam, LPARAM) {
+  LRESULT result = Default();
+  WORD state = LOWORD(wParam);
+  if ((state == WA_ACTIVE || state == WA_CLICKACTIVE) && edit_) SetFocus(edit_->hwnd());
+  return result;
+}
+
+LRESULT CMainWnd::OnDropFiles(WPARAM wParam, LPARAM) {
+  auto drop = reinterpret_cast<HDROP>(wParam);
+  // Only the first file counts.  Its length is asked first so that a long
+  // path is never cut short into the name of some other file.
+  std::wstring name(DragQueryFileW(drop, 0, nullptr, 0), L'\0');
+  UINT length = DragQueryFileW(drop, 0, name.data(), static_cast<UINT>(name.size() + 1));
+  DragFinish(drop);
+  name.resize(length);
+  if (!name.empty()) openDocument(orka::narrow(name));
+  return 0;
+}
+
+LRESULT CMainWnd::OnClose(WPARAM, LPARAM) {
+  if (!querySaveChanges()) return 0;
+  RECT r = rectangleToStore();
+  settings_.windowWidth = r.right - r.left;
+  settings_.windowHeight = r.bottom - r.top;
+  settings_.windowLeft = r.left;
+  settings_.windowTop = r.top;
+  settings_.save(settingsPath_);
+  return Default();
+}
+
+RECT CMainWnd::rectangleToStore() const {
+  RECT r{};
+  GetWindowRect(hwnd(), &r);
+  if (!IsIconic(hwnd()) && !IsZoomed(hwnd())) return r;
+  // Minimized the window stands far off-screen and tiny, maximized it is a
+  // little larger than the screen: neither can be restored at the next start.
+  // Keep the size and place it has when restored.
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  if (!GetWindowPlacement(hwnd(), &placement)) return r;
+  r = placement.rcNormalPosition;
+  // The restored rectangle counts from the work area, not the screen.
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!(GetWindowLongPtrW(hwnd(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW) &&
+      GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
+    OffsetRect(&r, monitor.rcWork.left - monitor.rcMonitor.left,
+               monitor.rcWork.top - monitor.rcMonitor.top);
+  }
+  return r;
+}
+
+void CMainWnd::applyTopmost() {
+  SetWindowPos(hwnd(), settings_.alwaysOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+               SWP_NOSIZE | SWP_NOMOVE);
+}
+
+void CMainWnd::updateTitle() {
+  std::string name = "無題";
+  if (!currentDocument_.path.empty()) {
+    size_t slash = currentDocument_.path.find_last_of("\\/");
+    name = slash == std::string::npos ? currentDocument_.path : currentDocument_.path.substr(slash + 1);
+  }
+  setWindowText(name + " - " + kAppTitle);
+}
+
+// STUB until documents can be saved: there is nothing the user could save,
+// so a close or a new document always goes ahead.
+bool CMainWnd::querySaveChanges() { return true; }
+
+// STUB until documents can be opened: a path from the command line or a
+// dropped file is accepted and ignored.  The window stays untitled and shows
+// nothing that suggests a document was opened.
+void CMainWnd::openDocument(const std::string&) {}
+
+void CMainWnd::focusEdit() {
+  if (edit_) SetFocus(edit_->hwnd());
+}
+
+void CMainWnd::OnExit() { PostMessageW(hwnd(), WM_CLOSE, 0, 0); }
+
+void CMainWnd::OnHelpContents() {
+  std::string helpFile = helpFilePath();
+  bool exists = GetFileAttributesW(orka::widen(helpFile).c_str()) != INVALID_FILE_ATTRIBUTES;
+  if (!exists || !showHelpContents(hwnd(), helpFile)) {
+    fw::messageBox(hwnd(), fw::loadString(IDP_HELP_NOT_LAUNCHED) + helpFile, kErrorCaption,
+                   MB_OK | MB_ICONEXCLAMATION);
+  }
+  focusEdit();
+}
+
+void CMainWnd::OnAbout() {
+  fw::CDialog about(IDD_ABOUT, hwnd());
+  about.DoModal();
+  focusEdit();
+}
+
+void CMainWnd::OnUpdatePositionPane(fw::CmdUI& ui) {
+  if (!edit_) return;
+  if (settings_.wordWrap) {
+    ui.setText("--行、--列");
+    return;
+  }
+  int start = edit_->selection().start;
+  int line = edit_->lineFromChar(-1);
+  int lineStart = edit_->lineIndex(line);
+  char text[64];
+  std::snprintf(text, sizeof text, "%d行、%d列", line + 1, start - lineStart + 1);
+  ui.setText(text);
+}

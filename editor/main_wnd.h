@@ -1,0 +1,94 @@
+// CMainWnd: the editor's main window.
+//
+// It owns everything the user sees — menu bar, tool bar, status bar and the
+// one edit control — and the state behind them: the settings record, the
+// open document's record and the font.  Building the object starts COM on
+// this thread and loads the settings; creating its window (loadFrame with
+// IDR_MAINFRAME) builds the font, the edit control and the bars.  Closing the
+// window is the one moment the settings are written.  The object outlives its
+// window; its destruction shuts COM down again.
+//
+// Construction throws orka::Error with the start-up message when COM cannot
+// be started; nothing is left initialised then.  User-interface thread only.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "editor/com_api.h"
+#include "editor/edit_ctrl.h"
+#include "framework/frame_wnd.h"
+#include "settings/settings.h"
+
+// The open document: its full path (empty while untitled) and the key its
+// file is enciphered with.
+struct DocumentRecord {
+  std::string path;
+  std::array<uint8_t, 32> key{};
+};
+
+class CMainWnd : public fw::CFrameWnd {
+ public:
+  // The program's name as the title and every caption show it.
+  static constexpr const char* kAppTitle = "ミルデア";
+  static constexpr const char* kErrorCaption = "エラー [ミルデア]";
+  static constexpr int kMinTrackWidth = 310;
+  static constexpr int kMinTrackHeight = 140;
+  static constexpr int kPositionPaneWidth = 100;
+
+  // Settings come from, and go back to, `settingsPath`.
+  explicit CMainWnd(std::string settingsPath = defaultSettingsPath(),
+                    ComApi& com = systemComApi());
+  ~CMainWnd() override;
+
+  // "tolvane.dat" beside the program.
+  static std::string defaultSettingsPath();
+
+  bool PreCreateWindow(CREATESTRUCTW& cs) override;
+
+  // Places the bars and the edit control in a client area of that size.
+  void layoutChildren(int clientWidth, int clientHeight);
+  // Makes the window topmost or not, as alwaysOnTop says.
+  void applyTopmost();
+  // "<file name> - ミルデア", or "無題 - ミルデア" while untitled.
+  void updateTitle();
+  // Whether a close or a new document may go ahead.
+  bool querySaveChanges();
+  void openDocument(const std::string& path);
+
+  Settings& settings() { return settings_; }
+  const ComSession& comState() const { return com_; }
+  const DocumentRecord& currentDocument() const { return currentDocument_; }
+  EditCtrl* editCtrl() const { return edit_.get(); }
+
+ private:
+  LRESULT OnCreate(WPARAM wParam, LPARAM lParam);
+  LRESULT OnSize(WPARAM wParam, LPARAM lParam);
+  LRESULT OnActivate(WPARAM wParam, LPARAM lParam);
+  LRESULT OnDropFiles(WPARAM wParam, LPARAM lParam);
+  LRESULT OnClose(WPARAM wParam, LPARAM lParam);
+
+  void registerCommands();
+  void OnExit();
+  // A menu item that flips a setting, shows it as a check mark and then
+  // runs `apply`, if any.
+  void addToggle(UINT id, bool Settings::*field, void (CMainWnd::*apply)() = nullptr);
+  void OnHelpContents();
+  void OnAbout();
+  void OnUpdatePositionPane(fw::CmdUI& ui);
+
+  void relayout();
+  void focusEdit();
+  // The outer rectangle to remember for the next start.
+  RECT rectangleToStore() const;
+
+  // Declared first so that COM is shut down last.
+  ComSession com_;
+  std::string settingsPath_;
+  Settings settings_;
+  DocumentRecord currentDocument_;
+  HFONT font_ = nullptr;
+  std::unique_ptr<EditCtrl> edit_;
+};

@@ -1,0 +1,44 @@
+#include "editor/my_app.h"
+
+#include <stdlib.h>
+
+#include "editor/res/resource.h"
+#include "framework/modal.h"
+#include "orka/cmdline/command_line.h"
+#include "orka/errors/error.h"
+#include "orka/text/wide.h"
+
+std::unique_ptr<CMainWnd> startEditor(const StartupOptions& options) {
+  std::unique_ptr<CMainWnd> window;
+  orka::CommandLine1File commandLine;
+  try {
+    commandLine.parse(options.parameters);
+    ComApi& com = options.com ? *options.com : systemComApi();
+    window = std::make_unique<CMainWnd>(
+        options.settingsPath.empty() ? CMainWnd::defaultSettingsPath() : options.settingsPath, com);
+    if (options.app) options.app->setMainWnd(window.get());
+    if (!window->loadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW)) {
+      throw orka::Error("ウィンドウの作成に失敗しました。");
+    }
+    ShowWindow(window->hwnd(), options.showCommand);
+    UpdateWindow(window->hwnd());
+  } catch (const orka::Error& e) {
+    if (options.app) options.app->setMainWnd(nullptr);
+    window.reset();
+    fw::messageBox(nullptr, e.message(), CMainWnd::kErrorCaption, MB_OK | MB_ICONERROR);
+    return nullptr;
+  }
+  if (!commandLine.fileName().empty()) window->openDocument(commandLine.fileName());
+  return window;
+}
+
+bool CMyApp::InitInstance() {
+  StartupOptions options;
+  // The C runtime has split the command line already; its parameters reach
+  // the parser as UTF-8, so any path survives whatever the code page.
+  for (int i = 1; i < __argc; ++i) options.parameters.push_back(orka::narrow(__wargv[i]));
+  options.showCommand = showCommand();
+  options.app = this;
+  mainWnd_ = startEditor(options);
+  return mainWnd_ != nullptr;
+}

@@ -1,0 +1,39 @@
+// CMyApp: the editor program, and the start-up steps it runs.
+//
+// startEditor is the whole start-up, callable from tests: parse the command
+// line, build the main window (COM and settings), create and show it, then
+// open the document named on the command line.  A failure before the window
+// is shown is reported in a stop box without owner and ends the start-up;
+// failing to open the document is the document's own business and does not.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editor/main_wnd.h"
+#include "framework/app.h"
+
+struct StartupOptions {
+  // Command-line parameters without the program name, UTF-8.
+  std::vector<std::string> parameters;
+  // Empty: "tolvane.dat" beside the program.
+  std::string settingsPath;
+  // Null: the system's COM.
+  ComApi* com = nullptr;
+  int showCommand = SW_SHOWDEFAULT;
+  // When given, the window becomes its main window: closing it ends the loop.
+  fw::CWinApp* app = nullptr;
+};
+
+// The shown main window, or null after a start-up error was shown.
+std::unique_ptr<CMainWnd> startEditor(const StartupOptions& options);
+
+class CMyApp : public fw::CWinApp {
+ public:
+  bool InitInstance() override;
+
+ private:
+  // Deleted after the message loop ends, which shuts COM down last.
+  std::unique_ptr<CMainWnd> mainWnd_;
+};

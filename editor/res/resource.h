@@ -1,0 +1,56 @@
+// Identifiers shared by the resource script and the editor's code.
+#pragma once
+
+// Resources of the main window: menu, accelerators, application icon,
+// tool-bar layout and its bitmap all carry this id.
+#define IDR_MAINFRAME 101
+#define IDD_ABOUT 106
+// Second icon of the program: the one the document type shows.
+#define IDI_DOCUMENT 107
+
+// Type number of the tool-bar layout resource (version, button size, ids).
+#define RT_TOOLBAR_LAYOUT 241
+
+// Children of the main window.
+#define IDC_EDIT 1013
+#define ID_INDICATOR_POSITION 1014
+#define IDC_ABOUT_VERSION 1015
+#define IDC_ABOUT_NOTE 1016
+
+// Commands.
+#define ID_FILE_NEW 40001
+#define ID_FILE_OPEN 40002
+#define ID_FILE_SAVE 40003
+#define ID_FILE_SAVE_AS 40004
+#define ID_FILE_PAGE_SETUP 40005
+#define ID_FILE_PRINT 40006
+#define ID_APP_EXIT 40007
+#define ID_EDIT_UNDO 40008
+#define ID_EDIT_CUT 40009
+#define ID_EDIT_COPY 40010
+#define ID_EDIT_CLEAR 40011
+#define ID_EDIT_PASTE 40012
+#define ID_EDIT_FIND 40013
+#define ID_EDIT_FIND_NEXT 40014
+#define ID_EDIT_REPLACE 40015
+#define ID_EDIT_GOTO_LINE 40016
+#define ID_EDIT_SELECT_ALL 40017
+#define ID_EDIT_DATE_TIME 40018
+#define ID_FORMAT_WORD_WRAP 40019
+#define ID_FORMAT_FONT 40020
+#define ID_VIEW_TOOLBAR 40021
+#define ID_VIEW_STATUS_BAR 40022
+#define ID_HELP_CONTENTS 40023
+#define ID_APP_ABOUT 40024
+#define ID_SETTINGS_DATE_FORMAT 40025
+#define ID_SETTINGS_ASSOCIATE 40026
+#define ID_SETTINGS_UNASSOCIATE 40027
+#define ID_EDIT_READ_ONLY 40028
+#define ID_SETTINGS_HIDE_PASSWORD 40029
+#define ID_SETTINGS_READ_ONLY_LIST 40030
+#define ID_VIEW_ALWAYS_ON_TOP 40031
+#define ID_SETTINGS_REMEMBER_POS 40032
+
+// Text of the box shown when the help file cannot be opened; the file's
+// path follows it.
+#define IDP_HELP_NOT_LAUNCHED 61703

@@ -1,0 +1,160 @@
+// The edit control's byte-offset contract: text in and out as code page 932
+// bytes, positions counted in those bytes, whatever the control holds inside.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "editor/edit_ctrl.h"
+#include "editor_fixture.h"
+
+namespace {
+
+// "あa" CR LF "ｱ日本": double-byte, single-byte and half-width katakana.
+const std::string kMixed = "\x82\xa0" "a\r\n" "\xb1" "\x93\xfa\x96\x7b";
+
+class EditCtrlTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testApp();
+    parent_ = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(parent_, nullptr);
+    edit_ = createEditCtrl(parent_, false, nullptr, false);
+    ASSERT_NE(edit_, nullptr);
+  }
+  void TearDown() override {
+    edit_.reset();
+    DestroyWindow(parent_);
+  }
+
+  std::pair<DWORD, DWORD> wideSelection() const {
+    DWORD start = 0, end = 0;
+    SendMessageW(edit_->hwnd(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    return {start, end};
+  }
+
+  HWND parent_ = nullptr;
+  std::unique_ptr<EditCtrl> edit_;
+};
+
+}  // namespace
+
+TEST(CodePage, IsJapanese) { EXPECT_EQ(GetACP(), 932u); }
+
+TEST_F(EditCtrlTest, TextGoesInAndOutAsAnsiBytes) {
+  edit_->setText(kMixed);
+  EXPECT_EQ(edit_->text(), kMixed);
+  EXPECT_EQ(edit_->textLength(), 10);
+  // The control itself holds real characters, not bytes posing as them.
+  wchar_t shown[16] = {};
+  GetWindowTextW(edit_->hwnd(), shown, 16);
+  EXPECT_EQ(std::wstring(shown), L"\u3042a\r\n\uff71\u65e5\u672c");
+  EXPECT_EQ(GetDlgCtrlID(edit_->hwnd()), EditCtrl::kId);
+}
+
+TEST_F(EditCtrlTest, SelectionIsCountedInBytes) {
+  edit_->setText(kMixed);
+  edit_->setSelection(2, 10);
+  EXPECT_EQ(wideSelection(), std::make_pair(DWORD{1}, DWORD{7}));
+  EXPECT_EQ(edit_->selection().start, 2);
+  EXPECT_EQ(edit_->selection().end, 10);
+
+  // Offsets inside a double-byte character fall back to its first byte.
+  edit_->setSelection(1, 7);
+  EXPECT_EQ(edit_->selection().start, 0);
+  EXPECT_EQ(edit_->selection().end, 6);
+
+  edit_->setSelection(0, -1);
+  EXPECT_EQ(edit_->selection().end, 10);
+  edit_->setSelection(50, 60);
+  EXPECT_EQ(edit_->selection().start, 10) << "past the end is the end";
+}
+
+TEST_F(EditCtrlTest, LinesAreFoundByByteOffset) {
+  edit_->setText(kMixed);
+  EXPECT_EQ(edit_->lineCount(), 2);
+  EXPECT_EQ(edit_->lineFromChar(0), 0);
+  EXPECT_EQ(edit_->lineFromChar(4), 0) << "the line break belongs to its line";
+  EXPECT_EQ(edit_->lineFromChar(5), 1);
+  EXPECT_EQ(edit_->lineIndex(0), 0);
+  EXPECT_EQ(edit_->lineIndex(1), 5);
+  EXPECT_EQ(edit_->lineIndex(2), -1);
+
+  edit_->setSelection(8, 10);
+  EXPECT_EQ(edit_->lineFromChar(-1), 1);
+  EXPECT_EQ(edit_->lineIndex(-1), 5);
+}
+
+TEST_F(EditCtrlTest, OffsetsFollowTypingUndoAndTheModifiedFlag) {
+  edit_->setText(kMixed);
+  EXPECT_FALSE(edit_->modified());
+  edit_->setSelection(3, 3);  // after "あa"
+  SendMessageW(edit_->hwnd(), WM_CHAR, 0x65e5, 1);  // 日
+  EXPECT_TRUE(edit_->modified());
+  EXPECT_EQ(edit_->textLength(), 12);
+  EXPECT_EQ(edit_->selection().start, 5);
+  EXPECT_EQ(edit_->lineIndex(1), 7);
+
+  SendMessageW(edit_->hwnd(), EM_UNDO, 0, 0);
+  EXPECT_EQ(edit_->text(), kMixed);
+  EXPECT_EQ(edit_->lineIndex(1), 5);
+
+  edit_->setSelection(0, 2);
+  edit_->replaceSelection("\x82\xa2\x82\xa4", true);  // "いう"
+  EXPECT_EQ(edit_->text().substr(0, 5), "\x82\xa2\x82\xa4" "a");
+  EXPECT_EQ(edit_->selection().start, 4);
+
+  edit_->setModified(false);
+  EXPECT_FALSE(edit_->modified());
+}
+
+TEST_F(EditCtrlTest, LongTextsConvertAcrossTheWholeLength) {
+  // Far more characters than one step of the offset table.
+  std::string text;
+  for (int i = 0; i < 9000; ++i) text += "\x82\xa0";
+  text += "\r\nx";
+  for (int i = 0; i < 9000; ++i) text += "\x82\xa2";
+  edit_->setText(text);
+  ASSERT_EQ(edit_->textLength(), static_cast<int>(text.size()));
+
+  EXPECT_EQ(edit_->byteFromWide(4500), 9000);
+  EXPECT_EQ(edit_->wideFromByte(9000), 4500);
+  EXPECT_EQ(edit_->lineIndex(1), 18002);
+  edit_->setSelection(18003 + 2 * 5000, -1);
+  EXPECT_EQ(wideSelection().first, DWORD{9003 + 5000});
+  EXPECT_EQ(edit_->selection().end, static_cast<int>(text.size()));
+  for (int wide : {0, 4095, 4096, 4097, 9001, 9002, 12000, 18003}) {
+    EXPECT_EQ(edit_->wideFromByte(edit_->byteFromWide(wide)), wide) << wide;
+  }
+}
+
+TEST_F(EditCtrlTest, CharactersOutsideTheCodePageStayConsistent) {
+  // A surrogate pair and an accented letter that code page 932 cannot hold:
+  // they come out as one byte each, and every position agrees with that.
+  SetWindowTextW(edit_->hwnd(), L"a\U00020BB7b\u00e9c");
+  const std::string text = edit_->text();
+  EXPECT_EQ(static_cast<int>(text.size()), edit_->textLength());
+  EXPECT_EQ(edit_->byteFromWide(6), edit_->textLength());
+  EXPECT_EQ(edit_->wideFromByte(edit_->textLength()), 6);
+  EXPECT_EQ(text.front(), 'a');
+  EXPECT_EQ(text.back(), 'c');
+}
+
+TEST_F(EditCtrlTest, ReadOnlyRefusesTyping) {
+  edit_->setText("abc");
+  edit_->setReadOnly(true);
+  EXPECT_TRUE(GetWindowLongPtrW(edit_->hwnd(), GWL_STYLE) & ES_READONLY);
+  SendMessageW(edit_->hwnd(), WM_CHAR, 'x', 1);
+  EXPECT_EQ(edit_->text(), "abc");
+  edit_->setReadOnly(false);
+  SendMessageW(edit_->hwnd(), WM_CHAR, 'x', 1);
+  EXPECT_EQ(edit_->textLength(), 4);
+}
+
+TEST_F(EditCtrlTest, DestroyedWithItsParent) {
+  DestroyWindow(parent_);
+  EXPECT_EQ(edit_->hwnd(), nullptr);
+  edit_.reset();  // must not touch the dead window
+  parent_ = nullptr;
+}

@@ -1,0 +1,52 @@
+// Shared pieces of the editor's window tests: a process-wide application
+// object for the message pump, a COM stand-in that tests can make fail, and
+// a fixture that starts the editor against a settings file of its own.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "editor/main_wnd.h"
+#include "editor/my_app.h"
+#include "framework/app.h"
+#include "support/temp_dir.h"
+
+class FakeCom : public ComApi {
+ public:
+  HRESULT initialize() override { return initializeResult; }
+  HRESULT initializeSecurity() override { return securityResult; }
+  void uninitialize() override { ++uninitializeCalls; }
+
+  HRESULT initializeResult = S_OK;
+  HRESULT securityResult = S_OK;
+  int uninitializeCalls = 0;
+};
+
+// The one application object of the test process.
+fw::CWinApp& testApp();
+
+// Processes what is queued, idle handlers included.
+void pump();
+
+class EditorTest : public ::testing::Test {
+ protected:
+  void TearDown() override;
+
+  // Settings as the next start should find them.
+  void writeSettings(const Settings& settings);
+  Settings readSettings() const;
+  std::string settingsPath() const { return dir_.path("tolvane.dat"); }
+
+  // Starts the editor (shown, not activated) with these parameters.
+  CMainWnd& start(std::vector<std::string> parameters = {});
+  std::unique_ptr<CMainWnd> tryStart(std::vector<std::string> parameters = {});
+
+  // Sends WM_CLOSE and waits until the window is gone.
+  void close();
+
+  testing_support::TempDir dir_;
+  FakeCom com_;
+  std::unique_ptr<CMainWnd> window_;
+};

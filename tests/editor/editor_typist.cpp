@@ -1,0 +1,67 @@
+// A small helper for the screenshot script: finds the running editor's
+// window and types into it, or closes it, as a user would.
+//
+//   editor_typist type TEXT   waits for the window, replaces the selection
+//                             of its edit control with TEXT ("\n" starts a
+//                             new line)
+//   editor_typist close       asks the window to close (the normal path)
+//
+// Exit code 0 when done, 1 when no editor window appeared within 30 s,
+// 2 for a bad command line.
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+const wchar_t kTitleEnd[] = L" - \u30df\u30eb\u30c7\u30a2";  // " - ミルデア"
+
+BOOL CALLBACK findEditor(HWND hwnd, LPARAM found) {
+  wchar_t title[512];
+  int length = GetWindowTextW(hwnd, title, 512);
+  std::wstring text(title, length > 0 ? length : 0);
+  std::wstring end(kTitleEnd);
+  if (IsWindowVisible(hwnd) && text.size() >= end.size() &&
+      text.compare(text.size() - end.size(), end.size(), end) == 0) {
+    *reinterpret_cast<HWND*>(found) = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND waitForEditor() {
+  for (int i = 0; i < 600; ++i) {
+    HWND found = nullptr;
+    EnumWindows(findEditor, reinterpret_cast<LPARAM>(&found));
+    if (found) return found;
+    Sleep(50);
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  if (__argc < 2) return 2;
+  std::wstring command = __wargv[1];
+  HWND editor = waitForEditor();
+  if (!editor) return 1;
+  if (command == L"close") {
+    PostMessageW(editor, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  if (command != L"type" || __argc < 3) return 2;
+  std::wstring text;
+  for (const wchar_t* p = __wargv[2]; *p; ++p) {
+    if (*p == L'\\' && p[1] == L'n') {
+      text += L"\r\n";
+      ++p;
+    } else {
+      text += *p;
+    }
+  }
+  HWND edit = GetDlgItem(editor, 1013);
+  if (!edit) return 1;
+  SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+  return 0;
+}
