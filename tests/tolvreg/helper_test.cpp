@@ -1,0 +1,213 @@
+#include "tolvreg/helper.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "mem_registry.h"
+
+namespace tolvreg {
+namespace {
+
+using tolvreg_test::MemRegistry;
+using Lines = std::vector<std::wstring>;
+
+const wchar_t kTail[] =
+    L" example.jp Tolvane ミルデア 暗号化エディタ .vtxt '\"C:\\Program Files\\T\\Tolvane.exe\" "
+    L"\"%1\"' \"暗号テキスト ドキュメント\" C:\\PROGRA~1\\T\\Tolvane.exe,1";
+const std::wstring kRegisterLine = std::wstring(L"0") + kTail;
+const std::wstring kRemoveLine = std::wstring(L"1") + kTail;
+
+const Lines kFileTypeEntries = {
+    L"HKCR\\Tolvane.vtxt",
+    L"HKCR\\Tolvane.vtxt\\DefaultIcon",
+    L"HKCR\\Tolvane.vtxt\\DefaultIcon|@=C:\\PROGRA~1\\T\\Tolvane.exe,1",
+    L"HKCR\\Tolvane.vtxt\\shell",
+    L"HKCR\\Tolvane.vtxt\\shell\\open",
+    L"HKCR\\Tolvane.vtxt\\shell\\open\\command",
+    L"HKCR\\Tolvane.vtxt\\shell\\open\\command|@=\"C:\\Program Files\\T\\Tolvane.exe\" \"%1\"",
+    L"HKCR\\Tolvane.vtxt\\shell|@=open",
+    L"HKCR\\Tolvane.vtxt|@=暗号テキスト ドキュメント",
+};
+
+const Lines kVistaOnlyEntries = {
+    L"HKLM\\SOFTWARE",
+    L"HKLM\\SOFTWARE\\RegisteredApplications",
+    L"HKLM\\SOFTWARE\\RegisteredApplications|Tolvane=SOFTWARE\\example.jp\\Tolvane\\Capabilities",
+    L"HKLM\\SOFTWARE\\example.jp",
+    L"HKLM\\SOFTWARE\\example.jp\\Tolvane",
+    L"HKLM\\SOFTWARE\\example.jp\\Tolvane\\Capabilities",
+    L"HKLM\\SOFTWARE\\example.jp\\Tolvane\\Capabilities\\FileAssociations",
+    L"HKLM\\SOFTWARE\\example.jp\\Tolvane\\Capabilities\\FileAssociations|.vtxt=Tolvane.vtxt",
+    L"HKLM\\SOFTWARE\\example.jp\\Tolvane\\Capabilities|ApplicationDescription=暗号化エディタ",
+    L"HKLM\\SOFTWARE\\example.jp\\Tolvane\\Capabilities|ApplicationName=ミルデア",
+    L"HKLM\\SOFTWARE\\example.jp\\Tolvane|LocalizedString=ミルデア",
+};
+
+Lines sorted(Lines a, const Lines& b = {}) {
+  a.insert(a.end(), b.begin(), b.end());
+  std::sort(a.begin(), a.end());
+  return a;
+}
+
+class FakeHost : public HelperHost {
+ public:
+  explicit FakeHost(unsigned long major) : major_(major) {}
+  Registry& registry() override { return registry_; }
+  unsigned long majorVersion() override { return major_; }
+  void warnNotToRunDirectly() override { ++warnings_; }
+
+  MemRegistry& mem() { return registry_; }
+  int warnings() const { return warnings_; }
+
+  ExitCode run(const std::wstring& line) {
+    const ExitCode code = runHelper(line, *this);
+    EXPECT_EQ(registry_.openHandles(), 0u) << "a key was left open";
+    return code;
+  }
+
+ private:
+  unsigned long major_;
+  MemRegistry registry_;
+  int warnings_ = 0;
+};
+
+constexpr unsigned long kXp = 5;
+constexpr unsigned long kVista = 6;
+
+TEST(Helper, InvalidLineWarnsOnceExitsOneAndTouchesNothing) {
+  FakeHost host(kVista);
+  EXPECT_EQ(host.run(L"0 example.jp Tolvane ミルデア 説明 vtxt o t i"), kExitInvalidCommandLine);
+  EXPECT_EQ(host.warnings(), 1);
+  EXPECT_TRUE(host.mem().calls().empty());
+}
+
+TEST(Helper, VistaAndLaterRegisterCapabilitiesAndFileTypeButNoExtensionKey) {
+  for (unsigned long major : {6ul, 10ul}) {
+    FakeHost host(major);
+    ASSERT_EQ(host.run(kRegisterLine), kExitSuccess);
+    EXPECT_EQ(host.mem().dump(), sorted(kVistaOnlyEntries, kFileTypeEntries)) << major;
+    // Registering again rewrites the same entries.
+    ASSERT_EQ(host.run(kRegisterLine), kExitSuccess);
+    EXPECT_EQ(host.mem().dump(), sorted(kVistaOnlyEntries, kFileTypeEntries)) << major;
+    EXPECT_EQ(host.warnings(), 0);
+  }
+}
+
+TEST(Helper, LegacyRegisterWritesExtensionKeyAndFileTypeOnly) {
+  FakeHost host(kXp);
+  ASSERT_EQ(host.run(kRegisterLine), kExitSuccess);
+  EXPECT_EQ(host.mem().dump(),
+            sorted(kFileTypeEntries, {L"HKCR\\.vtxt", L"HKCR\\.vtxt|@=Tolvane.vtxt"}));
+}
+
+TEST(Helper, VistaRemoveTakesTheWholeTreesAndLeavesVendorKeyAndNeighbours) {
+  FakeHost host(kVista);
+  MemRegistry& reg = host.mem();
+  ASSERT_EQ(host.run(kRegisterLine), kExitSuccess);
+  // What the user or other programs added beside and below our entries.
+  reg.addValue(L"HKCR\\Tolvane.vtxt\\shell\\print\\command", L"", L"print %1");
+  reg.addValue(L"HKCR\\Tolvane.vtxt\\shell\\print\\ddeexec\\application", L"", L"T");
+  reg.addValue(L"HKLM\\SOFTWARE\\example.jp\\Tolvane\\Capabilities\\UrlAssociations", L"x", L"y");
+  reg.addValue(L"HKLM\\SOFTWARE\\example.jp\\Other", L"", L"kept");
+  reg.addValue(L"HKLM\\SOFTWARE\\RegisteredApplications", L"Other", L"kept");
+
+  ASSERT_EQ(host.run(kRemoveLine), kExitSuccess);
+  EXPECT_EQ(reg.dump(), sorted({
+                            L"HKLM\\SOFTWARE",
+                            L"HKLM\\SOFTWARE\\RegisteredApplications",
+                            L"HKLM\\SOFTWARE\\RegisteredApplications|Other=kept",
+                            L"HKLM\\SOFTWARE\\example.jp",
+                            L"HKLM\\SOFTWARE\\example.jp\\Other",
+                            L"HKLM\\SOFTWARE\\example.jp\\Other|@=kept",
+                        }));
+}
+
+TEST(Helper, VistaRemoveLeavesTheEmptyVendorKey) {
+  FakeHost host(kVista);
+  ASSERT_EQ(host.run(kRegisterLine), kExitSuccess);
+  ASSERT_EQ(host.run(kRemoveLine), kExitSuccess);
+  EXPECT_EQ(host.mem().dump(), sorted({L"HKLM\\SOFTWARE", L"HKLM\\SOFTWARE\\RegisteredApplications",
+                                       L"HKLM\\SOFTWARE\\example.jp"}));
+}
+
+TEST(Helper, LegacyRemoveTakesTheWholeExtensionKeyAndTheFileType) {
+  FakeHost host(kXp);
+  MemRegistry& reg = host.mem();
+  ASSERT_EQ(host.run(kRegisterLine), kExitSuccess);
+  reg.addValue(L"HKCR\\.vtxt\\OpenWithProgids", L"Other.vtxt", L"");
+  reg.addValue(L"HKCR\\.txt", L"", L"txtfile");
+  ASSERT_EQ(host.run(kRemoveLine), kExitSuccess);
+  EXPECT_EQ(reg.dump(), sorted({L"HKCR\\.txt", L"HKCR\\.txt|@=txtfile"}));
+}
+
+TEST(Helper, RemovingWhatIsNotThereSucceedsAndCreatesNothing) {
+  for (unsigned long major : {kXp, kVista}) {
+    FakeHost host(major);
+    EXPECT_EQ(host.run(kRemoveLine), kExitSuccess) << major;
+    EXPECT_EQ(host.run(kRemoveLine), kExitSuccess) << major;
+    EXPECT_TRUE(host.mem().dump().empty()) << major;
+  }
+  // The parent keys exist but our entries do not.
+  FakeHost host(kVista);
+  host.mem().addKey(L"HKLM\\SOFTWARE\\example.jp");
+  host.mem().addValue(L"HKLM\\SOFTWARE\\RegisteredApplications", L"Other", L"kept");
+  EXPECT_EQ(host.run(kRemoveLine), kExitSuccess);
+}
+
+struct FailureCase {
+  const char* what;
+  unsigned long major;
+  bool registered;  // whether the run starts from a registered state
+  const std::wstring* line;
+};
+
+// Injects a failure into every registry call of a run in turn: the run must
+// stop right there with exit code 2, without trying anything later.
+class FailingCall : public testing::TestWithParam<FailureCase> {};
+
+TEST_P(FailingCall, StopsTheRunWithExitCodeTwo) {
+  const FailureCase& c = GetParam();
+  auto prepare = [&c](FakeHost* host) {
+    if (c.registered) {
+      ASSERT_EQ(host->run(kRegisterLine), kExitSuccess);
+    }
+  };
+
+  FakeHost clean(c.major);
+  prepare(&clean);
+  const size_t start = clean.mem().calls().size();
+  ASSERT_EQ(clean.run(*c.line), kExitSuccess);
+  const Lines all(clean.mem().calls().begin() + start, clean.mem().calls().end());
+  ASSERT_FALSE(all.empty());
+
+  for (size_t i = 0; i < all.size(); ++i) {
+    FakeHost host(c.major);
+    prepare(&host);
+    host.mem().failAtCall(start + i, kRegAccessDenied);
+    EXPECT_EQ(host.run(*c.line), kExitRegistryFailure) << c.what << ": " << all[i];
+    const Lines made(host.mem().calls().begin() + start, host.mem().calls().end());
+    EXPECT_EQ(made, Lines(all.begin(), all.begin() + i + 1)) << c.what << ": " << all[i];
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryCall, FailingCall,
+    testing::Values(FailureCase{"register, Vista", kVista, false, &kRegisterLine},
+                    FailureCase{"register, legacy", kXp, false, &kRegisterLine},
+                    FailureCase{"remove, Vista", kVista, true, &kRemoveLine},
+                    FailureCase{"remove, legacy", kXp, true, &kRemoveLine}));
+
+TEST(Helper, FailedStepKeepsWhatEarlierStepsWrote) {
+  FakeHost host(kVista);
+  // Call 5 creates RegisteredApplications, after the application's own keys.
+  host.mem().failAtCall(5, kRegAccessDenied);
+  ASSERT_EQ(host.run(kRegisterLine), kExitRegistryFailure);
+  EXPECT_EQ(host.mem().calls()[5], L"create HKLM\\SOFTWARE\\RegisteredApplications");
+  EXPECT_TRUE(host.mem().hasKey(L"HKLM\\SOFTWARE\\example.jp\\Tolvane\\Capabilities"));
+  EXPECT_FALSE(host.mem().hasKey(L"HKCR\\Tolvane.vtxt"));
+}
+
+}  // namespace
+}  // namespace tolvreg

@@ -1,0 +1,33 @@
+// The helper program's whole run: read the command line, pick the registry
+// layout for the running system, write or remove the association, and turn
+// the outcome into the exit code the editor waits for.
+#pragma once
+
+#include <string_view>
+
+#include "tolvreg/registry.h"
+
+namespace tolvreg {
+
+// What the run needs from the system it runs on.
+class HelperHost {
+ public:
+  virtual ~HelperHost() = default;
+  virtual Registry& registry() = 0;
+  // The major version the system reports (6 for Windows Vista).
+  virtual unsigned long majorVersion() = 0;
+  // Tells someone who started the helper by hand not to; returns when the
+  // warning has been dismissed.
+  virtual void warnNotToRunDirectly() = 0;
+};
+
+enum ExitCode : int {
+  kExitSuccess = 0,
+  kExitInvalidCommandLine = 1,  // the warning was shown, nothing was touched
+  kExitRegistryFailure = 2,     // earlier steps stay done, later ones were not tried
+};
+
+// `commandLine` is the text after the program name.
+ExitCode runHelper(std::wstring_view commandLine, HelperHost& host);
+
+}  // namespace tolvreg
