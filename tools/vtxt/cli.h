@@ -1,0 +1,36 @@
+// The vtxt commands: cat, write, rekey and check on one .vtxt document.
+//
+//   vtxt cat FILE       the text to standard output
+//   vtxt write FILE     standard input becomes the text (saved safely)
+//   vtxt rekey FILE     a new password for the document
+//   vtxt check FILE     exit 0 when the password opens the document
+//
+// Text on the standard streams is UTF-8; the document holds it in a code
+// page (--codepage, by default the system's ANSI code page, 932 outside
+// Windows), and passwords are converted to that code page before they are
+// hashed, as the editor hashes what is typed into it.  --raw passes the
+// text's bytes unchanged.  An empty password is the machine's default
+// password; --serial gives another machine's serial number instead.
+//
+// run() never throws; it reports on the console and returns the exit code.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tools/vtxt/console.h"
+
+namespace vtxt {
+
+enum ExitCode {
+  kSuccess = 0,
+  kUsage = 1,
+  kWrongPassword = 2,  // also a damaged document or no key for the default password
+  kFileError = 3,
+  kNotRepresentable = 4,
+};
+
+// Runs the command line `args` (without the program name).
+int run(const std::vector<std::string>& args, Console& console);
+
+}  // namespace vtxt
