@@ -2,6 +2,8 @@
 
 #include "framework/frame_wnd.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -22,6 +24,10 @@ bool triggersIdle(const MSG& msg) {
 CWinApp::CWinApp() {
     if (g_app) throw std::logic_error("only one application object may exist");
     g_app = this;
+    // Bars, spin buttons and list views are common controls: register them
+    // once for the whole program.
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&icc);
 }
 
 CWinApp::~CWinApp() {

@@ -12,6 +12,12 @@ namespace fw {
 namespace {
 
 HWND createChild(const wchar_t* className, DWORD style, HWND parent, UINT controlId) {
+    // Normally done by the application object; bars made without one work too.
+    static const bool registered = [] {
+        INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_BAR_CLASSES};
+        return InitCommonControlsEx(&icc) != FALSE;
+    }();
+    (void)registered;
     return CreateWindowExW(0, className, nullptr, style | WS_CHILD, 0, 0, 0, 0, parent,
                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(controlId)), resourceInstance(),
                            nullptr);

@@ -197,15 +197,7 @@ LRESULT CDialog::OnDestroyMessage(WPARAM, LPARAM) {
 
 HWND CDialog::item(int id) const { return hwnd() ? GetDlgItem(hwnd(), id) : nullptr; }
 
-std::string CDialog::itemText(int id) const {
-    HWND control = item(id);
-    if (!control) return {};
-    const int length = GetWindowTextLengthW(control);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    const int got = GetWindowTextW(control, text.data(), length + 1);
-    text.resize(static_cast<size_t>(got > 0 ? got : 0));
-    return orka::narrow(text);
-}
+std::string CDialog::itemText(int id) const { return windowTextOf(item(id)); }
 
 void CDialog::setItemText(int id, std::string_view text) {
     if (HWND control = item(id)) SetWindowTextW(control, orka::widen(text).c_str());

@@ -108,14 +108,7 @@ LRESULT CWnd::send(UINT message, WPARAM wParam, LPARAM lParam) const {
     return SendMessageW(hwnd_, message, wParam, lParam);
 }
 
-std::string CWnd::windowText() const {
-    if (!hwnd_) return {};
-    int length = GetWindowTextLengthW(hwnd_);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    int got = GetWindowTextW(hwnd_, text.data(), length + 1);
-    text.resize(static_cast<size_t>(got > 0 ? got : 0));
-    return orka::narrow(text);
-}
+std::string CWnd::windowText() const { return windowTextOf(hwnd_); }
 
 void CWnd::setWindowText(std::string_view text) {
     if (hwnd_) SetWindowTextW(hwnd_, orka::widen(text).c_str());
@@ -123,6 +116,15 @@ void CWnd::setWindowText(std::string_view text) {
 
 void CWnd::destroyWindow() {
     if (hwnd_) DestroyWindow(hwnd_);
+}
+
+std::string windowTextOf(HWND hwnd) {
+    if (!hwnd) return {};
+    const int length = GetWindowTextLengthW(hwnd);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const int got = GetWindowTextW(hwnd, text.data(), length + 1);
+    text.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return orka::narrow(text);
 }
 
 HINSTANCE resourceInstance() { return GetModuleHandleW(nullptr); }

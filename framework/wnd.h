@@ -123,6 +123,9 @@ private:
 // The instance that holds the program's resources (the executable).
 HINSTANCE resourceInstance();
 
+// The text of any window (a control, say) as UTF-8.
+std::string windowTextOf(HWND hwnd);
+
 // A string-table entry as UTF-8; empty when the id has no string.
 std::string loadString(UINT id);
 

@@ -1,0 +1,354 @@
+// Dialogs from templates, the modal responder, and the common dialogs.
+#include "framework/common_dialogs.h"
+#include "framework/dialog.h"
+#include "framework/modal.h"
+#include "test_frame.h"
+
+#include <gtest/gtest.h>
+
+namespace fwtest {
+namespace {
+
+using fw::ModalKind;
+using fw::ModalRequest;
+using fw::ScriptedModals;
+
+// Asks for a name; can insist on one, with a warning box, like the
+// program's own dialogs that check their input.
+class NameDialog : public fw::CDialog {
+public:
+    NameDialog() : CDialog(IDD_TEST_DIALOG) {}
+
+    BOOL OnInitDialog() override {
+        setItemText(IDC_NAME, name);
+        setChecked(IDC_AGREE, agree);
+        return TRUE;
+    }
+    void OnOK() override {
+        const std::string typed = itemText(IDC_NAME);
+        if (requireName && typed.empty()) {
+            fw::messageBox(hwnd(), "名前を入力してください。", "警告", MB_OK | MB_ICONEXCLAMATION);
+            focusItem(IDC_NAME);
+            return;
+        }
+        name = typed;
+        agree = isChecked(IDC_AGREE);
+        EndDialog(IDOK);
+    }
+
+    std::string name = "初期値";
+    bool agree = false;
+    bool requireName = false;
+};
+
+TEST(ScriptedDialog, ResponderSeesTheInitialisedControlsAndItsInputReachesOnOK) {
+    ScriptedModals modals;
+    std::string shown;
+    modals.answer(IDOK, [&](ModalRequest& request) {
+        shown = request.dialog->itemText(IDC_NAME);
+        request.dialog->setItemText(IDC_NAME, "山田 太郎");
+        request.dialog->setChecked(IDC_AGREE, true);
+    });
+    NameDialog dialog;
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(shown, "初期値");
+    EXPECT_EQ(dialog.name, "山田 太郎");
+    EXPECT_TRUE(dialog.agree);
+    EXPECT_EQ(dialog.hwnd(), nullptr);
+    ASSERT_EQ(modals.seen().size(), 1u);
+    EXPECT_EQ(modals.seen()[0].kind, ModalKind::Dialog);
+    EXPECT_EQ(modals.seen()[0].caption, "テスト ダイアログ");
+    EXPECT_EQ(modals.seen()[0].templateId, static_cast<UINT>(IDD_TEST_DIALOG));
+}
+
+TEST(ScriptedDialog, RefusedOkKeepsTheDialogOpenAndItIsAskedAgain) {
+    ScriptedModals modals;
+    modals.answer(IDOK, [](ModalRequest& request) { request.dialog->setItemText(IDC_NAME, ""); });
+    modals.answer(IDOK);      // the warning box
+    modals.answer(IDCANCEL);  // then the user gives up
+    NameDialog dialog;
+    dialog.requireName = true;
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    EXPECT_EQ(dialog.name, "初期値");
+    ASSERT_EQ(modals.seen().size(), 3u);
+    EXPECT_EQ(modals.seen()[1].kind, ModalKind::MessageBox);
+    EXPECT_EQ(modals.seen()[1].text, "名前を入力してください。");
+    EXPECT_EQ(modals.seen()[1].caption, "警告");
+    EXPECT_EQ(modals.seen()[1].style, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
+    EXPECT_EQ(modals.seen()[2].kind, ModalKind::Dialog);
+    EXPECT_EQ(modals.unexpected(), 0);
+}
+
+TEST(ScriptedDialog, UnansweredQuestionCancelsInsteadOfHanging) {
+    ScriptedModals modals;
+    NameDialog dialog;
+    dialog.requireName = true;
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    EXPECT_EQ(fw::messageBox(nullptr, "質問", "確認", MB_YESNO), IDCANCEL);
+    EXPECT_EQ(modals.unexpected(), 2);
+}
+
+TEST(ScriptedDialog, DialogThatNeverClosesEndsAsCancelled) {
+    ScriptedModals modals;
+    for (int i = 0; i < 40; ++i) modals.answer(IDOK, [](ModalRequest& r) {
+        if (r.dialog) r.dialog->setItemText(IDC_NAME, "");
+    });
+    NameDialog dialog;
+    dialog.requireName = true;
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    EXPECT_EQ(dialog.hwnd(), nullptr);
+}
+
+TEST(MessageBox, ResponderAnswersAndTheQuestionIsRecorded) {
+    ScriptedModals modals;
+    modals.answer(IDNO);
+    EXPECT_EQ(fw::messageBox(nullptr, "保存しますか？", "確認 [テスト]", MB_YESNOCANCEL | MB_ICONQUESTION), IDNO);
+    ASSERT_EQ(modals.seen().size(), 1u);
+    EXPECT_EQ(modals.seen()[0].text, "保存しますか？");
+    EXPECT_EQ(modals.seen()[0].caption, "確認 [テスト]");
+}
+
+TEST(MessageBox, ScriptedModalsRestoresThePreviousResponder) {
+    int outer = 0;
+    fw::setModalResponder([&](ModalRequest&) -> std::optional<int> {
+        ++outer;
+        return IDOK;
+    });
+    {
+        ScriptedModals inner;
+        inner.answer(IDRETRY);
+        EXPECT_EQ(fw::messageBox(nullptr, "a", "b", MB_RETRYCANCEL), IDRETRY);
+    }
+    EXPECT_EQ(fw::messageBox(nullptr, "a", "b", MB_OK), IDOK);
+    EXPECT_EQ(outer, 1);
+    fw::setModalResponder({});
+    EXPECT_FALSE(fw::hasModalResponder());
+}
+
+// ---------------------------------------------------------------- real
+
+NameDialog* g_realDialog = nullptr;
+
+void CALLBACK pressOkLater(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    if (g_realDialog && g_realDialog->hwnd()) {
+        g_realDialog->setItemText(IDC_NAME, "タイマー");
+        PostMessageW(g_realDialog->hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    }
+}
+
+INT_PTR runRealDialogClosedByTimer(NameDialog& dialog) {
+    g_realDialog = &dialog;
+    SetTimer(nullptr, 0, 150, &pressOkLater);
+    const INT_PTR result = dialog.DoModal();
+    g_realDialog = nullptr;
+    return result;
+}
+
+TEST(RealDialog, ShownFromItsTemplateAndClosedByAPostedOk) {
+    testApp();
+    NameDialog dialog;
+    EXPECT_EQ(runRealDialogClosedByTimer(dialog), IDOK);
+    EXPECT_EQ(dialog.name, "タイマー");
+    EXPECT_EQ(dialog.hwnd(), nullptr);
+}
+
+TEST(RealDialog, ShownWhenTheResponderDeclines) {
+    int asked = 0;
+    fw::setModalResponder([&](ModalRequest& request) -> std::optional<int> {
+        ++asked;
+        EXPECT_EQ(request.kind, ModalKind::Dialog);
+        return std::nullopt;
+    });
+    NameDialog dialog;
+    EXPECT_EQ(runRealDialogClosedByTimer(dialog), IDOK);
+    fw::setModalResponder({});
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(dialog.name, "タイマー");
+}
+
+// ------------------------------------------------------- file and font
+
+TEST(FileDialog, ScriptedAnswerGivesThePathAndCancelGivesNone) {
+    ScriptedModals modals;
+    modals.answerPath("C:\\文書\\メモ.vtxt");
+    modals.answer(IDCANCEL);
+
+    fw::CFileDialog save(false, nullptr);
+    save.setFileName("古い名前.vtxt");
+    save.setFilter("暗号テキストファイル(*.vtxt)|*.vtxt|全てのファイル(*.*)|*.*||");
+    EXPECT_EQ(save.DoModal(), IDOK);
+    EXPECT_EQ(save.path(), "C:\\文書\\メモ.vtxt");
+    EXPECT_EQ(modals.seen()[0].kind, ModalKind::SaveFile);
+
+    fw::CFileDialog open(true, nullptr);
+    EXPECT_EQ(open.DoModal(), IDCANCEL);
+    EXPECT_EQ(open.path(), "");
+    EXPECT_EQ(modals.seen()[1].kind, ModalKind::OpenFile);
+}
+
+// A save dialog with a panel that accepts the name only with the right
+// secret, reporting a wrong one through a posted message.
+class SecretFileDialog : public fw::CFileDialog {
+public:
+    static constexpr UINT kWrongSecret = WM_APP + 100;
+
+    SecretFileDialog() : CFileDialog(false, nullptr) {
+        setPanelTemplate(IDD_TEST_PANEL);
+        onMessage(kWrongSecret, &SecretFileDialog::OnWrongSecret);
+    }
+    BOOL OnInitDialog() override {
+        ++inits;
+        return TRUE;
+    }
+    bool OnFileNameOK() override {
+        checkedPaths.push_back(path());
+        if (itemText(IDC_SECRET) == "合言葉") return true;
+        PostMessageW(hwnd(), kWrongSecret, 0, 0);
+        return false;
+    }
+    LRESULT OnWrongSecret(WPARAM, LPARAM) {
+        fw::messageBox(hwnd(), "合言葉が違います。", "エラー", MB_OK | MB_ICONEXCLAMATION);
+        return 0;
+    }
+
+    int inits = 0;
+    std::vector<std::string> checkedPaths;
+};
+
+TEST(FileDialog, PanelCheckRejectsANameUntilItsFieldsAreRight) {
+    ScriptedModals modals;
+    modals.answer(IDOK, [](ModalRequest& request) {
+        request.path = "a.vtxt";
+        request.dialog->setItemText(IDC_SECRET, "違う");
+    });
+    modals.answer(IDOK);  // the posted error box
+    modals.answer(IDOK, [](ModalRequest& request) {
+        request.path = "b.vtxt";
+        request.dialog->setItemText(IDC_SECRET, "合言葉");
+    });
+    SecretFileDialog dialog;
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(dialog.path(), "b.vtxt");
+    EXPECT_EQ(dialog.inits, 1);
+    EXPECT_EQ(dialog.checkedPaths, (std::vector<std::string>{"a.vtxt", "b.vtxt"}));
+    ASSERT_EQ(modals.seen().size(), 3u);
+    EXPECT_EQ(modals.seen()[1].kind, ModalKind::MessageBox);
+    EXPECT_EQ(modals.seen()[1].text, "合言葉が違います。");
+    EXPECT_EQ(modals.seen()[2].templateId, static_cast<UINT>(IDD_TEST_PANEL));
+}
+
+TEST(FontDialog, ScriptedChoiceReplacesTheFontAndCancelKeepsIt) {
+    ScriptedModals modals;
+    std::wstring offered;
+    modals.answer(IDOK, [&](ModalRequest& request) {
+        offered = request.font.lfFaceName;
+        wcscpy_s(request.font.lfFaceName, L"ＭＳ ゴシック");
+        request.font.lfHeight = -16;
+    });
+    modals.answer(IDCANCEL, [](ModalRequest& request) { request.font.lfHeight = -99; });
+
+    LOGFONTW initial = {};
+    initial.lfHeight = 12;
+    wcscpy_s(initial.lfFaceName, L"FixedSys");
+    fw::CFontDialog chosen(initial, CF_SCREENFONTS, nullptr);
+    EXPECT_EQ(chosen.DoModal(), IDOK);
+    EXPECT_EQ(offered, L"FixedSys");
+    EXPECT_STREQ(chosen.font().lfFaceName, L"ＭＳ ゴシック");
+    EXPECT_EQ(chosen.font().lfHeight, -16);
+
+    fw::CFontDialog cancelled(initial, CF_SCREENFONTS, nullptr);
+    EXPECT_EQ(cancelled.DoModal(), IDCANCEL);
+    EXPECT_EQ(cancelled.font().lfHeight, 12);
+}
+
+// ------------------------------------------------------- find / replace
+
+struct Notification {
+    DWORD flags;
+    std::string findWhat;
+    std::string replaceWith;
+};
+
+class FindDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(frame.create());
+        frame.onMessage(fw::CFindReplaceDialog::message(), [this](WPARAM, LPARAM lParam) -> LRESULT {
+            fw::CFindReplaceDialog* dialog = fw::CFindReplaceDialog::fromNotification(lParam);
+            if (dialog) notes.push_back({dialog->flags(), dialog->findString(), dialog->replaceString()});
+            if (dialog && dialog->isTerminating()) open = nullptr;
+            return 0;
+        });
+    }
+    void press(int button) {
+        SendMessageW(open->hwnd(), WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(open->hwnd(), button)));
+    }
+
+    fw::CWinApp& app = testApp();
+    TestFrame frame;
+    fw::CFindReplaceDialog* open = nullptr;
+    std::vector<Notification> notes;
+};
+
+// Control ids of the system's find/replace templates (edt1, psh2).
+constexpr int kFindEdit = 0x480;
+constexpr int kReplaceAllButton = 0x401;
+
+TEST_F(FindDialogTest, FindNextNotifiesTheOwnerWithTheTypedTextAndClosingTerminates) {
+    open = fw::CFindReplaceDialog::create(true, "検索語", "", FR_DOWN | FR_HIDEWHOLEWORD, frame.hwnd());
+    ASSERT_NE(open, nullptr);
+    EXPECT_TRUE(open->isFindOnly());
+    EXPECT_EQ(open->findString(), "検索語");
+
+    press(IDOK);  // "Find next"
+    SetDlgItemTextW(open->hwnd(), kFindEdit, L"別の語");
+    press(IDOK);
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_TRUE(notes[0].flags & FR_FINDNEXT);
+    EXPECT_TRUE(notes[0].flags & FR_DOWN);
+    EXPECT_FALSE(notes[0].flags & FR_MATCHCASE);
+    EXPECT_EQ(notes[0].findWhat, "検索語");
+    EXPECT_EQ(notes[1].findWhat, "別の語");
+
+    const LPARAM stale = reinterpret_cast<LPARAM>(&notes);  // any pointer not handed out
+    EXPECT_EQ(fw::CFindReplaceDialog::fromNotification(stale), nullptr);
+
+    open->close();
+    ASSERT_EQ(notes.size(), 3u);
+    EXPECT_TRUE(notes[2].flags & FR_DIALOGTERM);
+    EXPECT_EQ(open, nullptr);
+}
+
+TEST_F(FindDialogTest, ReplaceDialogCarriesBothTextsAndIsAModelessDialogOfTheApp) {
+    open = fw::CFindReplaceDialog::create(false, "古い", "新しい", FR_HIDEWHOLEWORD, frame.hwnd());
+    ASSERT_NE(open, nullptr);
+    EXPECT_FALSE(open->isFindOnly());
+
+    // Tab moves between its fields: the application routes dialog keys to it.
+    MSG tab = {};
+    tab.hwnd = GetDlgItem(open->hwnd(), kFindEdit);
+    tab.message = WM_KEYDOWN;
+    tab.wParam = VK_TAB;
+    EXPECT_TRUE(app.preTranslateMessage(tab));
+
+    press(kReplaceAllButton);
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_TRUE(notes[0].flags & FR_REPLACEALL);
+    EXPECT_EQ(notes[0].findWhat, "古い");
+    EXPECT_EQ(notes[0].replaceWith, "新しい");
+
+    open->close();
+    EXPECT_EQ(open, nullptr);
+}
+
+TEST_F(FindDialogTest, OverlongTextIsCutToTheFieldLength) {
+    open = fw::CFindReplaceDialog::create(true, std::string(300, 'a'), "", 0, frame.hwnd(), 127);
+    ASSERT_NE(open, nullptr);
+    EXPECT_EQ(open->findString().size(), 127u);
+    open->close();
+}
+
+}  // namespace
+}  // namespace fwtest
