@@ -37,7 +37,8 @@ constexpr UINT kToolBarResourceType = 241;
 class CToolBar : public CWnd {
 public:
     // Creates the bar as a child of `parent` with the given window style
-    // (WS_CHILD is always added) and control id; flat buttons with tooltips.
+    // (WS_*, TBSTYLE_* and CCS_* bits; WS_CHILD, TBSTYLE_FLAT,
+    // TBSTYLE_TOOLTIPS and CCS_TOP are always added) and control id.
     bool create(HWND parent, const ToolBarLayout& layout, DWORD style, UINT controlId);
 
     const std::vector<UINT>& commands() const { return layout_.commands; }
@@ -55,6 +56,7 @@ private:
 
 class CStatusBar : public CWnd {
 public:
+    // Window style: WS_* and SBARS_* bits (WS_CHILD is always added).
     bool create(HWND parent, DWORD style, UINT controlId);
 
     // One pane per id.  Id 0 is the message pane: it takes the width left

@@ -1,6 +1,7 @@
 #include "framework/dialog.h"
 
 #include "framework/app.h"
+#include "framework/frame_wnd.h"
 #include "framework/modal.h"
 #include "orka/text/wide.h"
 
@@ -91,7 +92,7 @@ INT_PTR CDialog::DoModal() {
     result_ = 0;
     if (std::optional<INT_PTR> scripted = runScripted()) return *scripted;
     modal_ = true;
-    const INT_PTR result = DialogBoxParamW(resourceInstance(), MAKEINTRESOURCEW(templateId_), parent_,
+    const INT_PTR result = DialogBoxParamW(resourceInstance(), MAKEINTRESOURCEW(templateId_), owner(),
                                            &CDialog::dialogProc, reinterpret_cast<LPARAM>(this));
     modal_ = false;
     return result;
@@ -100,7 +101,7 @@ INT_PTR CDialog::DoModal() {
 std::optional<INT_PTR> CDialog::runScripted() {
     if (!hasModalResponder()) return std::nullopt;
     modal_ = scripted_ = true;
-    HWND hwnd = CreateDialogParamW(resourceInstance(), MAKEINTRESOURCEW(templateId_), parent_,
+    HWND hwnd = CreateDialogParamW(resourceInstance(), MAKEINTRESOURCEW(templateId_), owner(),
                                    &CDialog::dialogProc, reinterpret_cast<LPARAM>(this));
     if (!hwnd) {
         modal_ = scripted_ = false;
@@ -148,6 +149,12 @@ void CDialog::pumpPosted() {
             DispatchMessageW(&msg);
         }
     }
+}
+
+HWND CDialog::owner() const {
+    if (parent_) return parent_;
+    CWinApp* app = CWinApp::current();
+    return app && app->mainWnd() ? app->mainWnd()->hwnd() : nullptr;
 }
 
 void CDialog::EndDialog(INT_PTR result) {

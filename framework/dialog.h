@@ -39,7 +39,8 @@ public:
     void setParentWindow(HWND parent) { parent_ = parent; }
 
     // Runs the dialog; returns the code it ended with (IDOK, IDCANCEL, ...),
-    // or -1 when it could not be created.
+    // or -1 when it could not be created.  Without a parent the main window
+    // of the application owns it, so that the frame is disabled meanwhile.
     INT_PTR DoModal();
     bool createModeless();
     bool isModal() const { return modal_; }
@@ -87,6 +88,8 @@ private:
     // The run through the modal responder; nothing when there is none or it
     // declined.
     std::optional<INT_PTR> runScripted();
+    // The explicit parent, else the application's main window.
+    HWND owner() const;
 
     UINT templateId_;
     HWND parent_;

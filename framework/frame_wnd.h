@@ -119,7 +119,6 @@ private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static ATOM registerClass();
 
-    LRESULT OnNcCreate(WPARAM wParam, LPARAM lParam);
     LRESULT OnCommandMessage(WPARAM wParam, LPARAM lParam);
     LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
     LRESULT OnMenuSelect(WPARAM wParam, LPARAM lParam);

@@ -1,6 +1,7 @@
 // The application object: message loop, idle work, pre-translation and
 // modeless dialogs, driven through real queued messages.
 #include "framework/dialog.h"
+#include "framework/help.h"
 #include "framework/wnd.h"
 #include "test_frame.h"
 
@@ -130,6 +131,10 @@ TEST_F(AppTest, ModelessDialogGetsDialogKeysAndLeavesTheFramesAcceleratorsAlone)
     EXPECT_EQ(dialog.hwnd(), nullptr);
     MSG after = messageFor(edit, WM_KEYDOWN, VK_RETURN);
     EXPECT_FALSE(app.preTranslateMessage(after));
+}
+
+TEST(Help, MissingHelpFileIsReportedAsFailure) {
+    EXPECT_FALSE(fw::showHtmlHelp(nullptr, "C:\\nowhere\\ヘルプ.chm"));
 }
 
 TEST(ResourceText, JapaneseStringsComeBackWholeAsUtf8) {

@@ -329,6 +329,56 @@ TEST_F(LayoutTest, WindowCannotBeMadeSmallerThanTheMinimumTrackSize) {
     EXPECT_EQ(r.bottom - r.top, 140);
 }
 
+class ShapedFrame : public fw::CFrameWnd {
+public:
+    bool PreCreateWindow(CREATESTRUCTW& cs) override {
+        if (refuse) return false;
+        cs.dwExStyle |= WS_EX_ACCEPTFILES;
+        cs.x = 10;
+        cs.y = 20;
+        cs.cx = 333;
+        cs.cy = 222;
+        return true;
+    }
+    bool refuse = false;
+};
+
+TEST(FrameCreation, ResourcesAndPreCreateWindowShapeTheWindow) {
+    testApp();
+    ShapedFrame frame;
+    ASSERT_TRUE(frame.loadFrame(IDR_TEST_FRAME));
+    RECT r;
+    GetWindowRect(frame.hwnd(), &r);
+    EXPECT_EQ(r.left, 10);
+    EXPECT_EQ(r.top, 20);
+    EXPECT_EQ(r.right - r.left, 333);
+    EXPECT_EQ(r.bottom - r.top, 222);
+    EXPECT_TRUE(GetWindowLongPtrW(frame.hwnd(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    EXPECT_NE(frame.menu(), nullptr);
+    EXPECT_NE(frame.accelerators(), nullptr);
+    EXPECT_EQ(frame.windowText(), "テスト フレーム");
+    EXPECT_EQ(fw::CWnd::fromHandle(frame.hwnd()), &frame);
+    EXPECT_FALSE(frame.loadFrame(IDR_TEST_FRAME));  // one window per object
+
+    ShapedFrame refused;
+    refused.refuse = true;
+    EXPECT_FALSE(refused.loadFrame(IDR_TEST_FRAME));
+    EXPECT_EQ(refused.hwnd(), nullptr);
+}
+
+TEST(FrameCreation, CreateHandlerThatFailsMakesLoadFrameFail) {
+    testApp();
+    fw::CFrameWnd frame;
+    bool defaultRan = false;
+    frame.onMessage(WM_CREATE, [&](WPARAM, LPARAM) -> LRESULT {
+        defaultRan = frame.Default() == 0;
+        return -1;
+    });
+    EXPECT_FALSE(frame.loadFrame(IDR_TEST_FRAME));
+    EXPECT_TRUE(defaultRan);
+    EXPECT_EQ(frame.hwnd(), nullptr);
+}
+
 TEST(ToolBarLayout, LoadsTheLayoutResourceAndRejectsAnUnknownVersion) {
     auto layout = fw::ToolBarLayout::load(IDR_TEST_FRAME);
     ASSERT_TRUE(layout.has_value());
