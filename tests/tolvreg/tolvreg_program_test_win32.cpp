@@ -1,0 +1,282 @@
+// Runs the real Tolvreg.exe against the registry it runs on (the wine
+// prefix's) and reads back what it wrote.  Every run uses key names of its
+// own, removed again afterwards, because the registry outlives the test.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <thread>
+
+namespace {
+
+// The build passes the program's path; under wine it is a Unix path, which
+// the Z: drive maps.
+std::wstring programPath() {
+  std::wstring path = TOLVREG_EXE;
+  if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
+  for (wchar_t& c : path)
+    if (c == L'/') c = L'\\';
+  return path;
+}
+
+struct RunResult {
+  bool finished = false;
+  DWORD exitCode = 0;
+};
+
+RunResult runTolvreg(const std::wstring& arguments) {
+  const std::wstring program = programPath();
+  std::wstring commandLine = L"\"" + program + L"\" " + arguments;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  RunResult result;
+  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &startup, &process)) {
+    ADD_FAILURE() << "cannot start Tolvreg.exe, error " << GetLastError();
+    return result;
+  }
+  if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) {
+    result.finished = GetExitCodeProcess(process.hProcess, &result.exitCode) != 0;
+  } else {
+    TerminateProcess(process.hProcess, 99);
+    ADD_FAILURE() << "Tolvreg.exe did not end";
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return result;
+}
+
+bool keyExists(HKEY root, const std::wstring& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+// A REG_SZ value whose stored size counts exactly its terminating zero;
+// nothing when the value is missing or stored otherwise.
+std::optional<std::wstring> readString(HKEY root, const std::wstring& path,
+                                       const wchar_t* name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
+  wchar_t buffer[1024] = {};
+  DWORD type = 0;
+  DWORD bytes = sizeof(buffer) - sizeof(wchar_t);
+  const LSTATUS status =
+      RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &bytes);
+  RegCloseKey(key);
+  if (status != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
+  const std::wstring text(buffer);
+  if (bytes != (text.size() + 1) * sizeof(wchar_t)) return std::nullopt;
+  return text;
+}
+
+const wchar_t kWineAppDefaults[] = L"Software\\Wine\\AppDefaults\\Tolvreg.exe";
+
+class TolvregProgram : public testing::Test {
+ protected:
+  void SetUp() override {
+    const std::wstring unique =
+        std::to_wstring(GetCurrentProcessId()) + L"x" +
+        std::to_wstring(std::chrono::steady_clock::now().time_since_epoch().count() % 1000000007);
+    vendor_ = L"tolvtest" + unique + L".example";
+    app_ = L"TolvTest" + unique;
+    ext_ = L".tt" + unique;
+    type_ = app_ + ext_;
+    // A test that stopped half-way may have left the helper on Windows XP.
+    RegDeleteTreeW(HKEY_CURRENT_USER, kWineAppDefaults);
+  }
+
+  void TearDown() override {
+    RegDeleteTreeW(HKEY_CURRENT_USER, kWineAppDefaults);
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, (L"SOFTWARE\\" + vendor_).c_str());
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\RegisteredApplications", app_.c_str());
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, type_.c_str());
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, ext_.c_str());
+  }
+
+  std::wstring line(const wchar_t* mode) const {
+    return std::wstring(mode) + L" " + vendor_ + L" " + app_ +
+           L" ミルデア テキストを暗号化して保存します。 " + ext_ + L" '" + kOpenCommand +
+           L"' \"暗号テキスト ドキュメント\" " + kIcon;
+  }
+
+  DWORD run(const std::wstring& arguments) {
+    const RunResult result = runTolvreg(arguments);
+    EXPECT_TRUE(result.finished);
+    return result.exitCode;
+  }
+
+  // Makes wine report Windows XP to the helper (and to nothing else).
+  void pretendWindowsXp() {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kWineAppDefaults, 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const wchar_t version[] = L"winxp64";
+    EXPECT_EQ(RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                             sizeof(version)),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+  }
+
+  std::wstring application() const { return L"SOFTWARE\\" + vendor_ + L"\\" + app_; }
+
+  static constexpr const wchar_t* kOpenCommand =
+      L"\"C:\\Program Files\\Tolvane Dir\\Tolvane.exe\" \"%1\"";
+  static constexpr const wchar_t* kIcon = L"C:\\PROGRA~1\\TOLVAN~1\\Tolvane.exe,1";
+
+  std::wstring vendor_, app_, ext_, type_;
+};
+
+void expectFileType(const std::wstring& type) {
+  const std::wstring command = type + L"\\shell\\open\\command";
+  EXPECT_EQ(readString(HKEY_CLASSES_ROOT, type, nullptr), L"暗号テキスト ドキュメント");
+  EXPECT_EQ(readString(HKEY_CLASSES_ROOT, type + L"\\DefaultIcon", nullptr),
+            L"C:\\PROGRA~1\\TOLVAN~1\\Tolvane.exe,1");
+  EXPECT_EQ(readString(HKEY_CLASSES_ROOT, type + L"\\shell", nullptr), L"open");
+  EXPECT_EQ(readString(HKEY_CLASSES_ROOT, command, nullptr),
+            L"\"C:\\Program Files\\Tolvane Dir\\Tolvane.exe\" \"%1\"");
+}
+
+TEST_F(TolvregProgram, RegisterWritesEveryEntryOfTheVistaLayout) {
+  ASSERT_EQ(run(line(L"0")), 0u);
+  const std::wstring capabilities = application() + L"\\Capabilities";
+  EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, application(), L"LocalizedString"), L"ミルデア");
+  EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, capabilities, L"ApplicationName"), L"ミルデア");
+  EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, capabilities, L"ApplicationDescription"),
+            L"テキストを暗号化して保存します。");
+  EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\RegisteredApplications", app_.c_str()),
+            capabilities);
+  EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, capabilities + L"\\FileAssociations", ext_.c_str()),
+            type_);
+  expectFileType(type_);
+  // The editor's default-program call takes the extension, not the helper.
+  EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, ext_));
+}
+
+TEST_F(TolvregProgram, RemoveTakesEverythingButTheVendorKeyAndMayRunTwice) {
+  ASSERT_EQ(run(line(L"0")), 0u);
+  HKEY verb = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, (type_ + L"\\shell\\edit\\command").c_str(), 0,
+                            nullptr, 0, KEY_ALL_ACCESS, nullptr, &verb, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(verb);
+
+  ASSERT_EQ(run(line(L"1")), 0u);
+  EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, type_));
+  EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, application()));
+  EXPECT_FALSE(readString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\RegisteredApplications", app_.c_str()));
+  EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, L"SOFTWARE\\" + vendor_));
+
+  EXPECT_EQ(run(line(L"1")), 0u);
+}
+
+TEST_F(TolvregProgram, OnWindowsXpWritesTheExtensionKeyInstead) {
+  pretendWindowsXp();
+  ASSERT_EQ(run(line(L"0")), 0u);
+  EXPECT_EQ(readString(HKEY_CLASSES_ROOT, ext_, nullptr), type_);
+  expectFileType(type_);
+  EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, L"SOFTWARE\\" + vendor_));
+  EXPECT_FALSE(readString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\RegisteredApplications", app_.c_str()));
+
+  ASSERT_EQ(run(line(L"1")), 0u);
+  EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, ext_));
+  EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, type_));
+}
+
+// Watches for the helper's warning box, notes what it says and presses OK.
+class WarningWatcher {
+ public:
+  WarningWatcher() : thread_([this] { watch(); }) {}
+  ~WarningWatcher() {
+    stop_ = true;
+    thread_.join();
+  }
+
+  bool seen() const { return seen_; }
+  const std::wstring& text() const { return text_; }
+  bool onlyOk() const { return onlyOk_; }
+
+ private:
+  void watch() {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!stop_ && std::chrono::steady_clock::now() < deadline) {
+      if (HWND box = FindWindowW(nullptr, L"ファイル関連付け")) {
+        wchar_t text[256] = {};
+        // A message box shows its text in the static control 0xFFFF.
+        GetDlgItemTextW(box, 0xFFFF, text, 256);
+        text_ = text;
+        onlyOk_ = GetDlgItem(box, IDOK) != nullptr && GetDlgItem(box, IDCANCEL) == nullptr &&
+                  GetDlgItem(box, IDYES) == nullptr;
+        seen_ = true;
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        return;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+  }
+
+  std::atomic<bool> stop_{false};
+  std::atomic<bool> seen_{false};
+  std::wstring text_;
+  bool onlyOk_ = false;
+  std::thread thread_;
+};
+
+TEST_F(TolvregProgram, InvalidCommandLineWarnsAndExitsOneTouchingNothing) {
+  std::wstring noDot = line(L"0");
+  noDot.replace(noDot.find(ext_), 1, L"");  // the extension loses its dot
+  for (const std::wstring& arguments : {std::wstring(), noDot}) {
+    RunResult result;
+    {
+      WarningWatcher watcher;
+      result = runTolvreg(arguments);
+    }
+    // The box closes the run, so an ended helper means someone pressed OK.
+    EXPECT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 1u);
+  }
+  EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, L"SOFTWARE\\" + vendor_));
+  EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, type_));
+}
+
+TEST_F(TolvregProgram, WarningBoxSaysNotToRunItDirectly) {
+  WarningWatcher watcher;
+  const RunResult result = runTolvreg(L"");
+  EXPECT_EQ(result.exitCode, 1u);
+  ASSERT_TRUE(watcher.seen());
+  EXPECT_EQ(watcher.text(), L"このファイルを直接実行しないで下さい。");
+  EXPECT_TRUE(watcher.onlyOk());
+}
+
+TEST(TolvregImage, IsAWindowlessProgramThatAsksForAdministratorRights) {
+  std::ifstream file(std::filesystem::path(programPath()), std::ios::binary);
+  ASSERT_TRUE(file);
+  const std::string image((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  ASSERT_GT(image.size(), sizeof(IMAGE_DOS_HEADER));
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image.data());
+  ASSERT_LT(static_cast<size_t>(dos->e_lfanew) + sizeof(IMAGE_NT_HEADERS64), image.size());
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(image.data() + dos->e_lfanew);
+  EXPECT_EQ(nt->OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
+
+  HMODULE module = LoadLibraryExW(programPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(module, nullptr);
+  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+  ASSERT_NE(found, nullptr) << "no manifest";
+  const char* bytes = static_cast<const char*>(LockResource(LoadResource(module, found)));
+  const std::string manifest(bytes, SizeofResource(module, found));
+  FreeLibrary(module);
+  EXPECT_NE(manifest.find("level=\"requireAdministrator\""), std::string::npos) << manifest;
+  EXPECT_NE(manifest.find("uiAccess=\"false\""), std::string::npos) << manifest;
+}
+
+}  // namespace
