@@ -15,7 +15,7 @@ std::string windowsPath(std::string path) {
   return "Z:" + path;
 }
 
-std::wstring quoted(const std::string& arg) { return L"\"" + orka::widen(arg) + L"\""; }
+std::wstring quotedArgument(const std::string& arg) { return L"\"" + orka::widen(arg) + L"\""; }
 
 HANDLE inheritable(const std::string& path, bool forWriting) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
@@ -33,8 +33,8 @@ ProgramResult runProgram(const std::string& program, const std::vector<std::stri
     std::ofstream(std::filesystem::u8path(in), std::ios::binary) << input;
   }
   std::string exe = windowsPath(program);
-  std::wstring commandLine = quoted(exe);
-  for (const std::string& a : args) commandLine += L" " + quoted(a);
+  std::wstring commandLine = quotedArgument(exe);
+  for (const std::string& a : args) commandLine += L" " + quotedArgument(a);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
