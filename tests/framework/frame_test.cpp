@@ -221,6 +221,18 @@ TEST_F(FrameTest, TooltipIsTheSecondLineOfTheCommandString) {
     ASSERT_NE(info.lpszText, nullptr);
     EXPECT_STREQ(info.lpszText, L"");
 
+    // The same text through the tool bar's own tooltip window.
+    HWND tip = reinterpret_cast<HWND>(frame.toolBar().send(TB_GETTOOLTIPS));
+    ASSERT_NE(tip, nullptr);
+    wchar_t shown[80] = {};
+    TTTOOLINFOW tool = {};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = frame.toolBar().hwnd();
+    tool.uId = ID_RUN;
+    tool.lpszText = shown;
+    SendMessageW(tip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_STREQ(shown, L"実行");
+
     EXPECT_EQ(fw::CFrameWnd::tooltipOf(ID_RUN), "実行");
     EXPECT_EQ(fw::CFrameWnd::promptOf(ID_RUN), "処理を実行します。");
 }
