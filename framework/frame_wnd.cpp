@@ -77,6 +77,9 @@ LRESULT CALLBACK CFrameWnd::windowProc(HWND hwnd, UINT message, WPARAM wParam, L
     LRESULT result = self->dispatch(message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        // A window that failed in WM_CREATE gets no WM_DESTROY, only this.
+        CWinApp* app = CWinApp::current();
+        if (app && app->mainWnd() == self) app->setMainWnd(nullptr);
         self->unbind();
         self->PostNcDestroy();
     }
@@ -108,6 +111,7 @@ bool CFrameWnd::loadFrame(UINT resourceId, DWORD style, HWND parent) {
         if (cs.hMenu && IsMenu(cs.hMenu)) DestroyMenu(cs.hMenu);
         return false;
     }
+    created_ = true;
     accel_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(resourceId));
     for (int big = 0; big < 2; ++big) {
         const int size = GetSystemMetrics(big ? SM_CXICON : SM_CXSMICON);
@@ -249,8 +253,9 @@ LRESULT CFrameWnd::OnDestroy(WPARAM, LPARAM) {
     }
     if (app && app->mainWnd() == this) {
         app->setMainWnd(nullptr);
-        PostQuitMessage(0);
+        if (created_) PostQuitMessage(0);
     }
+    created_ = false;
     return Default();
 }
 

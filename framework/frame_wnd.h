@@ -22,7 +22,8 @@
 // handles WM_SIZE itself can call recalcLayout() or place things on its own.
 //
 // The main window of the application (CWinApp::setMainWnd) posts WM_QUIT when
-// destroyed.  The object owns its window, bars and accelerator table; it does
+// destroyed, once it has been created successfully: a window that fails in
+// WM_CREATE leaves no WM_QUIT behind to end some later message loop.  The object owns its window, bars and accelerator table; it does
 // not own the view window (the view's own owner destroys it, or the system
 // does with the frame).
 #pragma once
@@ -138,6 +139,7 @@ private:
     UINT idleMessageId_ = 0;
     std::wstring tooltipBuffer_;  // lives until the next tooltip request
     int idleId_ = 0;
+    bool created_ = false;  // CreateWindowEx succeeded
 };
 
 }  // namespace fw

@@ -378,9 +378,10 @@ TEST(FrameCreation, ResourcesAndPreCreateWindowShapeTheWindow) {
     EXPECT_EQ(refused.hwnd(), nullptr);
 }
 
-TEST(FrameCreation, CreateHandlerThatFailsMakesLoadFrameFail) {
-    testApp();
+TEST(FrameCreation, CreateHandlerThatFailsMakesLoadFrameFailWithoutEndingTheLoop) {
+    fw::CWinApp& app = testApp();
     fw::CFrameWnd frame;
+    app.setMainWnd(&frame);
     bool defaultRan = false;
     frame.onMessage(WM_CREATE, [&](WPARAM, LPARAM) -> LRESULT {
         defaultRan = frame.Default() == 0;
@@ -389,6 +390,9 @@ TEST(FrameCreation, CreateHandlerThatFailsMakesLoadFrameFail) {
     EXPECT_FALSE(frame.loadFrame(IDR_TEST_FRAME));
     EXPECT_TRUE(defaultRan);
     EXPECT_EQ(frame.hwnd(), nullptr);
+    EXPECT_EQ(app.mainWnd(), nullptr);
+    MSG quit;
+    EXPECT_FALSE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
 TEST(ToolBarLayout, LoadsTheLayoutResourceAndRejectsAnUnknownVersion) {
