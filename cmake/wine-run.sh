@@ -51,6 +51,37 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   ) 7>"$WINEPREFIX.lock"
 fi
 
+# Once per prefix:
+#  - the prefix has none of the Japanese Windows faces that menus, dialogs and
+#    the editor ask for; name the Noto CJK faces in their place;
+#  - the virtual display has no window manager: unmanaged top-level windows
+#    get their frames drawn by wine, and hiding or destroying one no longer
+#    waits two seconds for a window manager that never answers.
+marker="$WINEPREFIX/.tolvane-settings-1"
+if [ ! -f "$marker" ]; then
+  (
+    flock 7
+    if [ ! -f "$marker" ]; then
+      reg=$(mktemp --suffix=.reg)
+      printf '\xff\xfe' > "$reg"  # UTF-16LE byte-order mark
+      {
+        printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+        printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
+        for face in "MS UI Gothic" "MS Shell Dlg" "MS Shell Dlg 2" "MS PGothic" \
+                    "ＭＳ Ｐゴシック" "ＭＳ ＵＩ ゴシック"; do
+          printf '"%s"="Noto Sans CJK JP"\r\n' "$face"
+        done
+        for face in "MS Gothic" "ＭＳ ゴシック" "FixedSys"; do
+          printf '"%s"="Noto Sans Mono CJK JP"\r\n' "$face"
+        done
+        printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n'
+      } | iconv -f UTF-8 -t UTF-16LE >> "$reg"
+      wine reg import "$(winepath -w "$reg")" >/dev/null 2>&1 && touch "$marker"
+      rm -f "$reg"
+    fi
+  ) 7>"$WINEPREFIX.lock"
+fi
+
 wine "$program" "$@"
 rc=$?
 exit $rc

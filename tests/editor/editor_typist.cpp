@@ -63,5 +63,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   HWND edit = GetDlgItem(editor, 1013);
   if (!edit) return 1;
   SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+  // A sent message does not wake the editor's idle work; a posted one does,
+  // so the status bar catches up with the caret as after real typing.
+  PostMessageW(editor, WM_NULL, 0, 0);
   return 0;
 }
