@@ -13,13 +13,27 @@ namespace {
 
 CWinApp* g_app = nullptr;
 
-// Messages after which there is nothing new to show: a repaint or a timer
-// tick alone should not make the idle handlers run again and again.
-bool triggersIdle(const MSG& msg) {
-    return msg.message != WM_PAINT && msg.message != WM_TIMER && msg.message != 0x0118 /* WM_SYSTIMER */;
-}
-
 }  // namespace
+
+// Messages after which there is nothing new to show: a repaint, a timer tick
+// or the mouse resting in place should not make the idle work run again and
+// again (the caret blink alone would keep it busy).
+bool CWinApp::triggersIdle(const MSG& msg) {
+    switch (msg.message) {
+    case WM_PAINT:
+    case WM_TIMER:
+    case 0x0118:  // WM_SYSTIMER, the caret blink
+        return false;
+    case WM_MOUSEMOVE:
+    case WM_NCMOUSEMOVE: {
+        const bool moved = msg.pt.x != lastMouse_.x || msg.pt.y != lastMouse_.y;
+        lastMouse_ = msg.pt;
+        return moved;
+    }
+    default:
+        return true;
+    }
+}
 
 CWinApp::CWinApp() {
     if (g_app) throw std::logic_error("only one application object may exist");

@@ -86,6 +86,8 @@ private:
     };
     // Empties the queue; false when WM_QUIT came.
     bool drainQueue();
+    // Whether the message may have changed what idle handlers show.
+    bool triggersIdle(const MSG& msg);
 
     CFrameWnd* mainWnd_ = nullptr;
     int showCommand_ = SW_SHOWDEFAULT;
@@ -94,6 +96,7 @@ private:
     std::vector<HWND> modeless_;
     bool quitSeen_ = false;
     int quitCode_ = 0;
+    POINT lastMouse_ = {-1, -1};
 };
 
 }  // namespace fw

@@ -48,7 +48,7 @@ public:
 
     // Creates the window with the menu, accelerator table and icon of that
     // resource id (each only if present) and the given style.  The title is
-    // the string resource of the id, when there is one.  PreCreateWindow may
+    // the first line of the string resource of the id, when there is one.  PreCreateWindow may
     // adjust the creation parameters first.  False on failure, including a
     // WM_CREATE handler that returned -1.
     bool loadFrame(UINT resourceId, DWORD style = WS_OVERLAPPEDWINDOW, HWND parent = nullptr);

@@ -8,9 +8,10 @@
 // message being handled.
 //
 // Ownership: the object owns the window it created and destroys it in its
-// destructor; a window taken over with attach() (a control made elsewhere) is
-// only looked up through the object, never destroyed by it.  Objects must
-// outlive their windows or destroy them: the binding is removed at WM_NCDESTROY.
+// destructor; the binding is removed at WM_NCDESTROY.  A window taken over
+// with attach() (a control made elsewhere) is only looked up through the
+// object, never destroyed by it, and its destruction goes unnoticed: whoever
+// destroys such a window detaches or deletes the object with it.
 //
 // Instance data lives with the window: GWLP_USERDATA of our own window classes
 // holds the object; every bound window (ours, dialogs, attached controls) also

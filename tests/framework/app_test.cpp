@@ -88,6 +88,26 @@ TEST_F(AppTest, DestroyingTheMainWindowEndsTheLoopWithCodeZero) {
     EXPECT_EQ(app.mainWnd(), nullptr);
 }
 
+TEST_F(AppTest, TimerTicksDoNotMakeTheIdleWorkRunAgain) {
+    int idleCalls = 0;
+    int ticks = 0;
+    const int id = app.addIdleHandler([&] {
+        if (++idleCalls == 1) SetTimer(frame.hwnd(), 1, 10, nullptr);
+    });
+    frame.onMessage(WM_TIMER, [&](WPARAM, LPARAM) -> LRESULT {
+        if (++ticks == 5) {
+            KillTimer(frame.hwnd(), 1);
+            PostMessageW(frame.hwnd(), WM_CLOSE, 0, 0);
+        }
+        return 0;
+    });
+    app.setMainWnd(&frame);
+    EXPECT_EQ(app.run(), 0);
+    app.removeIdleHandler(id);
+    EXPECT_EQ(ticks, 5);
+    EXPECT_LE(idleCalls, 2);  // stray system messages may add one
+}
+
 TEST_F(AppTest, PumpUntilWaitsForPostedWorkAndGivesUpAtTheTimeout) {
     bool arrived = false;
     frame.onMessage(WM_APP + 7, [&](WPARAM, LPARAM) -> LRESULT {
