@@ -12,7 +12,8 @@
 // the responder is asked which button to press (it may fill the controls
 // first); the press goes through the same WM_COMMAND path as a real click, so
 // the dialog's own checks run.  A dialog that refuses to close is asked again,
-// at most 16 times, then cancelled.
+// at most 16 times, then cancelled.  A responder that declines the first
+// question gets the real dialog instead (whose OnInitDialog runs afresh).
 //
 // Modeless: createModeless() creates the window, registers it with the
 // application for keyboard navigation, and unregisters it when it is

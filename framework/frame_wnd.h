@@ -8,8 +8,10 @@
 // state cannot go stale between a menu opening and the click, nor for keys
 // that never open a menu.  The state is shown on menu items when their menu
 // opens (WM_INITMENUPOPUP), on tool-bar buttons and status-bar panes at idle.
-// Ids that are not commands of this frame (submenus, separators) are left
-// alone; system-menu commands are not routed here.
+// Submenu entries and separators are left alone; the system menu is not
+// routed here.  Child-control notifications (WM_COMMAND with a control other
+// than the tool bar) are not commands: handle WM_COMMAND in the message table
+// and call Default() for the rest.
 //
 // Prompts.  The string resource of a command id holds "prompt\ntooltip".
 // While a menu item or a tool-bar button is highlighted, the status bar's
@@ -23,9 +25,12 @@
 //
 // The main window of the application (CWinApp::setMainWnd) posts WM_QUIT when
 // destroyed, once it has been created successfully: a window that fails in
-// WM_CREATE leaves no WM_QUIT behind to end some later message loop.  The object owns its window, bars and accelerator table; it does
-// not own the view window (the view's own owner destroys it, or the system
-// does with the frame).
+// WM_CREATE leaves no WM_QUIT behind to end some later message loop.
+//
+// The object owns its window, bars and accelerator table; it does not own the
+// view window (the view's own owner destroys it, or the system does with the
+// frame).  A derived frame whose handlers use its own members destroys the
+// window in its own destructor (destroyWindow()), while they still exist.
 #pragma once
 
 #include "framework/cmd_ui.h"

@@ -99,6 +99,38 @@ TEST(ScriptedDialog, DialogThatNeverClosesEndsAsCancelled) {
     EXPECT_EQ(dialog.hwnd(), nullptr);
 }
 
+// Enables the name field only while the box is ticked.
+class AgreeDialog : public NameDialog {
+public:
+    BOOL OnInitDialog() override {
+        NameDialog::OnInitDialog();
+        enableItem(IDC_NAME, isChecked(IDC_AGREE));
+        return TRUE;
+    }
+    bool OnCommand(UINT id, UINT code, HWND) override {
+        if (id != IDC_AGREE || code != BN_CLICKED) return false;
+        enableItem(IDC_NAME, isChecked(IDC_AGREE));
+        return true;
+    }
+};
+
+TEST(ScriptedDialog, ControlNotificationsReachOnCommand) {
+    ScriptedModals modals;
+    std::vector<bool> enabled;
+    modals.answer(IDOK, [&](ModalRequest& request) {
+        fw::CDialog& dialog = *request.dialog;
+        enabled.push_back(dialog.isItemEnabled(IDC_NAME));
+        SendMessageW(dialog.item(IDC_AGREE), BM_CLICK, 0, 0);
+        enabled.push_back(dialog.isItemEnabled(IDC_NAME));
+        SendMessageW(dialog.item(IDC_AGREE), BM_CLICK, 0, 0);
+        enabled.push_back(dialog.isItemEnabled(IDC_NAME));
+    });
+    AgreeDialog dialog;
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(enabled, (std::vector<bool>{false, true, false}));
+    EXPECT_FALSE(dialog.agree);
+}
+
 TEST(MessageBox, ResponderAnswersAndTheQuestionIsRecorded) {
     ScriptedModals modals;
     modals.answer(IDNO);
