@@ -61,6 +61,11 @@ CMainWnd::CMainWnd(std::string settingsPath, ComApi& com)
   onMessage(WM_ACTIVATE, &CMainWnd::OnActivate);
   onMessage(WM_DROPFILES, &CMainWnd::OnDropFiles);
   onMessage(WM_CLOSE, &CMainWnd::OnClose);
+  onMessage(WM_ERASEBKGND, &CMainWnd::OnEraseBackground);
+  // An edit control asks with WM_CTLCOLOREDIT, or WM_CTLCOLORSTATIC while it
+  // is read-only.
+  onMessage(WM_CTLCOLOREDIT, &CMainWnd::OnControlColor);
+  onMessage(WM_CTLCOLORSTATIC, &CMainWnd::OnControlColor);
   setMinTrackSize(kMinTrackWidth, kMinTrackHeight);
   registerCommands();
 }
@@ -200,6 +205,17 @@ LRESULT CMainWnd::OnClose(WPARAM, LPARAM) {
   settings_.windowTop = r.top;
   settings_.save(settingsPath_);
   return Default();
+}
+
+// The children cover the whole client area; erasing under them would only
+// make them flicker.
+LRESULT CMainWnd::OnEraseBackground(WPARAM, LPARAM) { return FALSE; }
+
+// The text area stays white, read-only mode included.
+LRESULT CMainWnd::OnControlColor(WPARAM, LPARAM lParam) {
+  if (!edit_ || reinterpret_cast<HWND>(lParam) != edit_->hwnd()) return Default();
+  static HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
+  return reinterpret_cast<LRESULT>(white);
 }
 
 RECT CMainWnd::rectangleToStore() const {

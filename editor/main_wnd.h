@@ -69,6 +69,8 @@ class CMainWnd : public fw::CFrameWnd {
   LRESULT OnActivate(WPARAM wParam, LPARAM lParam);
   LRESULT OnDropFiles(WPARAM wParam, LPARAM lParam);
   LRESULT OnClose(WPARAM wParam, LPARAM lParam);
+  LRESULT OnEraseBackground(WPARAM wParam, LPARAM lParam);
+  LRESULT OnControlColor(WPARAM wParam, LPARAM lParam);
 
   void registerCommands();
   void OnExit();

@@ -152,6 +152,34 @@ TEST_F(EditCtrlTest, ReadOnlyRefusesTyping) {
   EXPECT_EQ(edit_->textLength(), 4);
 }
 
+TEST_F(EditCtrlTest, LimitCountsBytesNotCharacters) {
+  // One byte short of the limit, almost all of it in double-byte characters:
+  // the control holds about half as many characters as the limit's number.
+  std::string line;
+  for (int i = 0; i < 499; ++i) line += "\x82\xa0";
+  line += "\r\n";
+  std::string text;
+  text.reserve(EditCtrl::kMaxBytes);
+  while (text.size() + line.size() < static_cast<size_t>(EditCtrl::kMaxBytes)) text += line;
+  text.append(EditCtrl::kMaxBytes - 1 - text.size(), 'a');
+  edit_->setText(text);
+  ASSERT_EQ(edit_->textLength(), EditCtrl::kMaxBytes - 1);
+  edit_->setSelection(-1, -1);
+  edit_->setSelection(EditCtrl::kMaxBytes - 1, EditCtrl::kMaxBytes - 1);
+
+  SendMessageW(edit_->hwnd(), WM_CHAR, 0x3042, 1);  // あ: two bytes, one too many
+  EXPECT_EQ(edit_->textLength(), EditCtrl::kMaxBytes - 1);
+  SendMessageW(edit_->hwnd(), WM_CHAR, 'b', 1);  // fills the last byte
+  EXPECT_EQ(edit_->textLength(), EditCtrl::kMaxBytes);
+  SendMessageW(edit_->hwnd(), WM_CHAR, 'c', 1);
+  EXPECT_EQ(edit_->textLength(), EditCtrl::kMaxBytes);
+  // Replacing a selection counts what goes away.
+  edit_->setSelection(EditCtrl::kMaxBytes - 2, EditCtrl::kMaxBytes);
+  edit_->replaceSelection("\x82\xa2", true);
+  EXPECT_EQ(edit_->textLength(), EditCtrl::kMaxBytes);
+  EXPECT_EQ(edit_->text().substr(EditCtrl::kMaxBytes - 2), "\x82\xa2");
+}
+
 TEST_F(EditCtrlTest, DestroyedWithItsParent) {
   DestroyWindow(parent_);
   EXPECT_EQ(edit_->hwnd(), nullptr);

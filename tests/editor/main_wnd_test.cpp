@@ -454,4 +454,15 @@ TEST_F(EditorTest, WordWrapFromTheSettings) {
   EXPECT_TRUE(window.editCtrl()->readOnly());
   window.updateControlBars();
   EXPECT_EQ(window.statusBar().paneText(1), "--行、--列");
+
+  // Read-only, the control asks for a static's colours; it still gets white.
+  HDC dc = GetDC(edit);
+  auto brush = reinterpret_cast<HBRUSH>(
+      SendMessageW(window.hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                   reinterpret_cast<LPARAM>(edit)));
+  ReleaseDC(edit, dc);
+  LOGBRUSH info{};
+  ASSERT_NE(brush, nullptr);
+  ASSERT_TRUE(GetObjectW(brush, sizeof info, &info));
+  EXPECT_EQ(info.lbColor, RGB(255, 255, 255));
 }
