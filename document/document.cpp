@@ -43,7 +43,15 @@ std::unique_ptr<orka::MemWriteStream> readDocument(const std::string& path, cons
   std::unique_ptr<orka::DataReadStream> crypt(new orka::CryptReadStream(file.release(), &cipher));
   orka::ZipReadStream zip(crypt.release());
   auto text = std::make_unique<orka::MemWriteStream>();
-  orka::copyStream(zip, *text);
+  // Inflating straight into the result in large pieces spares a copy of the
+  // whole text and keeps zlib's per-call work small.
+  constexpr uint32_t kPiece = 1u << 20;
+  for (;;) {
+    uint32_t room = std::max(text->capacity() - text->tell(), kPiece);
+    uint32_t got = zip.read(text->writableTail(room), room);
+    text->commit(got);
+    if (got < room) break;
+  }
   const char terminator = 0;
   text->write(&terminator, 1);
   return text;

@@ -24,13 +24,24 @@ void MemWriteStream::checkOpen() {
 }
 
 void MemWriteStream::write(const void* data, uint32_t count) {
+  unsigned char* at = writableTail(count);
+  if (count) std::memcpy(at, data, count);
+  commit(count);
+}
+
+unsigned char* MemWriteStream::writableTail(uint32_t count) {
   checkOpen();
   if (count > capacity_ - position_) {
     // The sum must not wrap: a stream cannot outgrow the 32-bit positions.
     if (count > std::numeric_limits<uint32_t>::max() - position_) throw std::bad_alloc();
     reserve(position_ + count);
   }
-  if (count) std::memcpy(buffer_ + position_, data, count);
+  return buffer_ + position_;
+}
+
+void MemWriteStream::commit(uint32_t count) {
+  checkOpen();
+  if (count > capacity_ - position_) throw StreamError(StreamError::kInvalidStream);
   position_ += count;
   if (position_ > length_) length_ = position_;
 }

@@ -28,6 +28,12 @@ class MemWriteStream : public DataWriteStream {
   // Makes room for at least `needed` bytes, doubling the capacity.
   virtual void reserve(uint32_t needed);
 
+  // For a producer that fills the buffer in place instead of copying into
+  // it: room for `count` more bytes at the write position (grown like a
+  // write would grow it), which commit() then counts as written.
+  unsigned char* writableTail(uint32_t count);
+  void commit(uint32_t count);
+
   const unsigned char* data() const { return buffer_; }
   unsigned char* data() { return buffer_; }
   uint32_t capacity() const { return capacity_; }
