@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <optional>
 #include <utility>
 
 #include "editor/res/resource.h"

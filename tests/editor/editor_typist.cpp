@@ -5,6 +5,7 @@
 //                             of its edit control with TEXT ("\n" starts a
 //                             new line)
 //   editor_typist close       asks the window to close (the normal path)
+//   editor_typist command ID  sends the menu command ID, as a click would
 //
 // Exit code 0 when done, 1 when no editor window appeared within 30 s,
 // 2 for a bad command line.
@@ -48,6 +49,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   if (!editor) return 1;
   if (command == L"close") {
     PostMessageW(editor, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  if (command == L"command" && __argc >= 3) {
+    PostMessageW(editor, WM_COMMAND, MAKEWPARAM(_wtoi(__wargv[2]), 0), 0);
     return 0;
   }
   if (command != L"type" || __argc < 3) return 2;
