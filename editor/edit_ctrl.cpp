@@ -142,8 +142,10 @@ void EditCtrl::setReadOnly(bool readOnly) {
 }
 
 void EditCtrl::rebuildCache() const {
-  if (cacheValid_) return;
+  // The length check is a cheap second guard should a change ever slip past
+  // the message filter.
   int length = GetWindowTextLengthW(hwnd());
+  if (cacheValid_ && length == static_cast<int>(wide_.size())) return;
   wide_.assign(static_cast<size_t>(length) + 1, L'\0');
   length = GetWindowTextW(hwnd(), wide_.data(), length + 1);
   wide_.resize(static_cast<size_t>(std::max(length, 0)));

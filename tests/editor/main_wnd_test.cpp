@@ -423,6 +423,17 @@ TEST_F(EditorTest, AboutShowsItsDialogAndReturnsTheFocus) {
   EXPECT_EQ(GetFocus(), window.editCtrl()->hwnd());
 }
 
+TEST_F(EditorTest, ActivationPutsTheFocusInTheText) {
+  CMainWnd& window = start();
+  HWND edit = window.editCtrl()->hwnd();
+  for (WPARAM state : {WA_ACTIVE, WA_CLICKACTIVE}) {
+    SetFocus(window.hwnd());
+    ASSERT_NE(GetFocus(), edit);
+    SendMessageW(window.hwnd(), WM_ACTIVATE, state, 0);
+    EXPECT_EQ(GetFocus(), edit) << state;
+  }
+}
+
 TEST_F(EditorTest, PositionPaneCountsBytes) {
   CMainWnd& window = start();
   EditCtrl& edit = *window.editCtrl();
