@@ -45,6 +45,9 @@ bool deleteFile(const std::string& path);
 bool createDirectory(const std::string& path);
 bool removeDirectory(const std::string& path);
 bool setHidden(const std::string& path, bool hidden);
+// Gives `target` what a file that replaces `model` must keep of it: the
+// hidden attribute on Windows, the permission bits elsewhere.
+bool copyKeptAttributes(const std::string& model, const std::string& target);
 // Whether `path`, an existing file, could be opened for writing right now
 // (not read-only, not denied, not held open by someone else).
 bool canOpenForWriting(const std::string& path);

@@ -110,6 +110,11 @@ bool createDirectory(const std::string& path) { return mkdir(path.c_str(), 0777)
 bool removeDirectory(const std::string& path) { return rmdir(path.c_str()) == 0; }
 bool setHidden(const std::string&, bool) { return true; }
 
+bool copyKeptAttributes(const std::string& model, const std::string& target) {
+  struct stat st;
+  return stat(model.c_str(), &st) == 0 && chmod(target.c_str(), st.st_mode & 07777) == 0;
+}
+
 bool canOpenForWriting(const std::string& path) {
   FileInfo info;
   if (findFile(path, &info) && info.readOnly) return false;

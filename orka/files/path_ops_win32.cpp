@@ -74,6 +74,12 @@ bool setHidden(const std::string& path, bool hidden) {
   return SetFileAttributesW(wide.c_str(), attributes) != FALSE;
 }
 
+bool copyKeptAttributes(const std::string& model, const std::string& target) {
+  DWORD attributes = GetFileAttributesW(widen(model).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  return !(attributes & FILE_ATTRIBUTE_HIDDEN) || setHidden(target, true);
+}
+
 bool canOpenForWriting(const std::string& path) {
   HANDLE h = CreateFileW(widen(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                          nullptr);

@@ -8,10 +8,14 @@
 namespace orka {
 namespace {
 
-// A name beside the target that no other save of ours uses at the same time.
+// A name in the target's folder that no other save of ours uses at the same
+// time.  It is short and independent of the target's name, so that a target
+// whose path is near the system's length limit can still be saved.
 std::string temporaryNameBeside(const std::string& path) {
   static std::atomic<uint32_t> counter{0};
-  return path + ".~" + std::to_string(detail::processId()) + "-" + std::to_string(counter++) + ".tmp";
+  size_t folderEnd = path.find_last_of("/\\:");
+  std::string folder = folderEnd == std::string::npos ? std::string() : path.substr(0, folderEnd + 1);
+  return folder + ".~vtxt-" + std::to_string(detail::processId()) + "-" + std::to_string(counter++) + ".tmp";
 }
 
 }  // namespace
@@ -35,7 +39,7 @@ void writeFileSafely(const std::string& path,
       throw StreamError(StreamError::kOpenFailed, path);
     }
     write(std::move(stream));
-    if (exists && existing.hidden) detail::setHidden(temp, true);
+    if (exists) detail::copyKeptAttributes(path, temp);
     if (!detail::replaceFile(temp, path)) throw StreamError(StreamError::kWriteFailed, path);
   } catch (const StreamError& e) {
     detail::deleteFile(temp);

@@ -2,7 +2,8 @@
 //
 // writeFileSafely writes the new contents to a temporary file in the target's
 // folder, flushes it to the disk, and only then replaces the target in one
-// step (keeping an existing target's hidden attribute).  When anything fails
+// step (keeping an existing target's hidden attribute on Windows, its
+// permission bits elsewhere).  When anything fails
 // the target is untouched, the temporary file is removed, and the error is
 // thrown as if the target itself had been written: a target that cannot be
 // opened for writing (read-only, in use, denied, missing folder) gives

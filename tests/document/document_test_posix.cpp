@@ -5,6 +5,7 @@
 #include <openssl/sha.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <zlib.h>
 
 #include "document/document.h"
@@ -125,6 +126,19 @@ TEST(DocumentSafeSave, RunningOutOfSpaceKeepsTheOldDocument) {
   EXPECT_EQ(TempDir::readFile(path), before);
   EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"doc.vtxt"});
   EXPECT_TRUE(textOf(*tolvane::readDocument(path, key)) == old);
+}
+
+TEST(DocumentSafeSave, ReplacingADocumentKeepsItsPermissions) {
+  TempDir dir;
+  tolvane::DocumentKey key = tolvane::makeDocumentKey("pw");
+  std::string path = dir.path("private.vtxt");
+  tolvane::writeDocument(path, key, "old", 3);
+  ASSERT_EQ(chmod(path.c_str(), 0600), 0);
+  tolvane::writeDocument(path, key, "new", 3);
+  struct stat st;
+  ASSERT_EQ(stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u) << "a private document must not become readable by others";
+  EXPECT_EQ(textOf(*tolvane::readDocument(path, key)), "new");
 }
 
 }  // namespace

@@ -3,9 +3,12 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <functional>
+
 #include "document/document.h"
 #include "document/document_files.h"
 #include "document/machine_serial.h"
+#include "orka/errors/error.h"
 #include "orka/text/wide.h"
 #include "support/temp_dir.h"
 
