@@ -1,5 +1,6 @@
 #include "tools/vtxt/cli.h"
 
+#include <cstddef>
 #include <filesystem>
 #include <fstream>
 #include <new>
