@@ -4,6 +4,8 @@
 #include "framework/modal.h"
 #include "test_frame.h"
 
+#include <dlgs.h>
+
 #include <gtest/gtest.h>
 
 namespace fwtest {
@@ -268,6 +270,55 @@ TEST(FileDialog, PanelCheckRejectsANameUntilItsFieldsAreRight) {
     EXPECT_EQ(modals.seen()[1].kind, ModalKind::MessageBox);
     EXPECT_EQ(modals.seen()[1].text, "合言葉が違います。");
     EXPECT_EQ(modals.seen()[2].templateId, static_cast<UINT>(IDD_TEST_PANEL));
+}
+
+// Drives the real save dialog: a wrong secret first, then the right one.
+SecretFileDialog* g_realFileDialog = nullptr;
+int g_fileDialogStep = 0;
+
+void CALLBACK driveFileDialog(HWND, UINT, UINT_PTR, DWORD) {
+    SecretFileDialog* dialog = g_realFileDialog;
+    if (!dialog || !dialog->hwnd()) return;  // not up yet
+    HWND fileDialog = GetParent(dialog->hwnd());
+    if (g_fileDialogStep >= 2) {
+        // Still open long after both tries: give up rather than hang.
+        if (++g_fileDialogStep > 12) PostMessageW(fileDialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        return;
+    }
+    const wchar_t* secret = g_fileDialogStep == 0 ? L"違う" : L"合言葉";
+    // The name field is cmb13 in the Explorer-style template, edt1 in older ones.
+    for (int field : {cmb13, edt1})
+        SendMessageW(fileDialog, CDM_SETCONTROLTEXT, field, reinterpret_cast<LPARAM>(L"secret-test.vtxt"));
+    SetDlgItemTextW(dialog->hwnd(), IDC_SECRET, secret);
+    PostMessageW(fileDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    ++g_fileDialogStep;
+}
+
+TEST(FileDialog, RealSaveDialogKeepsItsPanelCheckAndReturnsTheChosenPath) {
+    testApp();
+    std::vector<ModalKind> asked;
+    fw::setModalResponder([&](ModalRequest& request) -> std::optional<int> {
+        asked.push_back(request.kind);
+        if (request.kind == ModalKind::MessageBox) return IDOK;
+        return std::nullopt;  // show the file dialog itself
+    });
+    SecretFileDialog dialog;
+    g_realFileDialog = &dialog;
+    g_fileDialogStep = 0;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 300, &driveFileDialog);
+    const INT_PTR result = dialog.DoModal();
+    KillTimer(nullptr, timer);
+    g_realFileDialog = nullptr;
+    fw::setModalResponder({});
+
+    EXPECT_EQ(result, IDOK);
+    // Once hidden for the responder, which declined, then for the real panel.
+    EXPECT_EQ(dialog.inits, 2);
+    ASSERT_EQ(dialog.checkedPaths.size(), 2u);
+    const std::string suffix = "\\secret-test.vtxt";
+    ASSERT_GE(dialog.path().size(), suffix.size());
+    EXPECT_EQ(dialog.path().substr(dialog.path().size() - suffix.size()), suffix);
+    EXPECT_EQ(asked, (std::vector<ModalKind>{ModalKind::SaveFile, ModalKind::MessageBox}));
 }
 
 TEST(FontDialog, ScriptedChoiceReplacesTheFontAndCancelKeepsIt) {
