@@ -56,8 +56,10 @@ fi
 #    the editor ask for; name the Noto CJK faces in their place;
 #  - the virtual display has no window manager: unmanaged top-level windows
 #    get their frames drawn by wine, and hiding or destroying one no longer
-#    waits two seconds for a window manager that never answers.
-marker="$WINEPREFIX/.tolvane-settings-1"
+#    waits two seconds for a window manager that never answers;
+#  - wine draws the caption buttons with its Marlett font, which a new prefix
+#    does not pick up from the fonts-wine package by itself.
+marker="$WINEPREFIX/.tolvane-settings-2"
 if [ ! -f "$marker" ]; then
   (
     flock 7
@@ -78,6 +80,9 @@ if [ ! -f "$marker" ]; then
       } | iconv -f UTF-8 -t UTF-16LE >> "$reg"
       wine reg import "$(winepath -w "$reg")" >/dev/null 2>&1 && touch "$marker"
       rm -f "$reg"
+      if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+        cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+      fi
     fi
   ) 7>"$WINEPREFIX.lock"
 fi
