@@ -48,8 +48,11 @@ void CFileDialog::setPanelTemplate(UINT templateId) { panelTemplate_ = templateI
 
 INT_PTR CFileDialog::DoModal() {
     path_.clear();
+    pending_ = nullptr;
     if (hasModalResponder()) {
-        if (std::optional<INT_PTR> answer = runScriptedFile()) return *answer;
+        std::optional<INT_PTR> answer = runScriptedFile();
+        rethrowPending();
+        if (answer) return *answer;
     }
 
     std::vector<wchar_t> file(kPathBuffer, L'\0');
@@ -72,7 +75,10 @@ INT_PTR CFileDialog::DoModal() {
         ofn.lpTemplateName = MAKEINTRESOURCEW(panelTemplate_);
         ofn.lCustData = reinterpret_cast<LPARAM>(this);
     }
+    modal_ = true;
     const BOOL ok = open_ ? GetOpenFileNameW(&ofn) : GetSaveFileNameW(&ofn);
+    modal_ = false;
+    rethrowPending();
     if (!ok) return commonDialogFailure();
     path_ = orka::narrow(file.data());
     return IDOK;
@@ -108,19 +114,25 @@ std::optional<INT_PTR> CFileDialog::runScriptedFile() {
         return INT_PTR(-1);
     }
     std::optional<INT_PTR> outcome = INT_PTR(IDCANCEL);
-    for (int round = 0; round < kScriptedRounds && hwnd(); ++round) {
+    for (int round = 0; round < kScriptedRounds && hwnd() && !pending_; ++round) {
         request.dialog = this;
-        std::optional<int> answer = askModalResponder(request);
-        if (!answer) {
-            if (round == 0) outcome.reset();  // declined: show the real dialog
+        bool accepted = false;
+        try {
+            std::optional<int> answer = askModalResponder(request);
+            if (!answer) {
+                if (round == 0) outcome.reset();  // declined: show the real dialog
+                break;
+            }
+            if (*answer != IDOK) {
+                outcome = *answer;
+                break;
+            }
+            path_ = request.path;
+            accepted = OnFileNameOK();
+        } catch (...) {
+            abandon(std::current_exception());
             break;
         }
-        if (*answer != IDOK) {
-            outcome = *answer;
-            break;
-        }
-        path_ = request.path;
-        const bool accepted = OnFileNameOK();
         pumpPosted();  // what the check posted to the panel (its messages)
         if (accepted) {
             outcome = INT_PTR(IDOK);
@@ -148,13 +160,25 @@ UINT_PTR CALLBACK CFileDialog::hookProc(HWND hwnd, UINT message, WPARAM wParam, 
         const auto* notify = reinterpret_cast<const OFNOTIFYW*>(lParam);
         if (notify->hdr.code == CDN_FILEOK) {
             self->path_ = orka::narrow(notify->lpOFN->lpstrFile);
-            const bool accepted = self->OnFileNameOK();
+            bool accepted = false;
+            try {
+                accepted = self->OnFileNameOK();
+            } catch (...) {
+                self->abandon(std::current_exception());
+            }
             // Nonzero result keeps the dialog open.
             SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, accepted ? 0 : 1);
             return accepted ? 0 : 1;
         }
     }
     return static_cast<UINT_PTR>(self->dialogDispatch(message, wParam, lParam));
+}
+
+void CFileDialog::abandon(std::exception_ptr error) {
+    if (!pending_) pending_ = error;
+    // The name is rejected; the system dialog is then told to cancel, so
+    // that DoModal can report the error once it is gone.
+    if (!scripted_ && hwnd()) PostMessageW(GetParent(hwnd()), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
 }
 
 // ---------------------------------------------------------- font dialog

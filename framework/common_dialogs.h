@@ -41,14 +41,18 @@ public:
     void setPanelTemplate(UINT templateId);
 
     // IDOK, IDCANCEL, or -1 when the system dialog failed.
-    INT_PTR DoModal();
+    INT_PTR DoModal() override;
     // The chosen path after IDOK.
     const std::string& path() const { return path_; }
 
     // A name was confirmed: true accepts it and lets the dialog close.  The
     // dialog's own checks (overwrite prompt and so on) come after.  Called only
-    // with a panel; path() holds the name being confirmed.
+    // with a panel; path() holds the name being confirmed.  An exception
+    // thrown here closes the dialog and comes out of DoModal.
     virtual bool OnFileNameOK() { return true; }
+
+protected:
+    void abandon(std::exception_ptr error) override;
 
 private:
     static UINT_PTR CALLBACK hookProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -64,7 +64,16 @@ INT_PTR CDialog::dialogDispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     const HWND hwnd = this->hwnd();
     const bool outer = unhandled_;
     unhandled_ = false;
-    const LRESULT result = dispatch(message, wParam, lParam);
+    LRESULT result = 0;
+    if (modal_) {
+        try {
+            result = dispatch(message, wParam, lParam);
+        } catch (...) {
+            abandon(std::current_exception());
+        }
+    } else {
+        result = dispatch(message, wParam, lParam);
+    }
     const bool unhandled = unhandled_;
     unhandled_ = outer;
     if (message == WM_NCDESTROY) {
@@ -90,12 +99,28 @@ INT_PTR CDialog::DoModal() {
     if (hwnd()) return -1;
     ended_ = false;
     result_ = 0;
-    if (std::optional<INT_PTR> scripted = runScripted()) return *scripted;
+    pending_ = nullptr;
+    std::optional<INT_PTR> scripted = runScripted();
+    rethrowPending();
+    if (scripted) return *scripted;
     modal_ = true;
     const INT_PTR result = DialogBoxParamW(resourceInstance(), MAKEINTRESOURCEW(templateId_), owner(),
                                            &CDialog::dialogProc, reinterpret_cast<LPARAM>(this));
     modal_ = false;
+    rethrowPending();
     return result;
+}
+
+void CDialog::abandon(std::exception_ptr error) {
+    if (!pending_) pending_ = error;  // the first error is the one to report
+    EndDialog(IDCANCEL);
+}
+
+void CDialog::rethrowPending() {
+    if (!pending_) return;
+    std::exception_ptr error = pending_;
+    pending_ = nullptr;
+    std::rethrow_exception(error);
 }
 
 std::optional<INT_PTR> CDialog::runScripted() {
@@ -115,7 +140,13 @@ std::optional<INT_PTR> CDialog::runScripted() {
         request.caption = windowText();
         request.templateId = templateId_;
         request.dialog = this;
-        std::optional<int> button = askModalResponder(request);
+        std::optional<int> button;
+        try {
+            button = askModalResponder(request);
+        } catch (...) {
+            abandon(std::current_exception());
+            break;
+        }
         if (!button) {
             if (round == 0) {
                 declined = true;  // show the real dialog instead

@@ -19,11 +19,16 @@
 // application for keyboard navigation, and unregisters it when it is
 // destroyed.  OnOK/OnCancel of a modeless dialog destroy the window.
 //
+// Errors: an exception thrown by a handler of a modal dialog must not unwind
+// through the system's dialog code.  It is caught there, the dialog is closed
+// as cancelled, and DoModal rethrows it once the dialog is gone.
+//
 // Text at this interface is UTF-8.  The object must outlive its window.
 #pragma once
 
 #include "framework/wnd.h"
 
+#include <exception>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,7 +47,7 @@ public:
     // Runs the dialog; returns the code it ended with (IDOK, IDCANCEL, ...),
     // or -1 when it could not be created.  Without a parent the main window
     // of the application owns it, so that the frame is disabled meanwhile.
-    INT_PTR DoModal();
+    virtual INT_PTR DoModal();
     bool createModeless();
     bool isModal() const { return modal_; }
 
@@ -81,6 +86,10 @@ protected:
     INT_PTR dialogDispatch(UINT message, WPARAM wParam, LPARAM lParam);
     // Processes the messages queued now (scripted dialogs post to themselves).
     static void pumpPosted();
+    // Keeps a handler's exception for DoModal and closes the dialog.
+    virtual void abandon(std::exception_ptr error);
+    // Rethrows what abandon() kept, if anything.
+    void rethrowPending();
 
 private:
     LRESULT OnInitDialogMessage(WPARAM wParam, LPARAM lParam);
@@ -99,6 +108,7 @@ private:
     bool ended_ = false;
     INT_PTR result_ = 0;
     bool unhandled_ = false;
+    std::exception_ptr pending_;
 
     friend class CFileDialog;
 };

@@ -2,6 +2,7 @@
 #include "framework/common_dialogs.h"
 #include "framework/dialog.h"
 #include "framework/modal.h"
+#include "orka/errors/error.h"
 #include "test_frame.h"
 
 #include <dlgs.h>
@@ -201,6 +202,44 @@ TEST(RealDialog, ShownWhenTheResponderDeclines) {
     EXPECT_EQ(dialog.name, "タイマー");
 }
 
+// An error in a handler closes the dialog and comes out of DoModal, whether
+// the dialog was scripted or real.
+class FailingDialog : public NameDialog {
+public:
+    void OnOK() override { throw orka::Error("保存に失敗しました。"); }
+};
+
+void expectDoModalThrows(fw::CDialog& dialog, const char* message) {
+    try {
+        dialog.DoModal();
+        ADD_FAILURE() << "no error came out";
+    } catch (const orka::Error& e) {
+        EXPECT_EQ(e.message(), message);
+    }
+    EXPECT_EQ(dialog.hwnd(), nullptr);
+}
+
+TEST(DialogErrors, HandlerErrorClosesAScriptedDialogAndIsRethrown) {
+    ScriptedModals modals;
+    modals.answer(IDOK);
+    FailingDialog dialog;
+    expectDoModalThrows(dialog, "保存に失敗しました。");
+    EXPECT_EQ(modals.pending(), 0u);
+}
+
+TEST(DialogErrors, HandlerErrorClosesARealDialogAndIsRethrown) {
+    testApp();
+    FailingDialog dialog;
+    g_realDialog = &dialog;
+    SetTimer(nullptr, 0, 150, &pressOkLater);
+    expectDoModalThrows(dialog, "保存に失敗しました。");
+    g_realDialog = nullptr;
+    // The dialog can be run again afterwards.
+    ScriptedModals modals;
+    modals.answer(IDCANCEL);
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+}
+
 // ------------------------------------------------------- file and font
 
 TEST(FileDialog, ScriptedAnswerGivesThePathAndCancelGivesNone) {
@@ -319,6 +358,32 @@ TEST(FileDialog, RealSaveDialogKeepsItsPanelCheckAndReturnsTheChosenPath) {
     ASSERT_GE(dialog.path().size(), suffix.size());
     EXPECT_EQ(dialog.path().substr(dialog.path().size() - suffix.size()), suffix);
     EXPECT_EQ(asked, (std::vector<ModalKind>{ModalKind::SaveFile, ModalKind::MessageBox}));
+}
+
+class FailingFileDialog : public SecretFileDialog {
+public:
+    bool OnFileNameOK() override { throw orka::Error("鍵を作れません。"); }
+};
+
+TEST(DialogErrors, NameCheckErrorClosesTheFileDialogAndIsRethrown) {
+    {
+        ScriptedModals modals;
+        modals.answerPath("a.vtxt");
+        modals.answerPath("b.vtxt");  // must not be asked: the error ends it
+        FailingFileDialog dialog;
+        expectDoModalThrows(dialog, "鍵を作れません。");
+        EXPECT_EQ(modals.pending(), 1u);
+    }
+    // The real dialog: the error must not unwind through the system's code.
+    fw::setModalResponder([](ModalRequest&) -> std::optional<int> { return std::nullopt; });
+    FailingFileDialog dialog;
+    g_realFileDialog = &dialog;
+    g_fileDialogStep = 1;  // right away with the right secret
+    const UINT_PTR timer = SetTimer(nullptr, 0, 300, &driveFileDialog);
+    expectDoModalThrows(dialog, "鍵を作れません。");
+    KillTimer(nullptr, timer);
+    g_realFileDialog = nullptr;
+    fw::setModalResponder({});
 }
 
 TEST(FontDialog, ScriptedChoiceReplacesTheFontAndCancelKeepsIt) {
