@@ -14,8 +14,10 @@ std::unique_ptr<CMainWnd> startEditor(const StartupOptions& options) {
   try {
     commandLine.parse(options.parameters);
     ComApi& com = options.com ? *options.com : systemComApi();
-    window = std::make_unique<CMainWnd>(
-        options.settingsPath.empty() ? CMainWnd::defaultSettingsPath() : options.settingsPath, com);
+    std::string settingsPath =
+        options.settingsPath.empty() ? CMainWnd::defaultSettingsPath() : options.settingsPath;
+    window = options.makeWindow ? options.makeWindow(settingsPath, com)
+                                : std::make_unique<CMainWnd>(settingsPath, com);
     if (options.app) options.app->setMainWnd(window.get());
     if (!window->loadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW)) {
       throw orka::Error("ウィンドウの作成に失敗しました。");

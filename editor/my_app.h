@@ -7,6 +7,7 @@
 // failing to open the document is the document's own business and does not.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +25,8 @@ struct StartupOptions {
   int showCommand = SW_SHOWDEFAULT;
   // When given, the window becomes its main window: closing it ends the loop.
   fw::CWinApp* app = nullptr;
+  // Builds the window object; empty: a plain CMainWnd.
+  std::function<std::unique_ptr<CMainWnd>(const std::string& settingsPath, ComApi& com)> makeWindow;
 };
 
 // The shown main window, or null after a start-up error was shown.

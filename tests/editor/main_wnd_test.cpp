@@ -74,6 +74,14 @@ void expectStoredRect(const Settings& saved, int left, int top, int width, int h
   EXPECT_EQ(saved.windowHeight, height);
 }
 
+// The one box a failed start shows: no owner, stop icon, the error's text.
+void expectStartupError(const fw::ScriptedModals& modals, const std::string& text) {
+  ASSERT_EQ(modals.seen().size(), 1u);
+  EXPECT_EQ(modals.seen()[0].text, text);
+  EXPECT_EQ(modals.seen()[0].caption, "エラー [ミルデア]");
+  EXPECT_EQ(modals.seen()[0].style & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+}
+
 }  // namespace
 
 TEST_F(EditorTest, StartsUntitledWithItsChildren) {
@@ -377,13 +385,31 @@ TEST_F(EditorTest, ComFailuresEndTheStartWithTheirMessage) {
     fw::ScriptedModals modals;
     modals.answer(IDOK);
     EXPECT_EQ(tryStart(), nullptr);
-    ASSERT_EQ(modals.seen().size(), 1u);
-    EXPECT_EQ(modals.seen()[0].text, c.message);
-    EXPECT_EQ(modals.seen()[0].caption, "エラー [ミルデア]");
-    EXPECT_EQ(modals.seen()[0].style & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+    expectStartupError(modals, c.message);
     EXPECT_EQ(com_.uninitializeCalls, c.uninitializeCalls);
     EXPECT_EQ(FindWindowW(nullptr, L"無題 - ミルデア"), nullptr);
   }
+  EXPECT_EQ(testing_support::TempDir::readFile(settingsPath()), before);
+}
+
+TEST_F(EditorTest, FailedWindowCreationEndsTheStart) {
+  struct RefusingWindow : CMainWnd {
+    using CMainWnd::CMainWnd;
+    bool PreCreateWindow(CREATESTRUCTW&) override { return false; }
+  };
+  writeSettings(Settings());
+  const std::string before = testing_support::TempDir::readFile(settingsPath());
+  StartupOptions options;
+  options.settingsPath = settingsPath();
+  options.com = &com_;
+  options.makeWindow = [](const std::string& path, ComApi& com) {
+    return std::make_unique<RefusingWindow>(path, com);
+  };
+  fw::ScriptedModals modals;
+  modals.answer(IDOK);
+  EXPECT_EQ(startEditor(options), nullptr);
+  expectStartupError(modals, "ウィンドウの作成に失敗しました。");
+  EXPECT_EQ(com_.uninitializeCalls, 1);
   EXPECT_EQ(testing_support::TempDir::readFile(settingsPath()), before);
 }
 
