@@ -94,9 +94,22 @@ bool CWinApp::preTranslateMessage(MSG& msg) {
 }
 
 void CWinApp::processMessage(MSG& msg) {
-    if (preTranslateMessage(msg)) return;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+    if (!preTranslateMessage(msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    rethrowDeferred();
+}
+
+void CWinApp::deferError(std::exception_ptr error) {
+    if (!deferred_) deferred_ = error;
+}
+
+void CWinApp::rethrowDeferred() {
+    if (!deferred_) return;
+    std::exception_ptr error = deferred_;
+    deferred_ = nullptr;
+    std::rethrow_exception(error);
 }
 
 int CWinApp::addIdleHandler(std::function<void()> handler) {
@@ -118,6 +131,7 @@ void CWinApp::runIdle() {
                                       [&](const IdleEntry& e) { return e.id == entry.id; });
         if (stillThere) entry.handler();
     }
+    rethrowDeferred();  // update handlers may have sent messages
 }
 
 void CWinApp::addModelessDialog(HWND dialog) {

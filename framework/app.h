@@ -19,11 +19,19 @@
 // The loop ends with WM_QUIT; the framework posts it when the main window is
 // destroyed.
 //
+// Errors: an exception escaping a handler of a frame must not unwind through
+// the system's code that called the window procedure.  The frame's procedure
+// catches it and hands it to the application (deferError), and the loop step
+// that dispatched the message — run(), processMessage(), pumpPending(),
+// pumpUntil() — rethrows it.  A handler reached by SendMessage from outside
+// the loop has its error rethrown by the next loop step.
+//
 // User-interface thread only.
 #pragma once
 
 #include "framework/wnd.h"
 
+#include <exception>
 #include <functional>
 #include <vector>
 
@@ -59,6 +67,12 @@ public:
     bool preTranslateMessage(MSG& msg);
     // All three steps for one message.
     void processMessage(MSG& msg);
+
+    // Keeps an error caught in a window procedure for the loop to rethrow
+    // (the first one wins until it is rethrown).
+    void deferError(std::exception_ptr error);
+    // Rethrows a deferred error, if any.
+    void rethrowDeferred();
 
     // Idle work; the id is for removal.
     int addIdleHandler(std::function<void()> handler);
@@ -97,6 +111,7 @@ private:
     bool quitSeen_ = false;
     int quitCode_ = 0;
     POINT lastMouse_ = {-1, -1};
+    std::exception_ptr deferred_;
 };
 
 }  // namespace fw

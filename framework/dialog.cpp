@@ -65,14 +65,18 @@ INT_PTR CDialog::dialogDispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     const bool outer = unhandled_;
     unhandled_ = false;
     LRESULT result = 0;
-    if (modal_) {
-        try {
-            result = dispatch(message, wParam, lParam);
-        } catch (...) {
-            abandon(std::current_exception());
-        }
-    } else {
+    try {
         result = dispatch(message, wParam, lParam);
+    } catch (...) {
+        // Never unwind through the dialog manager: a modal dialog closes and
+        // DoModal rethrows; a modeless one leaves it to the message loop.
+        if (modal_) {
+            abandon(std::current_exception());
+        } else if (CWinApp* app = CWinApp::current()) {
+            app->deferError(std::current_exception());
+        } else {
+            std::terminate();
+        }
     }
     const bool unhandled = unhandled_;
     unhandled_ = outer;

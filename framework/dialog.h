@@ -19,9 +19,10 @@
 // application for keyboard navigation, and unregisters it when it is
 // destroyed.  OnOK/OnCancel of a modeless dialog destroy the window.
 //
-// Errors: an exception thrown by a handler of a modal dialog must not unwind
-// through the system's dialog code.  It is caught there, the dialog is closed
-// as cancelled, and DoModal rethrows it once the dialog is gone.
+// Errors: an exception thrown by a handler must not unwind through the
+// system's dialog code.  In a modal dialog it is caught there, the dialog is
+// closed as cancelled, and DoModal rethrows it once the dialog is gone; in a
+// modeless one the application's loop rethrows it (see app.h).
 //
 // Text at this interface is UTF-8.  The object must outlive its window.
 #pragma once

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <exception>
 
 namespace fw {
 
@@ -74,7 +75,15 @@ LRESULT CALLBACK CFrameWnd::windowProc(HWND hwnd, UINT message, WPARAM wParam, L
     }
     // Messages before WM_NCCREATE (the first WM_GETMINMAXINFO) find no object.
     if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
-    LRESULT result = self->dispatch(message, wParam, lParam);
+    LRESULT result = 0;
+    try {
+        result = self->dispatch(message, wParam, lParam);
+    } catch (...) {
+        // Never unwind through the system's code: the loop rethrows it.
+        CWinApp* app = CWinApp::current();
+        if (!app) std::terminate();
+        app->deferError(std::current_exception());
+    }
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         // A window that failed in WM_CREATE gets no WM_DESTROY, only this.

@@ -3,6 +3,7 @@
 #include "framework/dialog.h"
 #include "framework/help.h"
 #include "framework/wnd.h"
+#include "orka/errors/error.h"
 #include "test_frame.h"
 
 #include <gtest/gtest.h>
@@ -106,6 +107,20 @@ TEST_F(AppTest, TimerTicksDoNotMakeTheIdleWorkRunAgain) {
     app.removeIdleHandler(id);
     EXPECT_EQ(ticks, 5);
     EXPECT_LE(idleCalls, 2);  // stray system messages may add one
+}
+
+TEST_F(AppTest, ErrorInACommandHandlerComesOutOfTheLoopAndTheFrameLivesOn) {
+    frame.onCommand(ID_NO_HANDLER, [] { throw orka::Error("コマンドが失敗しました。"); });
+    PostMessageW(frame.hwnd(), WM_COMMAND, MAKEWPARAM(ID_NO_HANDLER, 0), 0);
+    try {
+        app.pumpPending();
+        ADD_FAILURE() << "the error was lost";
+    } catch (const orka::Error& e) {
+        EXPECT_EQ(e.message(), "コマンドが失敗しました。");
+    }
+    PostMessageW(frame.hwnd(), WM_COMMAND, MAKEWPARAM(ID_RUN, 0), 0);
+    app.pumpPending();
+    EXPECT_EQ(frame.count(ID_RUN), 1);
 }
 
 TEST_F(AppTest, PumpUntilWaitsForPostedWorkAndGivesUpAtTheTimeout) {
