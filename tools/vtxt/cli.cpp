@@ -135,13 +135,8 @@ class Session {
   }
 
   void write() {
-    std::string input;
-    if (!console_.readInput(&input)) throw Failure{kFileError, "cannot read standard input"};
-    std::string text = o_.raw ? input : fromUtf8(withoutByteOrderMark(input), "the text");
-    // The editor reads a document as a string: a 0 byte would hide the rest.
-    if (text.find('\0') != std::string::npos)
-      throw Failure{kNotRepresentable, "the text contains a NUL character, which a document cannot hold"};
-    if (text.size() > 0xFFFFFFF0u) throw Failure{kFileError, "the text is too long for a document"};
+    // The password comes first: typed text on standard input must not be
+    // mistaken for it, and a wrong one should not cost the typing.
     tolvane::DocumentKey key;
     if (orka::detail::pathExists(o_.file)) {
       // Replacing the text must not change the password behind the user's
@@ -151,6 +146,13 @@ class Session {
     } else {
       key = documentKey(newPassword(o_.passwordFile));
     }
+    std::string input;
+    if (!console_.readInput(&input)) throw Failure{kFileError, "cannot read standard input"};
+    std::string text = o_.raw ? input : fromUtf8(withoutByteOrderMark(input), "the text");
+    // The editor reads a document as a string: a 0 byte would hide the rest.
+    if (text.find('\0') != std::string::npos)
+      throw Failure{kNotRepresentable, "the text contains a NUL character, which a document cannot hold"};
+    if (text.size() > 0xFFFFFFF0u) throw Failure{kFileError, "the text is too long for a document"};
     tolvane::writeDocument(o_.file, key, text.data(), static_cast<uint32_t>(text.size()));
   }
 
