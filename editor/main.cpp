@@ -1,9 +1,25 @@
 // Entry point of Tolvane.exe.
 #include <windows.h>
 
+#include <exception>
+
 #include "editor/my_app.h"
+#include "editor/main_wnd.h"
+#include "framework/modal.h"
+#include "orka/errors/error.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
-  CMyApp app;
-  return app.main(showCommand);
+  // Commands report their own failures; what still escapes the message loop
+  // is unforeseen, and the least we owe the user is to say why we stop.
+  std::string failure;
+  try {
+    CMyApp app;
+    return app.main(showCommand);
+  } catch (const orka::Error& e) {
+    failure = e.message();
+  } catch (const std::exception& e) {
+    failure = e.what();
+  }
+  fw::messageBox(nullptr, failure, CMainWnd::kErrorCaption, MB_OK | MB_ICONERROR);
+  return 1;
 }

@@ -9,6 +9,7 @@
 
 #include "editor/res/resource.h"
 #include "framework/dialog.h"
+#include "framework/help.h"
 #include "framework/modal.h"
 #include "orka/errors/error.h"
 #include "orka/text/wide.h"
@@ -19,13 +20,6 @@ namespace {
 // Control ids the bars have always had in frames of this kind.
 constexpr UINT kToolBarId = 0xE800;
 constexpr UINT kStatusBarId = 0xE801;
-constexpr UINT kHelpDisplayToc = 1;  // HH_DISPLAY_TOC
-
-int windowHeight(HWND window) {
-  RECT r;
-  if (!window || !IsWindowVisible(window) || !GetWindowRect(window, &r)) return 0;
-  return r.bottom - r.top;
-}
 
 // The help file is the program itself with the extension ".CHM".
 std::string helpFilePath() {
@@ -34,18 +28,6 @@ std::string helpFilePath() {
   size_t dot = path.find_last_of('.');
   if (dot != std::string::npos && (name == std::string::npos || dot > name)) path.erase(dot);
   return path + ".CHM";
-}
-
-// HTML Help lives in hhctrl.ocx; loading it on first use keeps the program
-// starting without it.  Null when the help window could not be opened.
-HWND showHelpContents(HWND owner, const std::string& helpFile) {
-  using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
-  static HMODULE module = LoadLibraryW(L"hhctrl.ocx");
-  if (!module) return nullptr;
-  auto htmlHelp = reinterpret_cast<HtmlHelpFn>(
-      reinterpret_cast<void*>(GetProcAddress(module, "HtmlHelpW")));
-  if (!htmlHelp) return nullptr;
-  return htmlHelp(owner, orka::widen(helpFile).c_str(), kHelpDisplayToc, 0);
 }
 
 }  // namespace
@@ -136,6 +118,7 @@ LRESULT CMainWnd::OnCreate(WPARAM, LPARAM) {
       createEditCtrl(hwnd(), settings_.wordWrap, font_, settings_.readOnly);
   if (!edit) return -1;
   edit_ = std::move(edit);
+  setView(edit_->hwnd());
 
   std::optional<fw::ToolBarLayout> layout = fw::ToolBarLayout::load(IDR_MAINFRAME);
   if (!layout ||
@@ -155,26 +138,14 @@ LRESULT CMainWnd::OnCreate(WPARAM, LPARAM) {
   return 0;
 }
 
-void CMainWnd::layoutChildren(int clientWidth, int clientHeight) {
-  showStatusBar(settings_.showStatusBar);
-  showToolBar(settings_.showToolBar);
-  recalcLayout();
-  int statusHeight = settings_.showStatusBar ? windowHeight(statusBar().hwnd()) : 0;
-  int toolHeight = settings_.showToolBar ? windowHeight(toolBar().hwnd()) : 0;
-  if (edit_) {
-    MoveWindow(edit_->hwnd(), 0, toolHeight, clientWidth, clientHeight - toolHeight - statusHeight,
-               TRUE);
-  }
-}
-
+// Brings the bars in line with the settings; the frame lays out the rest.
 void CMainWnd::relayout() {
-  RECT client;
-  GetClientRect(hwnd(), &client);
-  layoutChildren(client.right - client.left, client.bottom - client.top);
+  showToolBar(settings_.showToolBar);
+  showStatusBar(settings_.showStatusBar);
 }
 
-LRESULT CMainWnd::OnSize(WPARAM, LPARAM lParam) {
-  layoutChildren(LOWORD(lParam), HIWORD(lParam));
+LRESULT CMainWnd::OnSize(WPARAM, LPARAM) {
+  recalcLayout();
   return 0;
 }
 
@@ -272,8 +243,7 @@ void CMainWnd::OnExit() { PostMessageW(hwnd(), WM_CLOSE, 0, 0); }
 
 void CMainWnd::OnHelpContents() {
   std::string helpFile = helpFilePath();
-  bool exists = GetFileAttributesW(orka::widen(helpFile).c_str()) != INVALID_FILE_ATTRIBUTES;
-  if (!exists || !showHelpContents(hwnd(), helpFile)) {
+  if (!fw::showHtmlHelp(hwnd(), helpFile)) {
     fw::messageBox(hwnd(), fw::loadString(IDP_HELP_NOT_LAUNCHED) + helpFile, kErrorCaption,
                    MB_OK | MB_ICONEXCLAMATION);
   }

@@ -48,8 +48,6 @@ class CMainWnd : public fw::CFrameWnd {
 
   bool PreCreateWindow(CREATESTRUCTW& cs) override;
 
-  // Places the bars and the edit control in a client area of that size.
-  void layoutChildren(int clientWidth, int clientHeight);
   // Makes the window topmost or not, as alwaysOnTop says.
   void applyTopmost();
   // "<file name> - ミルデア", or "無題 - ミルデア" while untitled.
