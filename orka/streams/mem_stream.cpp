@@ -1,5 +1,6 @@
 #include "orka/streams/mem_stream.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -7,16 +8,25 @@
 #include "orka/errors/error.h"
 
 namespace orka {
+namespace {
+
+unsigned char* allocate(size_t size) {
+  void* p = std::malloc(size);
+  if (!p) throw std::bad_alloc();
+  return static_cast<unsigned char*>(p);
+}
+
+}  // namespace
 
 MemWriteStream::MemWriteStream()
-    : buffer_(new unsigned char[kInitialCapacity]),
+    : buffer_(allocate(kInitialCapacity)),
       ownsBuffer_(true),
       capacity_(kInitialCapacity),
       length_(0),
       position_(0) {}
 
 MemWriteStream::~MemWriteStream() {
-  if (ownsBuffer_) delete[] buffer_;
+  if (ownsBuffer_) std::free(buffer_);
 }
 
 void MemWriteStream::checkOpen() {
@@ -80,11 +90,18 @@ void MemWriteStream::reserve(uint32_t needed) {
   uint64_t grown = uint64_t{capacity_} * 2;
   while (grown < needed) grown *= 2;
   if (grown > std::numeric_limits<uint32_t>::max()) grown = std::numeric_limits<uint32_t>::max();
-  unsigned char* fresh = new unsigned char[grown];
-  std::memcpy(fresh, buffer_, capacity_);
-  if (ownsBuffer_) delete[] buffer_;
-  buffer_ = fresh;
-  ownsBuffer_ = true;
+  if (ownsBuffer_) {
+    // realloc may move large blocks by remapping their pages instead of
+    // copying them, which matters when a text of many megabytes grows.
+    void* moved = std::realloc(buffer_, static_cast<size_t>(grown));
+    if (!moved) throw std::bad_alloc();
+    buffer_ = static_cast<unsigned char*>(moved);
+  } else {
+    unsigned char* fresh = allocate(static_cast<size_t>(grown));
+    std::memcpy(fresh, buffer_, capacity_);
+    buffer_ = fresh;
+    ownsBuffer_ = true;
+  }
   capacity_ = static_cast<uint32_t>(grown);
 }
 
