@@ -40,78 +40,78 @@ namespace fw {
 class CFrameWnd;
 
 class CWinApp {
-public:
-    CWinApp();
-    virtual ~CWinApp();
-    CWinApp(const CWinApp&) = delete;
-    CWinApp& operator=(const CWinApp&) = delete;
+ public:
+  CWinApp();
+  virtual ~CWinApp();
+  CWinApp(const CWinApp&) = delete;
+  CWinApp& operator=(const CWinApp&) = delete;
 
-    static CWinApp* current();
+  static CWinApp* current();
 
-    // Program entry: stores the show command, runs InitInstance and, when it
-    // succeeds, the message loop.  Returns the exit code (the loop's WM_QUIT
-    // code, or 1 when InitInstance failed).
-    int main(int showCommand);
-    // Set-up of the program; false ends it without a loop.
-    virtual bool InitInstance() { return true; }
-    int showCommand() const { return showCommand_; }
+  // Program entry: stores the show command, runs InitInstance and, when it
+  // succeeds, the message loop.  Returns the exit code (the loop's WM_QUIT
+  // code, or 1 when InitInstance failed).
+  int main(int showCommand);
+  // Set-up of the program; false ends it without a loop.
+  virtual bool InitInstance() { return true; }
+  int showCommand() const { return showCommand_; }
 
-    // The window whose destruction ends the program.
-    void setMainWnd(CFrameWnd* frame) { mainWnd_ = frame; }
-    CFrameWnd* mainWnd() const { return mainWnd_; }
+  // The window whose destruction ends the program.
+  void setMainWnd(CFrameWnd* frame) { mainWnd_ = frame; }
+  CFrameWnd* mainWnd() const { return mainWnd_; }
 
-    // Runs the loop until WM_QUIT and returns its exit code.
-    int run();
+  // Runs the loop until WM_QUIT and returns its exit code.
+  int run();
 
-    // Steps 1 and 2 above; true when the message was consumed.
-    bool preTranslateMessage(MSG& msg);
-    // All three steps for one message.
-    void processMessage(MSG& msg);
+  // Steps 1 and 2 above; true when the message was consumed.
+  bool preTranslateMessage(MSG& msg);
+  // All three steps for one message.
+  void processMessage(MSG& msg);
 
-    // Keeps an error caught in a window procedure for the loop to rethrow
-    // (the first one wins until it is rethrown).
-    void deferError(std::exception_ptr error);
-    // Rethrows a deferred error, if any.
-    void rethrowDeferred();
+  // Keeps an error caught in a window procedure for the loop to rethrow
+  // (the first one wins until it is rethrown).
+  void deferError(std::exception_ptr error);
+  // Rethrows a deferred error, if any.
+  void rethrowDeferred();
 
-    // Idle work; the id is for removal.
-    int addIdleHandler(std::function<void()> handler);
-    void removeIdleHandler(int id);
-    // Runs every idle handler now.
-    void runIdle();
+  // Idle work; the id is for removal.
+  int addIdleHandler(std::function<void()> handler);
+  void removeIdleHandler(int id);
+  // Runs every idle handler now.
+  void runIdle();
 
-    void addModelessDialog(HWND dialog);
-    void removeModelessDialog(HWND dialog);
+  void addModelessDialog(HWND dialog);
+  void removeModelessDialog(HWND dialog);
 
-    // For tests: processes messages (running idle handlers whenever the queue
-    // is empty) until done() holds or timeoutMs passes; returns done()'s last
-    // answer.  A WM_QUIT seen meanwhile is remembered (quitSeen) and ends the
-    // wait.
-    bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
-    // Processes what is queued now, then runs the idle handlers once.
-    void pumpPending();
-    bool quitSeen() const { return quitSeen_; }
-    int quitCode() const { return quitCode_; }
+  // For tests: processes messages (running idle handlers whenever the queue
+  // is empty) until done() holds or timeoutMs passes; returns done()'s last
+  // answer.  A WM_QUIT seen meanwhile is remembered (quitSeen) and ends the
+  // wait.
+  bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
+  // Processes what is queued now, then runs the idle handlers once.
+  void pumpPending();
+  bool quitSeen() const { return quitSeen_; }
+  int quitCode() const { return quitCode_; }
 
-private:
-    struct IdleEntry {
-        int id;
-        std::function<void()> handler;
-    };
-    // Empties the queue; false when WM_QUIT came.
-    bool drainQueue();
-    // Whether the message may have changed what idle handlers show.
-    bool triggersIdle(const MSG& msg);
+ private:
+  struct IdleEntry {
+    int id;
+    std::function<void()> handler;
+  };
+  // Empties the queue; false when WM_QUIT came.
+  bool drainQueue();
+  // Whether the message may have changed what idle handlers show.
+  bool triggersIdle(const MSG& msg);
 
-    CFrameWnd* mainWnd_ = nullptr;
-    int showCommand_ = SW_SHOWDEFAULT;
-    std::vector<IdleEntry> idle_;
-    int nextIdleId_ = 1;
-    std::vector<HWND> modeless_;
-    bool quitSeen_ = false;
-    int quitCode_ = 0;
-    POINT lastMouse_ = {-1, -1};
-    std::exception_ptr deferred_;
+  CFrameWnd* mainWnd_ = nullptr;
+  int showCommand_ = SW_SHOWDEFAULT;
+  std::vector<IdleEntry> idle_;
+  int nextIdleId_ = 1;
+  std::vector<HWND> modeless_;
+  bool quitSeen_ = false;
+  int quitCode_ = 0;
+  POINT lastMouse_ = {-1, -1};
+  std::exception_ptr deferred_;
 };
 
 }  // namespace fw

@@ -19,24 +19,24 @@
 namespace fw {
 
 class CmdUI {
-public:
-    explicit CmdUI(UINT id) : id_(id) {}
+ public:
+  explicit CmdUI(UINT id) : id_(id) {}
 
-    UINT id() const { return id_; }
-    void enable(bool on = true) { enabled_ = on; }
-    void check(bool on = true) { checked_ = on; }
-    // Text of a status-bar pane with this id (ignored for menus and buttons).
-    void setText(std::string_view text) { text_ = std::string(text); }
+  UINT id() const { return id_; }
+  void enable(bool on = true) { enabled_ = on; }
+  void check(bool on = true) { checked_ = on; }
+  // Text of a status-bar pane with this id (ignored for menus and buttons).
+  void setText(std::string_view text) { text_ = std::string(text); }
 
-    bool enabled() const { return enabled_; }
-    bool checked() const { return checked_; }
-    const std::optional<std::string>& text() const { return text_; }
+  bool enabled() const { return enabled_; }
+  bool checked() const { return checked_; }
+  const std::optional<std::string>& text() const { return text_; }
 
-private:
-    UINT id_;
-    bool enabled_ = true;
-    bool checked_ = false;
-    std::optional<std::string> text_;
+ private:
+  UINT id_;
+  bool enabled_ = true;
+  bool checked_ = false;
+  std::optional<std::string> text_;
 };
 
 }  // namespace fw

@@ -12,24 +12,24 @@ namespace fw {
 namespace {
 
 HWND createChild(const wchar_t* className, DWORD style, HWND parent, UINT controlId) {
-    // Normally done by the application object; bars made without one work too.
-    static const bool registered = [] {
-        INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_BAR_CLASSES};
-        return InitCommonControlsEx(&icc) != FALSE;
-    }();
-    (void)registered;
-    return CreateWindowExW(0, className, nullptr, style | WS_CHILD, 0, 0, 0, 0, parent,
-                           reinterpret_cast<HMENU>(static_cast<UINT_PTR>(controlId)), resourceInstance(),
-                           nullptr);
+  // Normally done by the application object; bars made without one work too.
+  static const bool registered = [] {
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_BAR_CLASSES};
+    return InitCommonControlsEx(&icc) != FALSE;
+  }();
+  (void)registered;
+  return CreateWindowExW(0, className, nullptr, style | WS_CHILD, 0, 0, 0, 0, parent,
+                         reinterpret_cast<HMENU>(static_cast<UINT_PTR>(controlId)), resourceInstance(),
+                         nullptr);
 }
 
 // Uses the bar's own visibility flag: while the frame is still hidden (during
 // its creation) IsWindowVisible would call every bar invisible.
 int visibleHeight(HWND hwnd) {
-    if (!hwnd || !(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE)) return 0;
-    RECT r;
-    GetWindowRect(hwnd, &r);
-    return r.bottom - r.top;
+  if (!hwnd || !(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE)) return 0;
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  return r.bottom - r.top;
 }
 
 }  // namespace
@@ -37,68 +37,70 @@ int visibleHeight(HWND hwnd) {
 // ---------------------------------------------------------------- tool bar
 
 std::optional<ToolBarLayout> ToolBarLayout::load(UINT id) {
-    HRSRC found = FindResourceW(resourceInstance(), MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(kToolBarResourceType));
-    if (!found) return std::nullopt;
-    HGLOBAL loaded = LoadResource(resourceInstance(), found);
-    const WORD* words = loaded ? static_cast<const WORD*>(LockResource(loaded)) : nullptr;
-    const DWORD size = SizeofResource(resourceInstance(), found);
-    // version, width, height, count, then the ids
-    if (!words || size < 4 * sizeof(WORD) || words[0] != 1) return std::nullopt;
-    const size_t count = words[3];
-    if (size < (4 + count) * sizeof(WORD)) return std::nullopt;
-    ToolBarLayout layout;
-    layout.bitmapId = id;
-    layout.buttonWidth = words[1];
-    layout.buttonHeight = words[2];
-    layout.commands.assign(words + 4, words + 4 + count);
-    return layout;
+  HRSRC found =
+      FindResourceW(resourceInstance(), MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(kToolBarResourceType));
+  if (!found) return std::nullopt;
+  HGLOBAL loaded = LoadResource(resourceInstance(), found);
+  const WORD* words = loaded ? static_cast<const WORD*>(LockResource(loaded)) : nullptr;
+  const DWORD size = SizeofResource(resourceInstance(), found);
+  // version, width, height, count, then the ids
+  if (!words || size < 4 * sizeof(WORD) || words[0] != 1) return std::nullopt;
+  const size_t count = words[3];
+  if (size < (4 + count) * sizeof(WORD)) return std::nullopt;
+  ToolBarLayout layout;
+  layout.bitmapId = id;
+  layout.buttonWidth = words[1];
+  layout.buttonHeight = words[2];
+  layout.commands.assign(words + 4, words + 4 + count);
+  return layout;
 }
 
 bool CToolBar::create(HWND parent, const ToolBarLayout& layout, DWORD style, UINT controlId) {
-    HWND hwnd = createChild(TOOLBARCLASSNAMEW, style | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP, parent, controlId);
-    if (!hwnd) return false;
-    attach(hwnd);
-    layout_ = layout;
+  HWND hwnd =
+      createChild(TOOLBARCLASSNAMEW, style | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP, parent, controlId);
+  if (!hwnd) return false;
+  attach(hwnd);
+  layout_ = layout;
 
-    send(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON));
-    send(TB_SETBITMAPSIZE, 0, MAKELONG(layout.buttonWidth, layout.buttonHeight));
-    const int images = static_cast<int>(
-        std::count_if(layout.commands.begin(), layout.commands.end(), [](UINT id) { return id != 0; }));
-    if (layout.bitmapId != 0 && images > 0) {
-        TBADDBITMAP bitmap = {resourceInstance(), layout.bitmapId};
-        if (send(TB_ADDBITMAP, static_cast<WPARAM>(images), reinterpret_cast<LPARAM>(&bitmap)) == -1) {
-            destroyWindow();
-            detach();
-            return false;
-        }
+  send(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON));
+  send(TB_SETBITMAPSIZE, 0, MAKELONG(layout.buttonWidth, layout.buttonHeight));
+  const int images = static_cast<int>(
+      std::count_if(layout.commands.begin(), layout.commands.end(), [](UINT id) { return id != 0; }));
+  if (layout.bitmapId != 0 && images > 0) {
+    TBADDBITMAP bitmap = {resourceInstance(), layout.bitmapId};
+    if (send(TB_ADDBITMAP, static_cast<WPARAM>(images), reinterpret_cast<LPARAM>(&bitmap)) == -1) {
+      destroyWindow();
+      detach();
+      return false;
     }
-    std::vector<TBBUTTON> buttons;
-    int image = 0;
-    for (UINT id : layout.commands) {
-        TBBUTTON b = {};
-        if (id == 0) {
-            b.fsStyle = BTNS_SEP;
-        } else {
-            b.iBitmap = image++;
-            b.idCommand = static_cast<int>(id);
-            b.fsState = TBSTATE_ENABLED;
-            b.fsStyle = BTNS_BUTTON;
-        }
-        buttons.push_back(b);
+  }
+  std::vector<TBBUTTON> buttons;
+  int image = 0;
+  for (UINT id : layout.commands) {
+    TBBUTTON b = {};
+    if (id == 0) {
+      b.fsStyle = BTNS_SEP;
+    } else {
+      b.iBitmap = image++;
+      b.idCommand = static_cast<int>(id);
+      b.fsState = TBSTATE_ENABLED;
+      b.fsStyle = BTNS_BUTTON;
     }
-    send(TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
-    send(TB_AUTOSIZE);
-    return true;
+    buttons.push_back(b);
+  }
+  send(TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+  send(TB_AUTOSIZE);
+  return true;
 }
 
 void CToolBar::setButtonState(UINT command, bool enabled, bool checked) {
-    LRESULT old = send(TB_GETSTATE, command);
-    if (old == -1) return;
-    BYTE state = static_cast<BYTE>(old);
-    state = enabled ? (state | TBSTATE_ENABLED) : (state & ~TBSTATE_ENABLED);
-    state = checked ? (state | TBSTATE_CHECKED) : (state & ~TBSTATE_CHECKED);
-    // Idle runs often; only touch buttons that change, to spare repaints.
-    if (state != static_cast<BYTE>(old)) send(TB_SETSTATE, command, MAKELONG(state, 0));
+  LRESULT old = send(TB_GETSTATE, command);
+  if (old == -1) return;
+  BYTE state = static_cast<BYTE>(old);
+  state = enabled ? (state | TBSTATE_ENABLED) : (state & ~TBSTATE_ENABLED);
+  state = checked ? (state | TBSTATE_CHECKED) : (state & ~TBSTATE_CHECKED);
+  // Idle runs often; only touch buttons that change, to spare repaints.
+  if (state != static_cast<BYTE>(old)) send(TB_SETSTATE, command, MAKELONG(state, 0));
 }
 
 bool CToolBar::isButtonEnabled(UINT command) const { return send(TB_ISBUTTONENABLED, command) != 0; }
@@ -106,10 +108,10 @@ bool CToolBar::isButtonEnabled(UINT command) const { return send(TB_ISBUTTONENAB
 bool CToolBar::isButtonChecked(UINT command) const { return send(TB_ISBUTTONCHECKED, command) != 0; }
 
 RECT CToolBar::buttonRect(UINT command) const {
-    RECT r = {};
-    send(TB_GETRECT, command, reinterpret_cast<LPARAM>(&r));
-    MapWindowPoints(hwnd(), nullptr, reinterpret_cast<POINT*>(&r), 2);
-    return r;
+  RECT r = {};
+  send(TB_GETRECT, command, reinterpret_cast<LPARAM>(&r));
+  MapWindowPoints(hwnd(), nullptr, reinterpret_cast<POINT*>(&r), 2);
+  return r;
 }
 
 int CToolBar::height() const { return visibleHeight(hwnd()); }
@@ -117,89 +119,89 @@ int CToolBar::height() const { return visibleHeight(hwnd()); }
 // -------------------------------------------------------------- status bar
 
 bool CStatusBar::create(HWND parent, DWORD style, UINT controlId) {
-    HWND hwnd = createChild(STATUSCLASSNAMEW, style, parent, controlId);
-    if (!hwnd) return false;
-    attach(hwnd);
-    return true;
+  HWND hwnd = createChild(STATUSCLASSNAMEW, style, parent, controlId);
+  if (!hwnd) return false;
+  attach(hwnd);
+  return true;
 }
 
 bool CStatusBar::setIndicators(const std::vector<UINT>& ids) {
-    if (!hwnd() || ids.empty()) return false;
-    panes_.clear();
-    HDC dc = GetDC(hwnd());
-    HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HGDIOBJ>(send(WM_GETFONT)));
-    for (UINT id : ids) {
-        int width = 0;
-        if (id != 0) {
-            std::wstring text = orka::widen(loadString(id));
-            SIZE extent = {};
-            if (!text.empty() && GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent))
-                width = extent.cx + 4 * GetSystemMetrics(SM_CXEDGE);
-        }
-        panes_.push_back({id, width});
+  if (!hwnd() || ids.empty()) return false;
+  panes_.clear();
+  HDC dc = GetDC(hwnd());
+  HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HGDIOBJ>(send(WM_GETFONT)));
+  for (UINT id : ids) {
+    int width = 0;
+    if (id != 0) {
+      std::wstring text = orka::widen(loadString(id));
+      SIZE extent = {};
+      if (!text.empty() && GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent))
+        width = extent.cx + 4 * GetSystemMetrics(SM_CXEDGE);
     }
-    SelectObject(dc, oldFont);
-    ReleaseDC(hwnd(), dc);
-    applyParts();
-    return true;
+    panes_.push_back({id, width});
+  }
+  SelectObject(dc, oldFont);
+  ReleaseDC(hwnd(), dc);
+  applyParts();
+  return true;
 }
 
 void CStatusBar::setPaneInfo(int index, UINT id, int width) {
-    if (index < 0 || index >= paneCount()) return;
-    panes_[static_cast<size_t>(index)] = {id, width};
-    applyParts();
+  if (index < 0 || index >= paneCount()) return;
+  panes_[static_cast<size_t>(index)] = {id, width};
+  applyParts();
 }
 
 UINT CStatusBar::paneId(int index) const {
-    return index >= 0 && index < paneCount() ? panes_[static_cast<size_t>(index)].id : 0;
+  return index >= 0 && index < paneCount() ? panes_[static_cast<size_t>(index)].id : 0;
 }
 
 int CStatusBar::commandToIndex(UINT id) const {
-    for (int i = 0; i < paneCount(); ++i)
-        if (panes_[static_cast<size_t>(i)].id == id) return i;
-    return -1;
+  for (int i = 0; i < paneCount(); ++i)
+    if (panes_[static_cast<size_t>(i)].id == id) return i;
+  return -1;
 }
 
 void CStatusBar::setPaneText(int index, std::string_view text) {
-    if (index < 0 || index >= paneCount()) return;
-    std::wstring wide = orka::widen(text);
-    // Re-setting the same text would make the bar flicker at every idle pass.
-    if (paneText(index) == text) return;
-    send(SB_SETTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(wide.c_str()));
+  if (index < 0 || index >= paneCount()) return;
+  std::wstring wide = orka::widen(text);
+  // Re-setting the same text would make the bar flicker at every idle pass.
+  if (paneText(index) == text) return;
+  send(SB_SETTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
 std::string CStatusBar::paneText(int index) const {
-    if (index < 0 || index >= paneCount()) return {};
-    const size_t length = LOWORD(send(SB_GETTEXTLENGTHW, static_cast<WPARAM>(index)));
-    std::wstring text(length + 1, L'\0');
-    send(SB_GETTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(length);
-    return orka::narrow(text);
+  if (index < 0 || index >= paneCount()) return {};
+  const size_t length = LOWORD(send(SB_GETTEXTLENGTHW, static_cast<WPARAM>(index)));
+  std::wstring text(length + 1, L'\0');
+  send(SB_GETTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(length);
+  return orka::narrow(text);
 }
 
 void CStatusBar::applyParts() {
-    if (!hwnd() || panes_.empty()) return;
-    RECT client;
-    GetClientRect(hwnd(), &client);
-    const int fixed = std::accumulate(panes_.begin(), panes_.end(), 0,
-                                      [](int sum, const Pane& p) { return p.id == 0 ? sum : sum + p.width; });
-    // The message pane takes what the fixed panes leave; the last edge is -1
-    // so that the last pane always reaches the right border.
-    const int stretch = std::max(0, static_cast<int>(client.right) - fixed);
-    std::vector<int> edges;
-    int edge = 0;
-    for (const Pane& p : panes_) {
-        edge += p.id == 0 ? stretch : p.width;
-        edges.push_back(edge);
-    }
-    edges.back() = -1;
-    send(SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+  if (!hwnd() || panes_.empty()) return;
+  RECT client;
+  GetClientRect(hwnd(), &client);
+  const int fixed = std::accumulate(panes_.begin(), panes_.end(), 0,
+                                    [](int sum, const Pane& p) { return p.id == 0 ? sum : sum + p.width; });
+  // The message pane takes what the fixed panes leave; the last edge is -1
+  // so that the last pane always reaches the right border.
+  const int stretch = std::max(0, static_cast<int>(client.right) - fixed);
+  std::vector<int> edges;
+  int edge = 0;
+  for (const Pane& p : panes_) {
+    edge += p.id == 0 ? stretch : p.width;
+    edges.push_back(edge);
+  }
+  edges.back() = -1;
+  send(SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
 }
 
 void CStatusBar::reposition() {
-    if (!hwnd()) return;
-    send(WM_SIZE);  // the status window places itself along its parent's bottom
-    applyParts();
+  if (!hwnd()) return;
+  send(WM_SIZE);  // the status window places itself along its parent's bottom
+  applyParts();
 }
 
 int CStatusBar::height() const { return visibleHeight(hwnd()); }

@@ -37,81 +37,81 @@
 namespace fw {
 
 class CDialog : public CWnd {
-public:
-    explicit CDialog(UINT templateId, HWND parent = nullptr);
-    ~CDialog() override;
+ public:
+  explicit CDialog(UINT templateId, HWND parent = nullptr);
+  ~CDialog() override;
 
-    UINT templateId() const { return templateId_; }
-    HWND parentWindow() const { return parent_; }
-    void setParentWindow(HWND parent) { parent_ = parent; }
+  UINT templateId() const { return templateId_; }
+  HWND parentWindow() const { return parent_; }
+  void setParentWindow(HWND parent) { parent_ = parent; }
 
-    // Runs the dialog; returns the code it ended with (IDOK, IDCANCEL, ...),
-    // or -1 when it could not be created.  Without a parent the main window
-    // of the application owns it, so that the frame is disabled meanwhile.
-    virtual INT_PTR DoModal();
-    bool createModeless();
-    bool isModal() const { return modal_; }
+  // Runs the dialog; returns the code it ended with (IDOK, IDCANCEL, ...),
+  // or -1 when it could not be created.  Without a parent the main window
+  // of the application owns it, so that the frame is disabled meanwhile.
+  virtual INT_PTR DoModal();
+  bool createModeless();
+  bool isModal() const { return modal_; }
 
-    // Ends a modal dialog with that code; destroys a modeless one.
-    void EndDialog(INT_PTR result);
+  // Ends a modal dialog with that code; destroys a modeless one.
+  void EndDialog(INT_PTR result);
 
-    // --- overridables ---
-    // Return TRUE to let the system put the focus on the first tab stop.
-    virtual BOOL OnInitDialog() { return TRUE; }
-    virtual void OnOK() { EndDialog(IDOK); }
-    virtual void OnCancel() { EndDialog(IDCANCEL); }
-    // Other commands (buttons, notifications); true when handled.
-    virtual bool OnCommand(UINT id, UINT code, HWND control) { return false; }
+  // --- overridables ---
+  // Return TRUE to let the system put the focus on the first tab stop.
+  virtual BOOL OnInitDialog() { return TRUE; }
+  virtual void OnOK() { EndDialog(IDOK); }
+  virtual void OnCancel() { EndDialog(IDCANCEL); }
+  // Other commands (buttons, notifications); true when handled.
+  virtual bool OnCommand(UINT id, UINT code, HWND control) { return false; }
 
-    // --- controls ---
-    HWND item(int id) const;
-    std::string itemText(int id) const;
-    void setItemText(int id, std::string_view text);
-    // Integer in the control; *ok (optional) tells whether it was a number.
-    int itemInt(int id, bool* ok = nullptr, bool isSigned = true) const;
-    void setItemInt(int id, int value, bool isSigned = true);
-    bool isChecked(int id) const;
-    void setChecked(int id, bool checked);
-    void enableItem(int id, bool enabled);
-    bool isItemEnabled(int id) const;
-    void focusItem(int id);
+  // --- controls ---
+  HWND item(int id) const;
+  std::string itemText(int id) const;
+  void setItemText(int id, std::string_view text);
+  // Integer in the control; *ok (optional) tells whether it was a number.
+  int itemInt(int id, bool* ok = nullptr, bool isSigned = true) const;
+  void setItemInt(int id, int value, bool isSigned = true);
+  bool isChecked(int id) const;
+  void setChecked(int id, bool checked);
+  void enableItem(int id, bool enabled);
+  bool isItemEnabled(int id) const;
+  void focusItem(int id);
 
-    // The dialog procedure shared by every CDialog; also used by the common
-    // dialogs that carry a child template.
-    static INT_PTR CALLBACK dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  // The dialog procedure shared by every CDialog; also used by the common
+  // dialogs that carry a child template.
+  static INT_PTR CALLBACK dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-protected:
-    LRESULT defaultProcessing(UINT message, WPARAM wParam, LPARAM lParam) override;
-    // Runs one message through the table and converts the answer to what a
-    // dialog procedure returns; also unbinds at WM_NCDESTROY.
-    INT_PTR dialogDispatch(UINT message, WPARAM wParam, LPARAM lParam);
-    // Processes the messages queued now (scripted dialogs post to themselves).
-    static void pumpPosted();
-    // Keeps a handler's exception for DoModal and closes the dialog.
-    virtual void abandon(std::exception_ptr error);
-    // Rethrows what abandon() kept, if anything.
-    void rethrowPending();
+ protected:
+  LRESULT defaultProcessing(UINT message, WPARAM wParam, LPARAM lParam) override;
+  // Runs one message through the table and converts the answer to what a
+  // dialog procedure returns; also unbinds at WM_NCDESTROY.
+  INT_PTR dialogDispatch(UINT message, WPARAM wParam, LPARAM lParam);
+  // Processes the messages queued now (scripted dialogs post to themselves).
+  static void pumpPosted();
+  // Keeps a handler's exception for DoModal and closes the dialog.
+  virtual void abandon(std::exception_ptr error);
+  // Rethrows what abandon() kept, if anything.
+  void rethrowPending();
 
-private:
-    LRESULT OnInitDialogMessage(WPARAM wParam, LPARAM lParam);
-    LRESULT OnCommandMessage(WPARAM wParam, LPARAM lParam);
-    LRESULT OnDestroyMessage(WPARAM wParam, LPARAM lParam);
-    // The run through the modal responder; nothing when there is none or it
-    // declined.
-    std::optional<INT_PTR> runScripted();
-    // The explicit parent, else the application's main window.
-    HWND owner() const;
+ private:
+  LRESULT OnInitDialogMessage(WPARAM wParam, LPARAM lParam);
+  LRESULT OnCommandMessage(WPARAM wParam, LPARAM lParam);
+  LRESULT OnDestroyMessage(WPARAM wParam, LPARAM lParam);
+  // The run through the modal responder; nothing when there is none or it
+  // declined.
+  std::optional<INT_PTR> runScripted();
+  // The explicit parent, else the application's main window.
+  HWND owner() const;
 
-    UINT templateId_;
-    HWND parent_;
-    bool modal_ = false;
-    bool scripted_ = false;
-    bool ended_ = false;
-    INT_PTR result_ = 0;
-    bool unhandled_ = false;
-    std::exception_ptr pending_;
+  UINT templateId_;
+  HWND parent_;
+  bool modal_ = false;
+  bool scripted_ = false;
+  bool ended_ = false;
+  INT_PTR result_ = 0;
+  bool unhandled_ = false;
+  std::exception_ptr pending_;
 
-    friend class CFileDialog;
+  friend class CFileDialog;
 };
 
 }  // namespace fw

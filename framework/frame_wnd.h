@@ -44,107 +44,108 @@
 namespace fw {
 
 class CFrameWnd : public CWnd {
-public:
-    using CommandHandler = std::function<void()>;
-    using UpdateHandler = std::function<void(CmdUI&)>;
+ public:
+  using CommandHandler = std::function<void()>;
+  using UpdateHandler = std::function<void(CmdUI&)>;
 
-    CFrameWnd();
-    ~CFrameWnd() override;
+  CFrameWnd();
+  ~CFrameWnd() override;
 
-    // Creates the window with the menu, accelerator table and icon of that
-    // resource id (each only if present) and the given style.  The title is
-    // the first line of the string resource of the id, when there is one.  PreCreateWindow may
-    // adjust the creation parameters first.  False on failure, including a
-    // WM_CREATE handler that returned -1.
-    bool loadFrame(UINT resourceId, DWORD style = WS_OVERLAPPEDWINDOW, HWND parent = nullptr);
-    // Default: CW_USEDEFAULT position and size; returning false cancels.
-    virtual bool PreCreateWindow(CREATESTRUCTW& cs);
+  // Creates the window with the menu, accelerator table and icon of that
+  // resource id (each only if present) and the given style.  The title is
+  // the first line of the string resource of the id, when there is one.  PreCreateWindow may
+  // adjust the creation parameters first.  False on failure, including a
+  // WM_CREATE handler that returned -1.
+  bool loadFrame(UINT resourceId, DWORD style = WS_OVERLAPPEDWINDOW, HWND parent = nullptr);
+  // Default: CW_USEDEFAULT position and size; returning false cancels.
+  virtual bool PreCreateWindow(CREATESTRUCTW& cs);
 
-    // --- commands ---
-    void onCommand(UINT id, CommandHandler handler, UpdateHandler update = {});
-    template <class T>
-    void onCommand(UINT id, void (T::*handler)(), void (T::*update)(CmdUI&) = nullptr) {
-        T* self = static_cast<T*>(this);
-        UpdateHandler u;
-        if (update) u = [self, update](CmdUI& ui) { (self->*update)(ui); };
-        onCommand(id, [self, handler]() { (self->*handler)(); }, u);
-    }
-    // Update handler of an id that is not a command (a status-bar pane).
-    void onUpdate(UINT id, UpdateHandler update);
-    // A frame without automatic disabling lets commands without handler stay
-    // enabled (and still does nothing for them).  On by default.
-    void setAutoMenuEnable(bool on) { autoMenuEnable_ = on; }
+  // --- commands ---
+  void onCommand(UINT id, CommandHandler handler, UpdateHandler update = {});
+  template <class T>
+  void onCommand(UINT id, void (T::*handler)(), void (T::*update)(CmdUI&) = nullptr) {
+    T* self = static_cast<T*>(this);
+    UpdateHandler u;
+    if (update) u = [self, update](CmdUI& ui) { (self->*update)(ui); };
+    onCommand(
+        id, [self, handler]() { (self->*handler)(); }, u);
+  }
+  // Update handler of an id that is not a command (a status-bar pane).
+  void onUpdate(UINT id, UpdateHandler update);
+  // A frame without automatic disabling lets commands without handler stay
+  // enabled (and still does nothing for them).  On by default.
+  void setAutoMenuEnable(bool on) { autoMenuEnable_ = on; }
 
-    // The state every route checks; runs the update handler.
-    CmdUI commandState(UINT id);
-    // Carries out a command if its state allows; true when it ran.
-    bool execute(UINT id);
-    // Refreshes the items of a menu (what WM_INITMENUPOPUP does).
-    void updateMenu(HMENU menu);
-    // Refreshes tool-bar buttons and status-bar panes (what idle does).
-    void updateControlBars();
+  // The state every route checks; runs the update handler.
+  CmdUI commandState(UINT id);
+  // Carries out a command if its state allows; true when it ran.
+  bool execute(UINT id);
+  // Refreshes the items of a menu (what WM_INITMENUPOPUP does).
+  void updateMenu(HMENU menu);
+  // Refreshes tool-bar buttons and status-bar panes (what idle does).
+  void updateControlBars();
 
-    // --- bars, view and layout ---
-    bool createToolBar(const ToolBarLayout& layout, DWORD style, UINT controlId);
-    bool createStatusBar(const std::vector<UINT>& indicators, DWORD style, UINT controlId);
-    CToolBar& toolBar() { return toolBar_; }
-    CStatusBar& statusBar() { return statusBar_; }
-    void setView(HWND view) { view_ = view; }
-    HWND view() const { return view_; }
+  // --- bars, view and layout ---
+  bool createToolBar(const ToolBarLayout& layout, DWORD style, UINT controlId);
+  bool createStatusBar(const std::vector<UINT>& indicators, DWORD style, UINT controlId);
+  CToolBar& toolBar() { return toolBar_; }
+  CStatusBar& statusBar() { return statusBar_; }
+  void setView(HWND view) { view_ = view; }
+  HWND view() const { return view_; }
 
-    void showToolBar(bool show);
-    void showStatusBar(bool show);
-    bool isToolBarVisible() const;
-    bool isStatusBarVisible() const;
-    // Places bars and view in the current client area.
-    void recalcLayout();
+  void showToolBar(bool show);
+  void showStatusBar(bool show);
+  bool isToolBarVisible() const;
+  bool isStatusBarVisible() const;
+  // Places bars and view in the current client area.
+  void recalcLayout();
 
-    // Smallest size the user can drag the window to; 0 x 0 = no limit.
-    void setMinTrackSize(int width, int height);
+  // Smallest size the user can drag the window to; 0 x 0 = no limit.
+  void setMinTrackSize(int width, int height);
 
-    // --- prompts ---
-    void setIdleMessage(UINT stringId);
-    // Pane 0: the prompt of a command, or the idle message for id 0.
-    void showPrompt(UINT id);
-    static std::string promptOf(UINT id);   // first line of the string
-    static std::string tooltipOf(UINT id);  // second line, empty when none
+  // --- prompts ---
+  void setIdleMessage(UINT stringId);
+  // Pane 0: the prompt of a command, or the idle message for id 0.
+  void showPrompt(UINT id);
+  static std::string promptOf(UINT id);   // first line of the string
+  static std::string tooltipOf(UINT id);  // second line, empty when none
 
-    HACCEL accelerators() const { return accel_; }
-    HMENU menu() const;
+  HACCEL accelerators() const { return accel_; }
+  HMENU menu() const;
 
-    // Translates the frame's accelerators for messages aimed at it or its
-    // children.
-    bool PreTranslateMessage(MSG& msg) override;
+  // Translates the frame's accelerators for messages aimed at it or its
+  // children.
+  bool PreTranslateMessage(MSG& msg) override;
 
-private:
-    struct Command {
-        CommandHandler handler;
-        UpdateHandler update;
-    };
+ private:
+  struct Command {
+    CommandHandler handler;
+    UpdateHandler update;
+  };
 
-    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    static ATOM registerClass();
+  static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  static ATOM registerClass();
 
-    LRESULT OnCommandMessage(WPARAM wParam, LPARAM lParam);
-    LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
-    LRESULT OnMenuSelect(WPARAM wParam, LPARAM lParam);
-    LRESULT OnNotify(WPARAM wParam, LPARAM lParam);
-    LRESULT OnSize(WPARAM wParam, LPARAM lParam);
-    LRESULT OnGetMinMaxInfo(WPARAM wParam, LPARAM lParam);
-    LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
-    void PostNcDestroy() override;
+  LRESULT OnCommandMessage(WPARAM wParam, LPARAM lParam);
+  LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
+  LRESULT OnMenuSelect(WPARAM wParam, LPARAM lParam);
+  LRESULT OnNotify(WPARAM wParam, LPARAM lParam);
+  LRESULT OnSize(WPARAM wParam, LPARAM lParam);
+  LRESULT OnGetMinMaxInfo(WPARAM wParam, LPARAM lParam);
+  LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
+  void PostNcDestroy() override;
 
-    std::map<UINT, Command> commands_;
-    bool autoMenuEnable_ = true;
-    CToolBar toolBar_;
-    CStatusBar statusBar_;
-    HWND view_ = nullptr;
-    HACCEL accel_ = nullptr;
-    SIZE minTrack_ = {0, 0};
-    UINT idleMessageId_ = 0;
-    std::wstring tooltipBuffer_;  // lives until the next tooltip request
-    int idleId_ = 0;
-    bool created_ = false;  // CreateWindowEx succeeded
+  std::map<UINT, Command> commands_;
+  bool autoMenuEnable_ = true;
+  CToolBar toolBar_;
+  CStatusBar statusBar_;
+  HWND view_ = nullptr;
+  HACCEL accel_ = nullptr;
+  SIZE minTrack_ = {0, 0};
+  UINT idleMessageId_ = 0;
+  std::wstring tooltipBuffer_;  // lives until the next tooltip request
+  int idleId_ = 0;
+  bool created_ = false;  // CreateWindowEx succeeded
 };
 
 }  // namespace fw

@@ -7,63 +7,63 @@ namespace fw {
 namespace {
 
 ModalResponder& responder() {
-    static ModalResponder instance;
-    return instance;
+  static ModalResponder instance;
+  return instance;
 }
 
 }  // namespace
 
 ModalResponder setModalResponder(ModalResponder next) {
-    ModalResponder old = std::move(responder());
-    responder() = std::move(next);
-    return old;
+  ModalResponder old = std::move(responder());
+  responder() = std::move(next);
+  return old;
 }
 
 bool hasModalResponder() { return static_cast<bool>(responder()); }
 
 std::optional<int> askModalResponder(ModalRequest& request) {
-    if (!responder()) return std::nullopt;
-    // Copy: the responder may replace itself while answering.
-    ModalResponder current = responder();
-    return current(request);
+  if (!responder()) return std::nullopt;
+  // Copy: the responder may replace itself while answering.
+  ModalResponder current = responder();
+  return current(request);
 }
 
 int messageBox(HWND owner, std::string_view text, std::string_view caption, UINT flags) {
-    ModalRequest request;
-    request.kind = ModalKind::MessageBox;
-    request.text = std::string(text);
-    request.caption = std::string(caption);
-    request.style = flags;
-    if (std::optional<int> answer = askModalResponder(request)) return *answer;
-    return MessageBoxW(owner, orka::widen(text).c_str(), orka::widen(caption).c_str(), flags);
+  ModalRequest request;
+  request.kind = ModalKind::MessageBox;
+  request.text = std::string(text);
+  request.caption = std::string(caption);
+  request.style = flags;
+  if (std::optional<int> answer = askModalResponder(request)) return *answer;
+  return MessageBoxW(owner, orka::widen(text).c_str(), orka::widen(caption).c_str(), flags);
 }
 
 // ------------------------------------------------------ ScriptedModals
 
 ScriptedModals::ScriptedModals() {
-    previous_ = setModalResponder([this](ModalRequest& request) { return respond(request); });
+  previous_ = setModalResponder([this](ModalRequest& request) { return respond(request); });
 }
 
 ScriptedModals::~ScriptedModals() { setModalResponder(std::move(previous_)); }
 
 void ScriptedModals::answer(int result, std::function<void(ModalRequest&)> prepare) {
-    answers_.push_back({result, std::move(prepare)});
+  answers_.push_back({result, std::move(prepare)});
 }
 
 void ScriptedModals::answerPath(std::string path) {
-    answer(IDOK, [path = std::move(path)](ModalRequest& request) { request.path = path; });
+  answer(IDOK, [path = std::move(path)](ModalRequest& request) { request.path = path; });
 }
 
 std::optional<int> ScriptedModals::respond(ModalRequest& request) {
-    seen_.push_back({request.kind, request.text, request.caption, request.style, request.templateId});
-    if (answers_.empty()) {
-        ++unexpected_;
-        return IDCANCEL;
-    }
-    Answer next = std::move(answers_.front());
-    answers_.pop_front();
-    if (next.prepare) next.prepare(request);
-    return next.result;
+  seen_.push_back({request.kind, request.text, request.caption, request.style, request.templateId});
+  if (answers_.empty()) {
+    ++unexpected_;
+    return IDCANCEL;
+  }
+  Answer next = std::move(answers_.front());
+  answers_.pop_front();
+  if (next.prepare) next.prepare(request);
+  return next.result;
 }
 
 }  // namespace fw

@@ -29,19 +29,19 @@ class CDialog;
 enum class ModalKind { MessageBox, Dialog, OpenFile, SaveFile, Font };
 
 struct ModalRequest {
-    ModalKind kind = ModalKind::MessageBox;
-    std::string text;     // message box text
-    std::string caption;  // message box caption, or the dialog's title
-    UINT style = 0;       // MB_* flags of a message box
-    UINT templateId = 0;  // template of a dialog (CDialog or a file dialog's panel)
-    // A live dialog, created hidden, whose controls the responder may fill
-    // before answering which button to press (Dialog; file dialogs with a
-    // panel).  Not valid after the call.
-    CDialog* dialog = nullptr;
-    // File dialogs: in, the proposed name; out, the chosen path.
-    std::string path;
-    // Font dialog: in, the current font; out, the chosen one.
-    LOGFONTW font = {};
+  ModalKind kind = ModalKind::MessageBox;
+  std::string text;     // message box text
+  std::string caption;  // message box caption, or the dialog's title
+  UINT style = 0;       // MB_* flags of a message box
+  UINT templateId = 0;  // template of a dialog (CDialog or a file dialog's panel)
+  // A live dialog, created hidden, whose controls the responder may fill
+  // before answering which button to press (Dialog; file dialogs with a
+  // panel).  Not valid after the call.
+  CDialog* dialog = nullptr;
+  // File dialogs: in, the proposed name; out, the chosen path.
+  std::string path;
+  // Font dialog: in, the current font; out, the chosen one.
+  LOGFONTW font = {};
 };
 
 // Message boxes: the button pressed (IDOK, IDYES...).
@@ -63,41 +63,41 @@ int messageBox(HWND owner, std::string_view text, std::string_view caption, UINT
 // responder afterwards.  With an empty queue it answers IDCANCEL (so a
 // surprise question cannot hang a test) and records that as unexpected.
 class ScriptedModals {
-public:
-    struct Seen {
-        ModalKind kind;
-        std::string text;
-        std::string caption;
-        UINT style;
-        UINT templateId;
-    };
-    // An answer: the result, plus what to do with the request first (fill a
-    // dialog's controls, set the path or the font).
-    struct Answer {
-        int result;
-        std::function<void(ModalRequest&)> prepare;
-    };
+ public:
+  struct Seen {
+    ModalKind kind;
+    std::string text;
+    std::string caption;
+    UINT style;
+    UINT templateId;
+  };
+  // An answer: the result, plus what to do with the request first (fill a
+  // dialog's controls, set the path or the font).
+  struct Answer {
+    int result;
+    std::function<void(ModalRequest&)> prepare;
+  };
 
-    ScriptedModals();
-    ~ScriptedModals();
-    ScriptedModals(const ScriptedModals&) = delete;
-    ScriptedModals& operator=(const ScriptedModals&) = delete;
+  ScriptedModals();
+  ~ScriptedModals();
+  ScriptedModals(const ScriptedModals&) = delete;
+  ScriptedModals& operator=(const ScriptedModals&) = delete;
 
-    void answer(int result, std::function<void(ModalRequest&)> prepare = {});
-    // A file dialog answered with OK and this path.
-    void answerPath(std::string path);
+  void answer(int result, std::function<void(ModalRequest&)> prepare = {});
+  // A file dialog answered with OK and this path.
+  void answerPath(std::string path);
 
-    const std::vector<Seen>& seen() const { return seen_; }
-    int unexpected() const { return unexpected_; }
-    size_t pending() const { return answers_.size(); }
+  const std::vector<Seen>& seen() const { return seen_; }
+  int unexpected() const { return unexpected_; }
+  size_t pending() const { return answers_.size(); }
 
-private:
-    std::optional<int> respond(ModalRequest& request);
+ private:
+  std::optional<int> respond(ModalRequest& request);
 
-    std::deque<Answer> answers_;
-    std::vector<Seen> seen_;
-    int unexpected_ = 0;
-    ModalResponder previous_;
+  std::deque<Answer> answers_;
+  std::vector<Seen> seen_;
+  int unexpected_ = 0;
+  ModalResponder previous_;
 };
 
 }  // namespace fw

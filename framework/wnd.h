@@ -35,90 +35,90 @@
 namespace fw {
 
 class CWnd {
-public:
-    using MessageHandler = std::function<LRESULT(WPARAM, LPARAM)>;
+ public:
+  using MessageHandler = std::function<LRESULT(WPARAM, LPARAM)>;
 
-    CWnd();
-    virtual ~CWnd();
-    CWnd(const CWnd&) = delete;
-    CWnd& operator=(const CWnd&) = delete;
+  CWnd();
+  virtual ~CWnd();
+  CWnd(const CWnd&) = delete;
+  CWnd& operator=(const CWnd&) = delete;
 
-    HWND hwnd() const { return hwnd_; }
+  HWND hwnd() const { return hwnd_; }
 
-    // The object bound to a window, or nullptr for windows that are not ours.
-    static CWnd* fromHandle(HWND hwnd);
+  // The object bound to a window, or nullptr for windows that are not ours.
+  static CWnd* fromHandle(HWND hwnd);
 
-    // Binds an existing window (for example a system control) without
-    // subclassing it: it takes part in pre-translation but keeps its own
-    // window procedure.  detach() undoes it and returns the window.
-    void attach(HWND hwnd);
-    HWND detach();
+  // Binds an existing window (for example a system control) without
+  // subclassing it: it takes part in pre-translation but keeps its own
+  // window procedure.  detach() undoes it and returns the window.
+  void attach(HWND hwnd);
+  HWND detach();
 
-    // Pre-translation: the application offers each queued message to the
-    // objects of the target window and its ancestors, innermost first, before
-    // it is translated and dispatched.  A hook may rewrite the message in place
-    // (it is then dispatched as rewritten) or return true to swallow it.
-    virtual bool PreTranslateMessage(MSG& msg);
+  // Pre-translation: the application offers each queued message to the
+  // objects of the target window and its ancestors, innermost first, before
+  // it is translated and dispatched.  A hook may rewrite the message in place
+  // (it is then dispatched as rewritten) or return true to swallow it.
+  virtual bool PreTranslateMessage(MSG& msg);
 
-    // Message table: the handler replaces the built-in handling of that
-    // message for this object (it may call Default() to run it as well).
-    void onMessage(UINT message, MessageHandler handler);
-    template <class T>
-    void onMessage(UINT message, LRESULT (T::*member)(WPARAM, LPARAM)) {
-        T* self = static_cast<T*>(this);
-        onMessage(message, [self, member](WPARAM w, LPARAM l) { return (self->*member)(w, l); });
-    }
+  // Message table: the handler replaces the built-in handling of that
+  // message for this object (it may call Default() to run it as well).
+  void onMessage(UINT message, MessageHandler handler);
+  template <class T>
+  void onMessage(UINT message, LRESULT (T::*member)(WPARAM, LPARAM)) {
+    T* self = static_cast<T*>(this);
+    onMessage(message, [self, member](WPARAM w, LPARAM l) { return (self->*member)(w, l); });
+  }
 
-    // Default processing of the message currently being handled.
-    LRESULT Default();
+  // Default processing of the message currently being handled.
+  LRESULT Default();
 
-    LRESULT send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
-    std::string windowText() const;
-    void setWindowText(std::string_view text);
-    // Destroys the window now (no-op when there is none).
-    void destroyWindow();
+  LRESULT send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+  std::string windowText() const;
+  void setWindowText(std::string_view text);
+  // Destroys the window now (no-op when there is none).
+  void destroyWindow();
 
-protected:
-    // Built-in handlers of a window class (frames, dialogs).  Looked up after
-    // the object's own table.
-    void onBuiltin(UINT message, MessageHandler handler);
-    template <class T>
-    void onBuiltin(UINT message, LRESULT (T::*member)(WPARAM, LPARAM)) {
-        T* self = static_cast<T*>(this);
-        onBuiltin(message, [self, member](WPARAM w, LPARAM l) { return (self->*member)(w, l); });
-    }
+ protected:
+  // Built-in handlers of a window class (frames, dialogs).  Looked up after
+  // the object's own table.
+  void onBuiltin(UINT message, MessageHandler handler);
+  template <class T>
+  void onBuiltin(UINT message, LRESULT (T::*member)(WPARAM, LPARAM)) {
+    T* self = static_cast<T*>(this);
+    onBuiltin(message, [self, member](WPARAM w, LPARAM l) { return (self->*member)(w, l); });
+  }
 
-    // Drops the object's own table, e.g. before destroying the window from a
-    // base destructor when the handlers' object is already gone.
-    void clearMessageTable() { table_.clear(); }
+  // Drops the object's own table, e.g. before destroying the window from a
+  // base destructor when the handlers' object is already gone.
+  void clearMessageTable() { table_.clear(); }
 
-    // The last stage: DefWindowProc for plain windows; dialogs override it.
-    virtual LRESULT defaultProcessing(UINT message, WPARAM wParam, LPARAM lParam);
+  // The last stage: DefWindowProc for plain windows; dialogs override it.
+  virtual LRESULT defaultProcessing(UINT message, WPARAM wParam, LPARAM lParam);
 
-    // The body of a window procedure: table, built-ins, default.
-    LRESULT dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+  // The body of a window procedure: table, built-ins, default.
+  LRESULT dispatch(UINT message, WPARAM wParam, LPARAM lParam);
 
-    // Binding used by window and dialog procedures of the framework.
-    void bind(HWND hwnd, bool owned);
-    void unbind();
+  // Binding used by window and dialog procedures of the framework.
+  void bind(HWND hwnd, bool owned);
+  void unbind();
 
-    // Called after the window is gone (WM_NCDESTROY); the object may be reused.
-    virtual void PostNcDestroy() {}
+  // Called after the window is gone (WM_NCDESTROY); the object may be reused.
+  virtual void PostNcDestroy() {}
 
-private:
-    struct Current {
-        UINT message;
-        WPARAM wParam;
-        LPARAM lParam;
-        int stage;  // 0: own table, 1: built-in, 2: default
-    };
-    LRESULT runFrom(int stage, UINT message, WPARAM wParam, LPARAM lParam);
+ private:
+  struct Current {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    int stage;  // 0: own table, 1: built-in, 2: default
+  };
+  LRESULT runFrom(int stage, UINT message, WPARAM wParam, LPARAM lParam);
 
-    HWND hwnd_ = nullptr;
-    bool owned_ = false;
-    std::unordered_map<UINT, MessageHandler> table_;
-    std::unordered_map<UINT, MessageHandler> builtins_;
-    Current* current_ = nullptr;
+  HWND hwnd_ = nullptr;
+  bool owned_ = false;
+  std::unordered_map<UINT, MessageHandler> table_;
+  std::unordered_map<UINT, MessageHandler> builtins_;
+  Current* current_ = nullptr;
 };
 
 // The instance that holds the program's resources (the executable).
