@@ -73,7 +73,8 @@ std::optional<std::string> serialOf(IWbemClassObject* object) {
   int bytes = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
   if (bytes <= 0) return std::nullopt;
   std::string result(static_cast<size_t>(bytes), '\0');
-  if (WideCharToMultiByte(CP_ACP, 0, wide, -1, &result[0], bytes, nullptr, nullptr) != bytes) return std::nullopt;
+  if (WideCharToMultiByte(CP_ACP, 0, wide, -1, &result[0], bytes, nullptr, nullptr) != bytes)
+    return std::nullopt;
   result.resize(static_cast<size_t>(bytes) - 1);  // without the terminator
   return result;
 }
@@ -88,16 +89,18 @@ std::optional<std::string> platformMachineSerial() {
       return std::nullopt;
     Com<IWbemServices> services;
     Bstr space(L"ROOT\\CIMV2");
-    if (FAILED(locator->ConnectServer(space.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr, services.out())))
+    if (FAILED(locator->ConnectServer(space.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr,
+                                      services.out())))
       return std::nullopt;
-    if (FAILED(CoSetProxyBlanket(services.get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_CALL,
-                                 RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE)))
+    if (FAILED(CoSetProxyBlanket(services.get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
+                                 RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE)))
       return std::nullopt;
     Com<IEnumWbemClassObject> objects;
     Bstr language(L"WQL");
     Bstr query(L"SELECT * FROM Win32_OperatingSystem");
-    if (FAILED(services->ExecQuery(language.get(), query.get(), WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY,
-                                   nullptr, objects.out())) ||
+    if (FAILED(services->ExecQuery(language.get(), query.get(),
+                                   WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, nullptr,
+                                   objects.out())) ||
         !objects.get())
       return std::nullopt;
     for (;;) {

@@ -23,19 +23,27 @@ std::wstring toWide(std::string_view ansi) {
 
 std::string toAnsi(std::wstring_view wide) {
   if (wide.empty()) return std::string();
-  int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                              nullptr, nullptr);
+  int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                              nullptr);
   std::string ansi(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), n,
-                      nullptr, nullptr);
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), n, nullptr,
+                      nullptr);
   return ansi;
 }
 
 bool isNavigationKey(WPARAM key) {
   switch (key) {
-    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN:
-    case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT:
-    case VK_SHIFT: case VK_CONTROL: case VK_MENU:
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+    case VK_HOME:
+    case VK_END:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_SHIFT:
+    case VK_CONTROL:
+    case VK_MENU:
       return true;
     default:
       return false;
@@ -55,12 +63,12 @@ EditCtrl::~EditCtrl() {
 }
 
 bool EditCtrl::createWindow(HWND parent, bool wordWrap) {
-  DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE |
-                ES_AUTOVSCROLL | ES_NOHIDESEL;
+  DWORD style =
+      WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL;
   if (!wordWrap) style |= WS_HSCROLL | ES_AUTOHSCROLL;
-  HWND window = CreateWindowExW(0, L"EDIT", L"", style, 0, 0, 10, 10, parent,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kId)),
-                                GetModuleHandleW(nullptr), nullptr);
+  HWND window =
+      CreateWindowExW(0, L"EDIT", L"", style, 0, 0, 10, 10, parent,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kId)), GetModuleHandleW(nullptr), nullptr);
   if (!window) return false;
   if (!SetWindowSubclass(window, subclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
     DestroyWindow(window);
@@ -204,7 +212,7 @@ int EditCtrl::wideFromByte(int byteOffset) const {
 int EditCtrl::incomingBytes(UINT message, WPARAM wParam, LPARAM lParam) const {
   switch (message) {
     case WM_CHAR: {
-      if (wParam == L'\r') return 2;  // a line break becomes CR LF
+      if (wParam == L'\r') return 2;                   // a line break becomes CR LF
       if (wParam < 0x20 && wParam != L'\t') return 0;  // control keys insert nothing
       wchar_t c = static_cast<wchar_t>(wParam);
       return WideCharToMultiByte(CP_ACP, 0, &c, 1, nullptr, 0, nullptr, nullptr);
@@ -242,26 +250,79 @@ bool EditCtrl::wouldExceedLimit(UINT message, WPARAM wParam, LPARAM lParam) cons
 
 bool EditCtrl::leavesTextAlone(UINT message, WPARAM wParam) {
   switch (message) {
-    case WM_PAINT: case WM_NCPAINT: case WM_ERASEBKGND: case WM_PRINTCLIENT:
-    case WM_NCHITTEST: case WM_SETCURSOR: case WM_MOUSEMOVE: case WM_NCMOUSEMOVE:
-    case WM_MOUSELEAVE: case WM_NCMOUSELEAVE: case WM_MOUSEHOVER:
-    case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK:
-    case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_MOUSEWHEEL: case WM_MOUSEHWHEEL:
-    case WM_MOUSEACTIVATE: case WM_CAPTURECHANGED: case WM_TIMER:
-    case WM_SETFOCUS: case WM_KILLFOCUS: case WM_GETDLGCODE:
-    case WM_WINDOWPOSCHANGING: case WM_WINDOWPOSCHANGED: case WM_MOVE: case WM_SIZE:
-    case WM_NCCALCSIZE: case WM_SHOWWINDOW: case WM_STYLECHANGING: case WM_STYLECHANGED:
-    case WM_GETTEXT: case WM_GETTEXTLENGTH: case WM_GETFONT: case WM_SETFONT:
-    case WM_VSCROLL: case WM_HSCROLL: case WM_KEYUP: case WM_COPY: case WM_GETOBJECT:
-    case WM_IME_SETCONTEXT: case WM_IME_NOTIFY: case WM_NOTIFYFORMAT:
-    case WM_QUERYUISTATE: case WM_UPDATEUISTATE: case WM_CHANGEUISTATE:
-    case EM_GETSEL: case EM_SETSEL: case EM_GETLINE: case EM_LINELENGTH: case EM_LINEINDEX:
-    case EM_LINEFROMCHAR: case EM_GETLINECOUNT: case EM_GETMODIFY: case EM_SETMODIFY:
-    case EM_CANUNDO: case EM_SCROLLCARET: case EM_SCROLL: case EM_LINESCROLL:
-    case EM_GETFIRSTVISIBLELINE: case EM_SETREADONLY: case EM_SETLIMITTEXT:
-    case EM_GETLIMITTEXT: case EM_GETRECT: case EM_POSFROMCHAR: case EM_CHARFROMPOS:
-    case EM_GETHANDLE: case EM_SETTABSTOPS: case EM_SETMARGINS: case EM_GETMARGINS:
-    case EM_GETTHUMB: case EM_EMPTYUNDOBUFFER:
+    case WM_PAINT:
+    case WM_NCPAINT:
+    case WM_ERASEBKGND:
+    case WM_PRINTCLIENT:
+    case WM_NCHITTEST:
+    case WM_SETCURSOR:
+    case WM_MOUSEMOVE:
+    case WM_NCMOUSEMOVE:
+    case WM_MOUSELEAVE:
+    case WM_NCMOUSELEAVE:
+    case WM_MOUSEHOVER:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL:
+    case WM_MOUSEACTIVATE:
+    case WM_CAPTURECHANGED:
+    case WM_TIMER:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_GETDLGCODE:
+    case WM_WINDOWPOSCHANGING:
+    case WM_WINDOWPOSCHANGED:
+    case WM_MOVE:
+    case WM_SIZE:
+    case WM_NCCALCSIZE:
+    case WM_SHOWWINDOW:
+    case WM_STYLECHANGING:
+    case WM_STYLECHANGED:
+    case WM_GETTEXT:
+    case WM_GETTEXTLENGTH:
+    case WM_GETFONT:
+    case WM_SETFONT:
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+    case WM_KEYUP:
+    case WM_COPY:
+    case WM_GETOBJECT:
+    case WM_IME_SETCONTEXT:
+    case WM_IME_NOTIFY:
+    case WM_NOTIFYFORMAT:
+    case WM_QUERYUISTATE:
+    case WM_UPDATEUISTATE:
+    case WM_CHANGEUISTATE:
+    case EM_GETSEL:
+    case EM_SETSEL:
+    case EM_GETLINE:
+    case EM_LINELENGTH:
+    case EM_LINEINDEX:
+    case EM_LINEFROMCHAR:
+    case EM_GETLINECOUNT:
+    case EM_GETMODIFY:
+    case EM_SETMODIFY:
+    case EM_CANUNDO:
+    case EM_SCROLLCARET:
+    case EM_SCROLL:
+    case EM_LINESCROLL:
+    case EM_GETFIRSTVISIBLELINE:
+    case EM_SETREADONLY:
+    case EM_SETLIMITTEXT:
+    case EM_GETLIMITTEXT:
+    case EM_GETRECT:
+    case EM_POSFROMCHAR:
+    case EM_CHARFROMPOS:
+    case EM_GETHANDLE:
+    case EM_SETTABSTOPS:
+    case EM_SETMARGINS:
+    case EM_GETMARGINS:
+    case EM_GETTHUMB:
+    case EM_EMPTYUNDOBUFFER:
       return true;
     case WM_KEYDOWN:
       return isNavigationKey(wParam);
@@ -272,8 +333,8 @@ bool EditCtrl::leavesTextAlone(UINT message, WPARAM wParam) {
   }
 }
 
-LRESULT CALLBACK EditCtrl::subclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                        UINT_PTR, DWORD_PTR data) {
+LRESULT CALLBACK EditCtrl::subclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                        DWORD_PTR data) {
   auto* self = reinterpret_cast<EditCtrl*>(data);
   if (message == WM_NCDESTROY) {
     // Destroyed with its parent: forget the window so the object does not
@@ -287,8 +348,7 @@ LRESULT CALLBACK EditCtrl::subclassProc(HWND hwnd, UINT message, WPARAM wParam, 
     // As the control does at its own limit: refuse the whole insertion and
     // tell the parent, rather than cut the text somewhere in the middle.
     MessageBeep(MB_OK);
-    SendMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(kId, EN_MAXTEXT),
-                 reinterpret_cast<LPARAM>(hwnd));
+    SendMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(kId, EN_MAXTEXT), reinterpret_cast<LPARAM>(hwnd));
     return 0;
   }
   if (leavesTextAlone(message, wParam)) return DefSubclassProc(hwnd, message, wParam, lParam);

@@ -83,7 +83,7 @@ class EditCtrl : public fw::CWnd {
   friend std::unique_ptr<EditCtrl> createEditCtrl(HWND, bool, HFONT, bool);
 
   struct Checkpoint {
-    int wide;  // position in UTF-16 units
+    int wide;   // position in UTF-16 units
     int bytes;  // ANSI bytes before it
   };
 
@@ -93,8 +93,8 @@ class EditCtrl : public fw::CWnd {
   // Byte length of `count` UTF-16 units of the cached text from `from`.
   int ansiLength(int from, int count) const;
 
-  static LRESULT CALLBACK subclassProc(HWND hwnd, UINT message, WPARAM wParam,
-                                       LPARAM lParam, UINT_PTR id, DWORD_PTR data);
+  static LRESULT CALLBACK subclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                       DWORD_PTR data);
   static bool leavesTextAlone(UINT message, WPARAM wParam);
   // Bytes that typing, pasting or replacing would add; whether that would
   // take the text past kMaxBytes.

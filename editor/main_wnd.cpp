@@ -60,9 +60,7 @@ CMainWnd::~CMainWnd() {
   if (font_) DeleteObject(font_);
 }
 
-std::string CMainWnd::defaultSettingsPath() {
-  return fileBesideProgram(Settings::kFileName).path();
-}
+std::string CMainWnd::defaultSettingsPath() { return fileBesideProgram(Settings::kFileName).path(); }
 
 void CMainWnd::registerCommands() {
   // Commands whose work is not built yet have no handler, so the frame greys
@@ -114,21 +112,18 @@ LRESULT CMainWnd::OnCreate(WPARAM, LPARAM) {
   if (font_) DeleteObject(font_);
   font_ = font;
 
-  std::unique_ptr<EditCtrl> edit =
-      createEditCtrl(hwnd(), settings_.wordWrap, font_, settings_.readOnly);
+  std::unique_ptr<EditCtrl> edit = createEditCtrl(hwnd(), settings_.wordWrap, font_, settings_.readOnly);
   if (!edit) return -1;
   edit_ = std::move(edit);
   setView(edit_->hwnd());
 
   std::optional<fw::ToolBarLayout> layout = fw::ToolBarLayout::load(IDR_MAINFRAME);
   if (!layout ||
-      !createToolBar(*layout, WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP,
-                     kToolBarId))
+      !createToolBar(*layout, WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP, kToolBarId))
     return -1;
   showToolBar(settings_.showToolBar);
 
-  if (!createStatusBar({0, ID_INDICATOR_POSITION}, WS_CHILD | WS_VISIBLE | CCS_BOTTOM,
-                       kStatusBarId))
+  if (!createStatusBar({0, ID_INDICATOR_POSITION}, WS_CHILD | WS_VISIBLE | CCS_BOTTOM, kStatusBarId))
     return -1;
   statusBar().setPaneInfo(1, ID_INDICATOR_POSITION, kPositionPaneWidth);
   showStatusBar(settings_.showStatusBar);
@@ -206,8 +201,7 @@ RECT CMainWnd::rectangleToStore() const {
   monitor.cbSize = sizeof monitor;
   if (!(GetWindowLongPtrW(hwnd(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW) &&
       GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
-    OffsetRect(&r, monitor.rcWork.left - monitor.rcMonitor.left,
-               monitor.rcWork.top - monitor.rcMonitor.top);
+    OffsetRect(&r, monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top);
   }
   return r;
 }

@@ -39,8 +39,7 @@ class CMainWnd : public fw::CFrameWnd {
   static constexpr int kPositionPaneWidth = 100;
 
   // Settings come from, and go back to, `settingsPath`.
-  explicit CMainWnd(std::string settingsPath = defaultSettingsPath(),
-                    ComApi& com = systemComApi());
+  explicit CMainWnd(std::string settingsPath = defaultSettingsPath(), ComApi& com = systemComApi());
   ~CMainWnd() override;
 
   // "tolvane.dat" beside the program.

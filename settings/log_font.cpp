@@ -19,7 +19,7 @@ int32_t getInt32(const unsigned char* at) {
 LogFontA LogFontA::defaultFont() {
   LogFontA font;
   font.lfHeight = 12;
-  font.lfWeight = 400;  // FW_NORMAL
+  font.lfWeight = 400;   // FW_NORMAL
   font.lfCharSet = 128;  // SHIFTJIS_CHARSET
   std::memcpy(font.lfFaceName, "FixedSys", 8);
   return font;
@@ -31,8 +31,8 @@ void LogFontA::toBytes(unsigned char (&bytes)[kByteSize]) const {
   putInt32(bytes + 8, lfEscapement);
   putInt32(bytes + 12, lfOrientation);
   putInt32(bytes + 16, lfWeight);
-  const uint8_t singles[8] = {lfItalic,  lfUnderline,    lfStrikeOut,     lfCharSet,
-                              lfOutPrecision, lfClipPrecision, lfQuality, lfPitchAndFamily};
+  const uint8_t singles[8] = {lfItalic,       lfUnderline,     lfStrikeOut, lfCharSet,
+                              lfOutPrecision, lfClipPrecision, lfQuality,   lfPitchAndFamily};
   std::memcpy(bytes + 20, singles, 8);
   std::memcpy(bytes + 28, lfFaceName, kFaceNameSize);
 }

@@ -52,15 +52,16 @@ LOGFONTW toSystemLogFontW(const LogFontA& font) {
   auto utf8 = orka::codePageToUtf8(std::string(font.lfFaceName, length), orka::ansiCodePage());
   if (utf8) {
     std::wstring wide = orka::widen(*utf8);
-    if (wide.size() < LF_FACESIZE) std::memcpy(out.lfFaceName, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
+    if (wide.size() < LF_FACESIZE)
+      std::memcpy(out.lfFaceName, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
   }
   return out;
 }
 
 bool fromSystemLogFontW(const LOGFONTW& font, LogFontA* out) {
   size_t length = wcsnlen(font.lfFaceName, LF_FACESIZE);
-  auto bytes = orka::utf8ToCodePage(orka::narrow(std::wstring_view(font.lfFaceName, length)),
-                                    orka::ansiCodePage());
+  auto bytes =
+      orka::utf8ToCodePage(orka::narrow(std::wstring_view(font.lfFaceName, length)), orka::ansiCodePage());
   // Room must stay for the terminator that every reader of the block expects.
   if (!bytes || bytes->size() >= LogFontA::kFaceNameSize) return false;
   LogFontA result;

@@ -181,7 +181,8 @@ bool Settings::save(const std::string& path) const {
     // remembered, like one evicted from the list.
     std::vector<std::pair<std::string, bool>> entries;
     for (auto it = readOnlyList.rbegin(); it != readOnlyList.rend(); ++it) {
-      if (auto bytes = toFileText(it->path, kMaxPathBytes)) entries.emplace_back(std::move(*bytes), it->readOnly);
+      if (auto bytes = toFileText(it->path, kMaxPathBytes))
+        entries.emplace_back(std::move(*bytes), it->readOnly);
     }
 
     uint32_t flags = 0;

@@ -50,8 +50,8 @@ std::optional<AssocRequest> parseAssocRequest(std::wstring_view commandLine) {
     return std::nullopt;
 
   std::wstring* const fields[] = {
-      &request.vendorKey,   &request.applicationId, &request.displayName, &request.description,
-      &request.extension,   &request.openCommand,   &request.typeName,    &request.icon,
+      &request.vendorKey, &request.applicationId, &request.displayName, &request.description,
+      &request.extension, &request.openCommand,   &request.typeName,    &request.icon,
   };
   for (std::wstring* field : fields) {
     std::optional<std::wstring> token = nextToken(commandLine, &pos);

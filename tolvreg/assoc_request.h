@@ -20,10 +20,10 @@ struct AssocRequest {
   std::wstring applicationId;  // registered application name
   std::wstring displayName;
   std::wstring description;
-  std::wstring extension;      // starts with "."
-  std::wstring openCommand;    // the shell's open verb, "%1" for the file
-  std::wstring typeName;       // what Explorer shows as the file type
-  std::wstring icon;           // "path,index"
+  std::wstring extension;    // starts with "."
+  std::wstring openCommand;  // the shell's open verb, "%1" for the file
+  std::wstring typeName;     // what Explorer shows as the file type
+  std::wstring icon;         // "path,index"
 
   // The file type's key name under HKEY_CLASSES_ROOT, e.g. "Tolvane.vtxt".
   std::wstring fileTypeId() const { return applicationId + extension; }

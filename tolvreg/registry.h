@@ -15,15 +15,13 @@
 namespace tolvreg {
 
 // The status codes the steps look at; any other non-zero code is a failure.
-constexpr long kRegOk = 0;              // ERROR_SUCCESS
-constexpr long kRegFileNotFound = 2;    // ERROR_FILE_NOT_FOUND
-constexpr long kRegPathNotFound = 3;    // ERROR_PATH_NOT_FOUND
-constexpr long kRegAccessDenied = 5;    // ERROR_ACCESS_DENIED
-constexpr long kRegNoMoreItems = 259;   // ERROR_NO_MORE_ITEMS
+constexpr long kRegOk = 0;             // ERROR_SUCCESS
+constexpr long kRegFileNotFound = 2;   // ERROR_FILE_NOT_FOUND
+constexpr long kRegPathNotFound = 3;   // ERROR_PATH_NOT_FOUND
+constexpr long kRegAccessDenied = 5;   // ERROR_ACCESS_DENIED
+constexpr long kRegNoMoreItems = 259;  // ERROR_NO_MORE_ITEMS
 
-inline bool isNotFound(long status) {
-  return status == kRegFileNotFound || status == kRegPathNotFound;
-}
+inline bool isNotFound(long status) { return status == kRegFileNotFound || status == kRegPathNotFound; }
 
 using RegKey = std::uintptr_t;
 

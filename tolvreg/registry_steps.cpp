@@ -23,8 +23,7 @@ void addFileTypeSteps(const AssocRequest& request, std::vector<WriteStep>* steps
   steps->push_back({RootKey::kClassesRoot, type, {{L"", request.typeName}}});
   steps->push_back({RootKey::kClassesRoot, type + L"\\DefaultIcon", {{L"", request.icon}}});
   steps->push_back({RootKey::kClassesRoot, type + L"\\shell", {{L"", L"open"}}});
-  steps->push_back(
-      {RootKey::kClassesRoot, type + L"\\shell\\open\\command", {{L"", request.openCommand}}});
+  steps->push_back({RootKey::kClassesRoot, type + L"\\shell\\open\\command", {{L"", request.openCommand}}});
 }
 
 std::vector<WriteStep> vistaRegisterSteps(const AssocRequest& request) {
@@ -34,8 +33,7 @@ std::vector<WriteStep> vistaRegisterSteps(const AssocRequest& request) {
       {RootKey::kLocalMachine, application, {{L"LocalizedString", request.displayName}}},
       {RootKey::kLocalMachine,
        capabilities,
-       {{L"ApplicationName", request.displayName},
-        {L"ApplicationDescription", request.description}}},
+       {{L"ApplicationName", request.displayName}, {L"ApplicationDescription", request.description}}},
       {RootKey::kLocalMachine, kRegisteredApplications, {{request.applicationId, capabilities}}},
       {RootKey::kLocalMachine,
        capabilities + L"\\FileAssociations",
@@ -55,8 +53,7 @@ std::vector<WriteStep> legacyRegisterSteps(const AssocRequest& request) {
 
 bool deleteRegisteredApplication(Registry& registry, const std::wstring& applicationId) {
   RegKey key = 0;
-  const long opened = registry.openKey(registry.root(RootKey::kLocalMachine),
-                                       kRegisteredApplications, &key);
+  const long opened = registry.openKey(registry.root(RootKey::kLocalMachine), kRegisteredApplications, &key);
   if (isNotFound(opened)) return true;
   if (opened != kRegOk) return false;
   const long deleted = registry.deleteValue(key, applicationId);
@@ -116,15 +113,12 @@ bool deleteTreeUnder(Registry& registry, RootKey root, const std::wstring& paren
   return ok;
 }
 
-bool registerAssociation(Registry& registry, const AssocRequest& request,
-                         RegistryVariant variant) {
-  return runWriteSteps(registry, variant == RegistryVariant::kVistaOrLater
-                                     ? vistaRegisterSteps(request)
-                                     : legacyRegisterSteps(request));
+bool registerAssociation(Registry& registry, const AssocRequest& request, RegistryVariant variant) {
+  return runWriteSteps(registry, variant == RegistryVariant::kVistaOrLater ? vistaRegisterSteps(request)
+                                                                           : legacyRegisterSteps(request));
 }
 
-bool removeAssociation(Registry& registry, const AssocRequest& request,
-                       RegistryVariant variant) {
+bool removeAssociation(Registry& registry, const AssocRequest& request, RegistryVariant variant) {
   const RegKey classes = registry.root(RootKey::kClassesRoot);
   if (variant == RegistryVariant::kLegacy) {
     // The whole extension key goes, whatever else it holds.

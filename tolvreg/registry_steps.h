@@ -37,9 +37,7 @@ bool deleteTree(Registry& registry, RegKey parent, const std::wstring& name);
 bool deleteTreeUnder(Registry& registry, RootKey root, const std::wstring& parentPath,
                      const std::wstring& name);
 
-bool registerAssociation(Registry& registry, const AssocRequest& request,
-                         RegistryVariant variant);
-bool removeAssociation(Registry& registry, const AssocRequest& request,
-                       RegistryVariant variant);
+bool registerAssociation(Registry& registry, const AssocRequest& request, RegistryVariant variant);
+bool removeAssociation(Registry& registry, const AssocRequest& request, RegistryVariant variant);
 
 }  // namespace tolvreg

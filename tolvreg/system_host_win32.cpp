@@ -16,9 +16,8 @@ class Win32Registry final : public Registry {
 
   long createKey(RegKey parent, const std::wstring& path, RegKey* key) override {
     HKEY created = nullptr;
-    const LSTATUS status =
-        RegCreateKeyExW(toHkey(parent), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS, nullptr, &created, nullptr);
+    const LSTATUS status = RegCreateKeyExW(toHkey(parent), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                           KEY_ALL_ACCESS, nullptr, &created, nullptr);
     if (status == ERROR_SUCCESS) *key = fromHkey(created);
     return status;
   }

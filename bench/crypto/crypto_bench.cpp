@@ -15,7 +15,7 @@
 namespace {
 
 enum Impl { kTables, kHardware, kOpenSsl };
-const unsigned char kKey[32] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16,
+const unsigned char kKey[32] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16,
                                 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32};
 
 void cbc(benchmark::State& state, Impl impl, bool encrypt) {
@@ -24,7 +24,7 @@ void cbc(benchmark::State& state, Impl impl, bool encrypt) {
 
   if (impl == kOpenSsl) {
     std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> ctx(EVP_CIPHER_CTX_new(),
-                                                                         EVP_CIPHER_CTX_free);
+                                                                        EVP_CIPHER_CTX_free);
     const unsigned char iv[16] = {};
     EVP_CipherInit_ex(ctx.get(), EVP_aes_256_cbc(), nullptr, kKey, iv, encrypt ? 1 : 0);
     EVP_CIPHER_CTX_set_padding(ctx.get(), 0);

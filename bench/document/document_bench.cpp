@@ -31,9 +31,10 @@ const std::string& japaneseText() {
       x = x * 1664525u + 1013904223u;
       return (x >> 8) % n;
     };
-    const char* const kana[] = {"は", "が", "を", "に", "の", "と", "で", "も", "から", "まで", "する", "した",
-                                "して", "です", "ます", "ました", "ない", "られる", "こと", "もの", "として",
-                                "について", "による", "ため", "、", "テキスト", "ファイル", "パスワード"};
+    const char* const kana[] = {"は",       "が",     "を",   "に",     "の",       "と",       "で",
+                                "も",       "から",   "まで", "する",   "した",     "して",     "です",
+                                "ます",     "ました", "ない", "られる", "こと",     "もの",     "として",
+                                "について", "による", "ため", "、",     "テキスト", "ファイル", "パスワード"};
     std::vector<std::string> words;
     for (const char* k : kana) words.push_back(*orka::utf8ToCodePage(k, 932));
     for (int i = 0; i < 3000; ++i) {
@@ -54,8 +55,10 @@ const std::string& japaneseText() {
         for (uint32_t w = 4 + next(12); w > 0; --w) {
           uint32_t r = next(1u << 16);
           // Alternate kana and words, favouring the first words of each.
-          if (w % 2) t += words[(r * r >> 16) * 28 >> 16];
-          else t += words[28 + ((r * r >> 16) * 3000 >> 16)];
+          if (w % 2)
+            t += words[(r * r >> 16) * 28 >> 16];
+          else
+            t += words[28 + ((r * r >> 16) * 3000 >> 16)];
         }
         t += "\x81\x42";  // 。
       }
@@ -88,7 +91,8 @@ void aesCbc(std::string& bytes, bool encrypt) {
 
 void writeFileSynced(const std::string& path, const std::string& bytes) {
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()) || fsync(fd) != 0)
+  if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()) ||
+      fsync(fd) != 0)
     throw std::runtime_error("cannot write " + path);
   ::close(fd);
 }

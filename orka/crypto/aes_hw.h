@@ -12,15 +12,13 @@
 namespace orka {
 namespace aesni {
 
-void encryptEcb(const uint32_t keys[60], const unsigned char* in, std::size_t blocks,
-                unsigned char* out);
-void decryptEcb(const uint32_t keys[60], const unsigned char* in, std::size_t blocks,
-                unsigned char* out);
+void encryptEcb(const uint32_t keys[60], const unsigned char* in, std::size_t blocks, unsigned char* out);
+void decryptEcb(const uint32_t keys[60], const unsigned char* in, std::size_t blocks, unsigned char* out);
 // chain: the CBC chaining value in stored byte order, updated.
-void encryptCbc(const uint32_t keys[60], unsigned char chain[16], const unsigned char* in,
-                std::size_t blocks, unsigned char* out);
-void decryptCbc(const uint32_t keys[60], unsigned char chain[16], const unsigned char* in,
-                std::size_t blocks, unsigned char* out);
+void encryptCbc(const uint32_t keys[60], unsigned char chain[16], const unsigned char* in, std::size_t blocks,
+                unsigned char* out);
+void decryptCbc(const uint32_t keys[60], unsigned char chain[16], const unsigned char* in, std::size_t blocks,
+                unsigned char* out);
 
 }  // namespace aesni
 }  // namespace orka

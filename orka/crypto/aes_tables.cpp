@@ -5,13 +5,9 @@ namespace aes {
 namespace {
 
 // Multiplication by x in GF(2^8) modulo the AES polynomial x^8+x^4+x^3+x+1.
-constexpr uint8_t xtime(uint8_t a) {
-  return static_cast<uint8_t>((a << 1) ^ ((a & 0x80) ? 0x1b : 0x00));
-}
+constexpr uint8_t xtime(uint8_t a) { return static_cast<uint8_t>((a << 1) ^ ((a & 0x80) ? 0x1b : 0x00)); }
 
-constexpr uint8_t rotl8(uint8_t a, int n) {
-  return static_cast<uint8_t>((a << n) | (a >> (8 - n)));
-}
+constexpr uint8_t rotl8(uint8_t a, int n) { return static_cast<uint8_t>((a << n) | (a >> (8 - n))); }
 
 constexpr uint32_t rotr32(uint32_t w, int n) { return (w >> n) | (w << (32 - n)); }
 
@@ -49,8 +45,7 @@ constexpr Tables build() {
   // S-box: multiplicative inverse followed by the affine transformation.
   for (int x = 0; x < 256; ++x) {
     const uint8_t b = f.inverse(static_cast<uint8_t>(x));
-    const uint8_t s =
-        static_cast<uint8_t>(b ^ rotl8(b, 1) ^ rotl8(b, 2) ^ rotl8(b, 3) ^ rotl8(b, 4) ^ 0x63);
+    const uint8_t s = static_cast<uint8_t>(b ^ rotl8(b, 1) ^ rotl8(b, 2) ^ rotl8(b, 3) ^ rotl8(b, 4) ^ 0x63);
     t.sbox[x] = s;
     t.invSbox[s] = static_cast<uint8_t>(x);
   }
@@ -78,8 +73,7 @@ constexpr Tables kBuilt = build();
 
 // Spot checks against FIPS-197 (S-box figure 7, inverse figure 14), so a slip
 // in the derivation fails the build instead of a test.
-static_assert(kBuilt.sbox[0x00] == 0x63 && kBuilt.sbox[0x53] == 0xed && kBuilt.sbox[0xff] == 0x16,
-              "S-box");
+static_assert(kBuilt.sbox[0x00] == 0x63 && kBuilt.sbox[0x53] == 0xed && kBuilt.sbox[0xff] == 0x16, "S-box");
 static_assert(kBuilt.invSbox[0x00] == 0x52 && kBuilt.invSbox[0xff] == 0x7d, "inverse S-box");
 static_assert(kBuilt.te[0][0x00] == 0xc66363a5u && kBuilt.td[0][0x00] == 0x51f4a750u, "round tables");
 static_assert(kBuilt.rcon[6] == 0x40000000u, "round constants");

@@ -42,8 +42,8 @@ uint32_t RotWord(uint32_t w) { return (w << 8) | (w >> 24); }
 // td[n][S[b]] is InvMixColumns of byte b alone in row n.
 uint32_t InvMixColumn(uint32_t w) {
   const aes::Tables& t = aes::kTables;
-  return t.td[0][t.sbox[byteOf(w, 0)]] ^ t.td[1][t.sbox[byteOf(w, 1)]] ^
-         t.td[2][t.sbox[byteOf(w, 2)]] ^ t.td[3][t.sbox[byteOf(w, 3)]];
+  return t.td[0][t.sbox[byteOf(w, 0)]] ^ t.td[1][t.sbox[byteOf(w, 1)]] ^ t.td[2][t.sbox[byteOf(w, 2)]] ^
+         t.td[3][t.sbox[byteOf(w, 3)]];
 }
 
 // FIPS-197 KeyExpansion for Nk = 8, followed by the schedule of the
@@ -83,17 +83,15 @@ void Rounds(const uint32_t* rk, const unsigned char in[16], unsigned char out[16
     rk += 4;
     for (int c = 0; c < 4; ++c) {
       n[c] = mix[0][s[c] >> 24] ^ mix[1][(s[(c + kStep) & 3] >> 16) & 0xff] ^
-             mix[2][(s[(c + 2 * kStep) & 3] >> 8) & 0xff] ^ mix[3][s[(c + 3 * kStep) & 3] & 0xff] ^
-             rk[c];
+             mix[2][(s[(c + 2 * kStep) & 3] >> 8) & 0xff] ^ mix[3][s[(c + 3 * kStep) & 3] & 0xff] ^ rk[c];
     }
     std::memcpy(s, n, sizeof s);
   }
   rk += 4;
   for (int c = 0; c < 4; ++c) {
-    const uint32_t w = (uint32_t{box[s[c] >> 24]} << 24) |
-                       (uint32_t{box[(s[(c + kStep) & 3] >> 16) & 0xff]} << 16) |
-                       (uint32_t{box[(s[(c + 2 * kStep) & 3] >> 8) & 0xff]} << 8) |
-                       box[s[(c + 3 * kStep) & 3] & 0xff];
+    const uint32_t w =
+        (uint32_t{box[s[c] >> 24]} << 24) | (uint32_t{box[(s[(c + kStep) & 3] >> 16) & 0xff]} << 16) |
+        (uint32_t{box[(s[(c + 2 * kStep) & 3] >> 8) & 0xff]} << 8) | box[s[(c + 3 * kStep) & 3] & 0xff];
     store32le(out + 4 * c, w ^ rk[c]);
   }
 }
@@ -200,8 +198,7 @@ void RijndaelBE::decrypt(const void* input, uint32_t count, void* output) {
 
 // CFB with 1-bit feedback: the forward cipher in both directions, eight
 // cipher calls per byte, bits taken from the most significant end.
-void RijndaelBE::cfb1(const unsigned char* in, uint32_t count, unsigned char* out,
-                      bool encrypting) {
+void RijndaelBE::cfb1(const unsigned char* in, uint32_t count, unsigned char* out, bool encrypting) {
   unsigned char o[kBlock];
   for (uint32_t i = 0; i < count; ++i) {
     const unsigned inByte = in[i];

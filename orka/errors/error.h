@@ -45,9 +45,9 @@ class StreamError : public Error {
     kShortInput = 4,
     kSeekFailed = 5,
     kWriteFailed = 6,
-    kNoOutputSpace = 7,       // reserved
+    kNoOutputSpace = 7,  // reserved
     kUnsupported = 8,
-    kIoError = 9,             // reserved
+    kIoError = 9,  // reserved
     kInvalidStream = 10,
     kCompressorInitFailed = 11,
     kCompressFailed = 12,
@@ -75,7 +75,7 @@ class FileError : public Error {
     kCreateDirFailed = 1,
     kRemoveDirFailed = 2,
     kDeleteFailed = 3,
-    kTempDirFailed = 4,       // reserved
+    kTempDirFailed = 4,  // reserved
     kNoParent = 5,
     kBadFileName = 6,
     kNotFile = 7,

@@ -48,7 +48,8 @@ std::unique_ptr<FileWriteStream> File::openWrite() const { return std::make_uniq
 
 Dir::Dir(const std::string& path, bool create) {
   path_ = absolutePath(path);
-  if (detail::pathExists(path_) && !detail::isDirectory(path_)) throw FileError(FileError::kNotDirectory, path_);
+  if (detail::pathExists(path_) && !detail::isDirectory(path_))
+    throw FileError(FileError::kNotDirectory, path_);
   if (create) this->create();
 }
 
@@ -76,7 +77,8 @@ void Dir::remove() {
 }
 
 void Dir::verify() {
-  if (detail::pathExists(path_) && !detail::isDirectory(path_)) throw FileError(FileError::kNotDirectory, path_);
+  if (detail::pathExists(path_) && !detail::isDirectory(path_))
+    throw FileError(FileError::kNotDirectory, path_);
 }
 
 }  // namespace orka

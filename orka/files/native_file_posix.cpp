@@ -38,7 +38,8 @@ NativeFile::OpenResult NativeFile::open(const std::string& path, bool forWriting
   if (forWriting && lacksWriteBits(path)) return OpenResult::kFailed;
   int fd = forWriting ? ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_CREAT, 0666)
                       : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return errno == ENOENT && !forWriting && parentExists(path) ? OpenResult::kNotFound : OpenResult::kFailed;
+  if (fd < 0)
+    return errno == ENOENT && !forWriting && parentExists(path) ? OpenResult::kNotFound : OpenResult::kFailed;
   struct stat st;
   if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
     ::close(fd);

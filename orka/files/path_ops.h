@@ -26,8 +26,8 @@ std::string removeFileSpec(const std::string& path);
 std::string combinePath(const std::string& dir, const std::string& name);
 
 struct FileInfo {
-  uint32_t sizeLow = 0;    // low 32 bits of the size
-  SystemTime lastWrite;    // UTC
+  uint32_t sizeLow = 0;  // low 32 bits of the size
+  SystemTime lastWrite;  // UTC
   bool directory = false;
   bool hidden = false;
   bool readOnly = false;

@@ -45,8 +45,8 @@ bool findFile(const std::string& path, FileInfo* info) {
   info->readOnly = (found.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
   SYSTEMTIME st;
   if (FileTimeToSystemTime(&found.ftLastWriteTime, &st)) {
-    info->lastWrite = SystemTime{st.wYear, st.wMonth, st.wDayOfWeek, st.wDay,
-                                 st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
+    info->lastWrite = SystemTime{st.wYear, st.wMonth,  st.wDayOfWeek, st.wDay,
+                                 st.wHour, st.wMinute, st.wSecond,    st.wMilliseconds};
   }
   return true;
 }
@@ -63,7 +63,9 @@ bool listDirectory(const std::string& dir, std::vector<DirEntry>* entries) {
 }
 
 bool deleteFile(const std::string& path) { return DeleteFileW(widen(path).c_str()) != FALSE; }
-bool createDirectory(const std::string& path) { return CreateDirectoryW(widen(path).c_str(), nullptr) != FALSE; }
+bool createDirectory(const std::string& path) {
+  return CreateDirectoryW(widen(path).c_str(), nullptr) != FALSE;
+}
 bool removeDirectory(const std::string& path) { return RemoveDirectoryW(widen(path).c_str()) != FALSE; }
 
 bool setHidden(const std::string& path, bool hidden) {

@@ -62,7 +62,7 @@ class CryptReadStream : public DataReadStream {
   ~CryptReadStream() override;
 
   uint32_t read(void* buffer, uint32_t count) override;
-  uint32_t size() override;  // the size of `next`
+  uint32_t size() override;                        // the size of `next`
   void seek(int32_t offset, int origin) override;  // StreamError 8
   // Bytes delivered so far, counted against the position of `next`.
   uint32_t tell() override;

@@ -24,7 +24,8 @@ void FileStreamBase::checkOpen() const {
 uint32_t FileStreamBase::currentPosition() {
   checkOpen();
   uint32_t position;
-  if (!file_.seek(0, kSeekCurrent, &position)) throw StreamError(StreamError::kFileOperationFailed, fullPath_);
+  if (!file_.seek(0, kSeekCurrent, &position))
+    throw StreamError(StreamError::kFileOperationFailed, fullPath_);
   return position;
 }
 
@@ -72,7 +73,8 @@ FileWriteStream::FileWriteStream(const std::string& name) { open(name, false); }
 void FileWriteStream::write(const void* data, uint32_t count) {
   checkOpen();
   uint32_t done = 0;
-  if (!file_.write(data, count, &done) || done != count) throw StreamError(StreamError::kWriteFailed, fullPath_);
+  if (!file_.write(data, count, &done) || done != count)
+    throw StreamError(StreamError::kWriteFailed, fullPath_);
 }
 
 void FileWriteStream::flush(bool) {

@@ -26,8 +26,8 @@ class FileStreamBase {
   void open(const std::string& name, bool forReading);
   // StreamError 10 when the stream is not open.
   void checkOpen() const;
-  uint32_t currentPosition();  // StreamError 3 on failure
-  uint32_t fileSize();         // StreamError 3 on failure
+  uint32_t currentPosition();               // StreamError 3 on failure
+  uint32_t fileSize();                      // StreamError 3 on failure
   void seekTo(int32_t offset, int origin);  // StreamError 5 on failure
 
   detail::NativeFile file_;

@@ -38,8 +38,8 @@ class ZipWriteStream : public DataWriteStream {
   void write(const void* data, uint32_t count) override;
   void flush(bool deep) override;
   void seek(int32_t offset, int origin) override;  // StreamError 8
-  uint32_t tell() override;                         // StreamError 8
-  uint32_t size() override;                         // StreamError 8
+  uint32_t tell() override;                        // StreamError 8
+  uint32_t size() override;                        // StreamError 8
   bool isOpen() override;
 
  private:
@@ -60,9 +60,9 @@ class ZipReadStream : public DataReadStream {
   ~ZipReadStream() override;
 
   uint32_t read(void* buffer, uint32_t count) override;
-  uint32_t size() override;                         // StreamError 8
+  uint32_t size() override;                        // StreamError 8
   void seek(int32_t offset, int origin) override;  // StreamError 8
-  uint32_t tell() override;                         // StreamError 8
+  uint32_t tell() override;                        // StreamError 8
   bool isOpen() override;
 
  private:

@@ -8,7 +8,8 @@ namespace orka {
 
 std::optional<unsigned> codePageFromName(std::string_view name) {
   std::string n(name);
-  std::transform(n.begin(), n.end(), n.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  std::transform(n.begin(), n.end(), n.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   n.erase(std::remove(n.begin(), n.end(), '-'), n.end());
   n.erase(std::remove(n.begin(), n.end(), '_'), n.end());
   if (n == "shiftjis" || n == "sjis" || n == "windows31j" || n == "mskanji") return 932u;

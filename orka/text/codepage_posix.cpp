@@ -11,13 +11,20 @@ namespace {
 
 std::string iconvName(unsigned codePage) {
   switch (codePage) {
-    case 65001: return "UTF-8";
-    case 28591: return "ISO-8859-1";
-    case 932: return "CP932";
-    case 936: return "CP936";
-    case 949: return "CP949";
-    case 950: return "CP950";
-    default: return "CP" + std::to_string(codePage);
+    case 65001:
+      return "UTF-8";
+    case 28591:
+      return "ISO-8859-1";
+    case 932:
+      return "CP932";
+    case 936:
+      return "CP936";
+    case 949:
+      return "CP949";
+    case 950:
+      return "CP950";
+    default:
+      return "CP" + std::to_string(codePage);
   }
 }
 

@@ -29,7 +29,8 @@ std::optional<std::string> fromWide(std::wstring_view wide, unsigned codePage) {
   BOOL lossy = FALSE;
   // UTF-8 does not accept the default-character arguments.
   const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
-  int len = WideCharToMultiByte(codePage, flags, wide.data(), n, nullptr, 0, nullptr, utf8 ? nullptr : &lossy);
+  int len =
+      WideCharToMultiByte(codePage, flags, wide.data(), n, nullptr, 0, nullptr, utf8 ? nullptr : &lossy);
   if (len <= 0 || lossy) return std::nullopt;
   std::string out(static_cast<size_t>(len), '\0');
   WideCharToMultiByte(codePage, flags, wide.data(), n, &out[0], len, nullptr, utf8 ? nullptr : &lossy);

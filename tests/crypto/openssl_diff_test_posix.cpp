@@ -22,7 +22,7 @@ using crypto_test::reverseGroups;
 // Standard AES-256 from OpenSSL, zero IV, no padding.
 Bytes openssl(const EVP_CIPHER* type, bool encrypt, const Bytes& key, const Bytes& in) {
   std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> ctx(EVP_CIPHER_CTX_new(),
-                                                                       EVP_CIPHER_CTX_free);
+                                                                      EVP_CIPHER_CTX_free);
   const unsigned char iv[16] = {};
   Bytes out(in.size() + 16);
   int n = 0, tail = 0;
@@ -55,8 +55,7 @@ TEST_P(AgainstOpenSsl, EcbAndCbcWithReversedGroupsMatchStandardAes) {
     for (int mode : {RijndaelBE::kECB, RijndaelBE::kCBC}) {
       for (bool encrypt : {true, false}) {
         const EVP_CIPHER* type = mode == RijndaelBE::kCBC ? EVP_aes_256_cbc() : EVP_aes_256_ecb();
-        const Bytes expected =
-            reverseGroups(openssl(type, encrypt, reverseGroups(key), reverseGroups(data)));
+        const Bytes expected = reverseGroups(openssl(type, encrypt, reverseGroups(key), reverseGroups(data)));
 
         RijndaelBE ours(mode);
         if (encrypt)
@@ -72,15 +71,14 @@ TEST_P(AgainstOpenSsl, EcbAndCbcWithReversedGroupsMatchStandardAes) {
             ours.decrypt(got.data() + at, n, got.data() + at);
           at += n;
         }
-        ASSERT_EQ(got, expected) << "round " << round << ", mode " << mode << ", "
-                                 << data.size() << " bytes, " << (encrypt ? "encrypt" : "decrypt");
+        ASSERT_EQ(got, expected) << "round " << round << ", mode " << mode << ", " << data.size()
+                                 << " bytes, " << (encrypt ? "encrypt" : "decrypt");
       }
     }
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, AgainstOpenSsl, ::testing::Values(false, true),
-                         crypto_test::pathName);
+INSTANTIATE_TEST_SUITE_P(Paths, AgainstOpenSsl, ::testing::Values(false, true), crypto_test::pathName);
 
 TEST(SHA256AgainstOpenSsl, RandomMessagesInRandomPieces) {
   std::mt19937 rng(303);

@@ -39,8 +39,8 @@ class Rijndael : public crypto_test::CipherPathTest {
 
 TEST_P(Rijndael, Fips197AppendixC3WithReversedGroups) {
   // FIPS-197 Appendix C.3 (AES-256), every 4-byte group reversed.
-  const Bytes key = reverseGroups(
-      fromHex("000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f"));
+  const Bytes key =
+      reverseGroups(fromHex("000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f"));
   const Bytes plain = reverseGroups(fromHex("00112233445566778899aabbccddeeff"));
   const Bytes cipher = reverseGroups(fromHex("8ea2b7ca516745bfeafc49904b496089"));
   ASSERT_EQ(toHex(plain), "3322110077665544bbaa9988ffeeddcc");
@@ -52,17 +52,17 @@ TEST_P(Rijndael, Sp80038aAes256EcbAndCbcVectors) {
   // NIST SP 800-38A, F.1.5/F.1.6 (ECB-AES256) and F.2.5/F.2.6 (CBC-AES256),
   // taken to our byte order.  Our CBC starts from a zero chain, so the
   // example's IV is folded into the first plaintext block instead.
-  const Bytes key = reverseGroups(
-      fromHex("603deb1015ca71be2b73aef0857d77811f352c073b6108d72d9810a30914dff4"));
-  const Bytes plain = reverseGroups(fromHex(
-      "6bc1bee22e409f96e93d7e117393172aae2d8a571e03ac9c9eb76fac45af8e51"
-      "30c81c46a35ce411e5fbc1191a0a52eff69f2445df4f9b17ad2b417be66c3710"));
-  const Bytes ecb = reverseGroups(fromHex(
-      "f3eed1bdb5d2a03c064b5a7e3db181f8591ccb10d410ed26dc5ba74a31362870"
-      "b6ed21b99ca6f4f9f153e7b1beafed1d23304b7a39f9f3ff067d8d8f9e24ecc7"));
-  const Bytes cbc = reverseGroups(fromHex(
-      "f58c4c04d6e5f1ba779eabfb5f7bfbd69cfc4e967edb808d679f777bc6702c7d"
-      "39f23369a9d9bacfa530e26304231461b2eb05e2c39be9fcda6c19078c6a9d1b"));
+  const Bytes key =
+      reverseGroups(fromHex("603deb1015ca71be2b73aef0857d77811f352c073b6108d72d9810a30914dff4"));
+  const Bytes plain =
+      reverseGroups(fromHex("6bc1bee22e409f96e93d7e117393172aae2d8a571e03ac9c9eb76fac45af8e51"
+                            "30c81c46a35ce411e5fbc1191a0a52eff69f2445df4f9b17ad2b417be66c3710"));
+  const Bytes ecb =
+      reverseGroups(fromHex("f3eed1bdb5d2a03c064b5a7e3db181f8591ccb10d410ed26dc5ba74a31362870"
+                            "b6ed21b99ca6f4f9f153e7b1beafed1d23304b7a39f9f3ff067d8d8f9e24ecc7"));
+  const Bytes cbc =
+      reverseGroups(fromHex("f58c4c04d6e5f1ba779eabfb5f7bfbd69cfc4e967edb808d679f777bc6702c7d"
+                            "39f23369a9d9bacfa530e26304231461b2eb05e2c39be9fcda6c19078c6a9d1b"));
   const Bytes iv = reverseGroups(fromHex("000102030405060708090a0b0c0d0e0f"));
 
   EXPECT_EQ(toHex(run(*keyed(RijndaelBE::kECB, kEncrypt, key), kEncrypt, plain)), toHex(ecb));
@@ -187,8 +187,7 @@ TEST_P(Rijndael, APartialLastBlockIsLeftUntouchedInEcbAndCbc) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, Rijndael, ::testing::Values(false, true),
-                         crypto_test::pathName);
+INSTANTIATE_TEST_SUITE_P(Paths, Rijndael, ::testing::Values(false, true), crypto_test::pathName);
 
 TEST(RijndaelModes, BlockSizeIs16ForEcbAndCbcAnd1FromCfb1On) {
   RijndaelBE c;

@@ -58,7 +58,9 @@ class DocumentTest : public ::testing::Test {
     writeDocument(path, key, text.data(), static_cast<uint32_t>(text.size()));
     return path;
   }
-  std::string load(const std::string& path, const DocumentKey& key) { return textOf(*readDocument(path, key)); }
+  std::string load(const std::string& path, const DocumentKey& key) {
+    return textOf(*readDocument(path, key));
+  }
 
   TempDir dir;
   DocumentKey key = makeDocumentKey("パスワード");
@@ -85,7 +87,8 @@ TEST_F(DocumentTest, TextsRoundTripInFilesOfWholeBlocksAroundTheZlibStream) {
     EXPECT_EQ(file.size(), (z + 15) / 16 * 16);
     EXPECT_EQ(plain.substr(z), std::string(file.size() - z, '\0')) << "zero padding";
     if (!t.second.empty()) {
-      EXPECT_EQ(plain.substr(z - 10, 6), std::string("\0\0\xFF\xFF\x03\x00", 6)) << "sync flush, empty final block";
+      EXPECT_EQ(plain.substr(z - 10, 6), std::string("\0\0\xFF\xFF\x03\x00", 6))
+          << "sync flush, empty final block";
     }
 
     auto stream = readDocument(path, key);

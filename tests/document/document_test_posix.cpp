@@ -36,15 +36,16 @@ std::string opensslCbc(std::string data, const std::string& password, bool encry
   reverseGroups(data);
   unsigned char iv[16] = {};
   EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
-  EXPECT_EQ(EVP_CipherInit_ex(ctx, EVP_aes_256_cbc(), nullptr, reinterpret_cast<const unsigned char*>(key.data()),
-                              iv, encrypt ? 1 : 0),
+  EXPECT_EQ(EVP_CipherInit_ex(ctx, EVP_aes_256_cbc(), nullptr,
+                              reinterpret_cast<const unsigned char*>(key.data()), iv, encrypt ? 1 : 0),
             1);
   EVP_CIPHER_CTX_set_padding(ctx, 0);
   std::string out(data.size() + 16, '\0');
   int n = 0, tail = 0;
-  EXPECT_EQ(EVP_CipherUpdate(ctx, reinterpret_cast<unsigned char*>(&out[0]), &n,
-                             reinterpret_cast<const unsigned char*>(data.data()), static_cast<int>(data.size())),
-            1);
+  EXPECT_EQ(
+      EVP_CipherUpdate(ctx, reinterpret_cast<unsigned char*>(&out[0]), &n,
+                       reinterpret_cast<const unsigned char*>(data.data()), static_cast<int>(data.size())),
+      1);
   EXPECT_EQ(EVP_CipherFinal_ex(ctx, reinterpret_cast<unsigned char*>(&out[0]) + n, &tail), 1);
   EVP_CIPHER_CTX_free(ctx);
   out.resize(static_cast<size_t>(n + tail));
@@ -56,7 +57,8 @@ std::string japaneseText(size_t lines) {
   // "第N行：吾輩は猫である。" in CP932, CR LF lines.
   std::string text;
   for (size_t i = 0; i < lines; ++i)
-    text += "\x91\xE6" + std::to_string(i) + "\x8D\x73\x81\x46\x8C\xE1\x94\x79\x82\xCD\x94\x4C\x82\xC5\x82\xA0\x82\xE9\x81\x42\r\n";
+    text += "\x91\xE6" + std::to_string(i) +
+            "\x8D\x73\x81\x46\x8C\xE1\x94\x79\x82\xCD\x94\x4C\x82\xC5\x82\xA0\x82\xE9\x81\x42\r\n";
   return text;
 }
 
@@ -83,7 +85,8 @@ TEST(DocumentKnownAnswer, OurDocumentsDecryptWithOpenSslAndInflateWithZlib) {
   for (size_t lines : {0u, 3u, 20000u}) {
     std::string text = japaneseText(lines);
     std::string path = dir.path("ours.vtxt");
-    tolvane::writeDocument(path, tolvane::makeDocumentKey(password), text.data(), static_cast<uint32_t>(text.size()));
+    tolvane::writeDocument(path, tolvane::makeDocumentKey(password), text.data(),
+                           static_cast<uint32_t>(text.size()));
     std::string plain = opensslCbc(TempDir::readFile(path), password, false);
     std::string inflated;
     size_t z = document_test::zlibStreamLength(plain, &inflated);

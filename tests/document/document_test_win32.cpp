@@ -59,8 +59,8 @@ TEST(DocumentWin32, AFileOpenElsewhereIsNeitherReadNorReplaced) {
 
 TEST(DocumentWin32, WmiSerialNumberIsReadOnceAndKept) {
   ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
-  CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr,
-                       EOAC_NONE, nullptr);
+  CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT, RPC_C_IMP_LEVEL_IMPERSONATE,
+                       nullptr, EOAC_NONE, nullptr);
   tolvane::setMachineSerialSource(nullptr);
   const char* first = tolvane::machineSerialNumber();
   ASSERT_NE(first, nullptr);
@@ -68,7 +68,8 @@ TEST(DocumentWin32, WmiSerialNumberIsReadOnceAndKept) {
   EXPECT_FALSE(serial.empty());
   EXPECT_EQ(tolvane::platformMachineSerial(), serial) << "as WMI reports it, byte for byte";
   EXPECT_EQ(tolvane::machineSerialNumber(), first) << "the cached text";
-  EXPECT_EQ(tolvane::makeDocumentKey(""), tolvane::makeDocumentKey(std::string_view(first, serial.size() + 1)));
+  EXPECT_EQ(tolvane::makeDocumentKey(""),
+            tolvane::makeDocumentKey(std::string_view(first, serial.size() + 1)));
   CoUninitialize();
 }
 

@@ -10,14 +10,18 @@
 namespace {
 
 // "あa" CR LF "ｱ日本": double-byte, single-byte and half-width katakana.
-const std::string kMixed = "\x82\xa0" "a\r\n" "\xb1" "\x93\xfa\x96\x7b";
+const std::string kMixed =
+    "\x82\xa0"
+    "a\r\n"
+    "\xb1"
+    "\x93\xfa\x96\x7b";
 
 class EditCtrlTest : public ::testing::Test {
  protected:
   void SetUp() override {
     testApp();
-    parent_ = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
-                              nullptr, GetModuleHandleW(nullptr), nullptr);
+    parent_ = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(parent_, nullptr);
     edit_ = createEditCtrl(parent_, false, nullptr, false);
     ASSERT_NE(edit_, nullptr);
@@ -29,8 +33,7 @@ class EditCtrlTest : public ::testing::Test {
 
   std::pair<DWORD, DWORD> wideSelection() const {
     DWORD start = 0, end = 0;
-    SendMessageW(edit_->hwnd(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
-                 reinterpret_cast<LPARAM>(&end));
+    SendMessageW(edit_->hwnd(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     return {start, end};
   }
 
@@ -89,7 +92,7 @@ TEST_F(EditCtrlTest, LinesAreFoundByByteOffset) {
 TEST_F(EditCtrlTest, OffsetsFollowTypingUndoAndTheModifiedFlag) {
   edit_->setText(kMixed);
   EXPECT_FALSE(edit_->modified());
-  edit_->setSelection(3, 3);  // after "あa"
+  edit_->setSelection(3, 3);                        // after "あa"
   SendMessageW(edit_->hwnd(), WM_CHAR, 0x65e5, 1);  // 日
   EXPECT_TRUE(edit_->modified());
   EXPECT_EQ(edit_->textLength(), 12);
@@ -102,7 +105,9 @@ TEST_F(EditCtrlTest, OffsetsFollowTypingUndoAndTheModifiedFlag) {
 
   edit_->setSelection(0, 2);
   edit_->replaceSelection("\x82\xa2\x82\xa4", true);  // "いう"
-  EXPECT_EQ(edit_->text().substr(0, 5), "\x82\xa2\x82\xa4" "a");
+  EXPECT_EQ(edit_->text().substr(0, 5),
+            "\x82\xa2\x82\xa4"
+            "a");
   EXPECT_EQ(edit_->selection().start, 4);
 
   edit_->setModified(false);

@@ -7,11 +7,12 @@ fw::CWinApp& testApp() {
 
 void pump() { testApp().pumpPending(); }
 
-void EditorTest::TearDown() { window_.reset(); pump(); }
-
-void EditorTest::writeSettings(const Settings& settings) {
-  ASSERT_TRUE(settings.save(settingsPath()));
+void EditorTest::TearDown() {
+  window_.reset();
+  pump();
 }
+
+void EditorTest::writeSettings(const Settings& settings) { ASSERT_TRUE(settings.save(settingsPath())); }
 
 Settings EditorTest::readSettings() const {
   Settings settings;

@@ -160,7 +160,8 @@ TEST_F(EditorTest, PageSetupAndPrintStayDisabled) {
   // Ctrl+P reaches the frame as the Print command and is refused there: a
   // handler that would exist but be disabled must not run either.
   int printed = 0;
-  window.onCommand(ID_FILE_PRINT, [&] { ++printed; }, [](fw::CmdUI& ui) { ui.enable(false); });
+  window.onCommand(
+      ID_FILE_PRINT, [&] { ++printed; }, [](fw::CmdUI& ui) { ui.enable(false); });
   pressKey(window.editCtrl()->hwnd(), 'P', true, false);
   EXPECT_EQ(printed, 0);
   EXPECT_TRUE(isGrayed(window, ID_FILE_PRINT));
@@ -173,21 +174,22 @@ TEST_F(EditorTest, EveryAcceleratorReachesItsCommand) {
     UINT command;
   };
   const Key keys[] = {
-      {'N', true, false, ID_FILE_NEW},        {'O', true, false, ID_FILE_OPEN},
-      {'P', true, false, ID_FILE_PRINT},      {'S', true, false, ID_FILE_SAVE},
-      {'S', true, true, ID_FILE_SAVE_AS},     {'Z', true, false, ID_EDIT_UNDO},
-      {'X', true, false, ID_EDIT_CUT},        {'C', true, false, ID_EDIT_COPY},
-      {'V', true, false, ID_EDIT_PASTE},      {'F', true, false, ID_EDIT_FIND},
+      {'N', true, false, ID_FILE_NEW},          {'O', true, false, ID_FILE_OPEN},
+      {'P', true, false, ID_FILE_PRINT},        {'S', true, false, ID_FILE_SAVE},
+      {'S', true, true, ID_FILE_SAVE_AS},       {'Z', true, false, ID_EDIT_UNDO},
+      {'X', true, false, ID_EDIT_CUT},          {'C', true, false, ID_EDIT_COPY},
+      {'V', true, false, ID_EDIT_PASTE},        {'F', true, false, ID_EDIT_FIND},
       {VK_F3, false, false, ID_EDIT_FIND_NEXT}, {'H', true, false, ID_EDIT_REPLACE},
-      {'G', true, false, ID_EDIT_GOTO_LINE},  {'A', true, false, ID_EDIT_SELECT_ALL},
+      {'G', true, false, ID_EDIT_GOTO_LINE},    {'A', true, false, ID_EDIT_SELECT_ALL},
       {VK_F5, false, false, ID_EDIT_DATE_TIME}, {VK_F1, false, false, ID_HELP_CONTENTS},
   };
   CMainWnd& window = start();
   std::vector<UINT> ran;
   bool enabled = true;
   for (const Key& k : keys) {
-    window.onCommand(k.command, [&ran, id = k.command] { ran.push_back(id); },
-                     [&enabled](fw::CmdUI& ui) { ui.enable(enabled); });
+    window.onCommand(
+        k.command, [&ran, id = k.command] { ran.push_back(id); },
+        [&enabled](fw::CmdUI& ui) { ui.enable(enabled); });
   }
   HWND edit = window.editCtrl()->hwnd();
   for (const Key& k : keys) {
@@ -211,8 +213,7 @@ TEST_F(EditorTest, HidingBarsGivesTheirSpaceToTheEditControl) {
 
   RECT shown = editRectInClient(window);
   int toolHeight = windowRect(window.toolBar().hwnd()).bottom - windowRect(window.toolBar().hwnd()).top;
-  int statusHeight =
-      windowRect(window.statusBar().hwnd()).bottom - windowRect(window.statusBar().hwnd()).top;
+  int statusHeight = windowRect(window.statusBar().hwnd()).bottom - windowRect(window.statusBar().hwnd()).top;
   EXPECT_GT(toolHeight, 0);
   EXPECT_GT(statusHeight, 0);
   EXPECT_EQ(shown.top, toolHeight);
@@ -285,9 +286,14 @@ TEST_F(EditorTest, PromptsAndTooltipsComeFromTheStringTable) {
 
 TEST_F(EditorTest, ToolBarHoldsTheButtonsInOrder) {
   CMainWnd& window = start();
-  const std::vector<UINT> expected = {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, 0, ID_FILE_PRINT, 0,
-                                      ID_EDIT_FIND, 0, ID_EDIT_READ_ONLY, ID_EDIT_CUT, ID_EDIT_COPY,
-                                      ID_EDIT_PASTE, ID_EDIT_UNDO, 0, ID_EDIT_DATE_TIME};
+  const std::vector<UINT> expected = {ID_FILE_NEW,       ID_FILE_OPEN,
+                                      ID_FILE_SAVE,      0,
+                                      ID_FILE_PRINT,     0,
+                                      ID_EDIT_FIND,      0,
+                                      ID_EDIT_READ_ONLY, ID_EDIT_CUT,
+                                      ID_EDIT_COPY,      ID_EDIT_PASTE,
+                                      ID_EDIT_UNDO,      0,
+                                      ID_EDIT_DATE_TIME};
   EXPECT_EQ(window.toolBar().commands(), expected);
   EXPECT_EQ(SendMessageW(window.toolBar().hwnd(), TB_BUTTONCOUNT, 0, 0), 15);
 }
@@ -494,9 +500,8 @@ TEST_F(EditorTest, WordWrapFromTheSettings) {
 
   // Read-only, the control asks for a static's colours; it still gets white.
   HDC dc = GetDC(edit);
-  auto brush = reinterpret_cast<HBRUSH>(
-      SendMessageW(window.hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                   reinterpret_cast<LPARAM>(edit)));
+  auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
+      window.hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(edit)));
   ReleaseDC(edit, dc);
   LOGBRUSH info{};
   ASSERT_NE(brush, nullptr);

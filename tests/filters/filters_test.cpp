@@ -63,10 +63,10 @@ TEST_F(FiltersTest, CryptWriterSendsWholePiecesAndPadsTheRestWithZeros) {
     std::vector<size_t> pieces;  // what `next` receives, flush included
   };
   const Case cases[] = {
-      {0, {}},              // nothing pending: flush writes nothing
-      {16, {16}},           // already whole blocks: no padding
+      {0, {}},     // nothing pending: flush writes nothing
+      {16, {16}},  // already whole blocks: no padding
       {100, {112}},
-      {2048, {2048}},       // sent at once, flush adds nothing
+      {2048, {2048}},  // sent at once, flush adds nothing
       {2049, {2048, 16}},
       {5000, {2048, 2048, 912}},
   };
@@ -286,7 +286,7 @@ TEST_F(FiltersTest, UnsupportedOperationsFailWithCode8) {
       {"crypt write seek", [&] { cw.seek(0, 0); }}, {"crypt read seek", [&] { cr.seek(0, 0); }},
       {"zip write seek", [&] { zw.seek(0, 0); }},   {"zip write tell", [&] { zw.tell(); }},
       {"zip write size", [&] { zw.size(); }},       {"zip read seek", [&] { zr.seek(0, 0); }},
-      {"zip read tell", [&] { zr.tell(); }},         {"zip read size", [&] { zr.size(); }},
+      {"zip read tell", [&] { zr.tell(); }},        {"zip read size", [&] { zr.size(); }},
       {"zip read atEnd", [&] { zr.atEnd(); }},
   };
   for (const auto& c : cases) EXPECT_EQ(codeOf(c.second), StreamError::kUnsupported) << c.first;

@@ -14,7 +14,7 @@ TEST(CommandLine1File, TheFirstParameterThatIsNotASwitchWins) {
       {{"/x", "-y"}, ""},
       {{"/dde", "a.vtxt", "b.vtxt"}, "a.vtxt"},
       {{"C:\\My", "Documents\\memo.vtxt"}, "C:\\My"},  // unquoted blanks split the path
-      {{"-dash.vtxt", "plain.vtxt"}, "plain.vtxt"},     // a leading "-" makes a switch
+      {{"-dash.vtxt", "plain.vtxt"}, "plain.vtxt"},    // a leading "-" makes a switch
       {{"/C:/x.vtxt"}, ""},
       {{"日本語 メモ.vtxt"}, "日本語 メモ.vtxt"},
       {{"", "later.vtxt"}, "later.vtxt"},  // an empty parameter names nothing

@@ -98,10 +98,10 @@ TEST(MemWriteStream, SeeksStayWithinTheWrittenLength) {
     bool valid;
     uint32_t position;  // after a valid seek
   } cases[] = {
-      {0, kSeekBegin, true, 0},       {10, kSeekBegin, true, 10},   {11, kSeekBegin, false, 0},
-      {-1, kSeekBegin, false, 0},     {0, kSeekEnd, true, 10},      {1, kSeekEnd, false, 0},
-      {-10, kSeekEnd, true, 0},       {-11, kSeekEnd, false, 0},    {-11, kSeekCurrent, false, 0},
-      {-10, kSeekCurrent, true, 0},   {0, 7, true, 10},  // an unknown origin counts from the end
+      {0, kSeekBegin, true, 0},     {10, kSeekBegin, true, 10}, {11, kSeekBegin, false, 0},
+      {-1, kSeekBegin, false, 0},   {0, kSeekEnd, true, 10},    {1, kSeekEnd, false, 0},
+      {-10, kSeekEnd, true, 0},     {-11, kSeekEnd, false, 0},  {-11, kSeekCurrent, false, 0},
+      {-10, kSeekCurrent, true, 0}, {0, 7, true, 10},  // an unknown origin counts from the end
   };
   for (const Case& c : cases) {
     m.seek(0, kSeekEnd);  // position 10

@@ -44,7 +44,9 @@ TEST(LogFontWin32, FaceNamesTheBlockCannotHoldAreRefused) {
   LOGFONTW hangul = toSystemLogFontW(gothic());
   wcscpy(hangul.lfFaceName, L"\xD55C\xAE00");  // no Shift_JIS form
   LOGFONTW tooLong = hangul;
-  wcscpy(tooLong.lfFaceName, L"\x3042\x3042\x3042\x3042\x3042\x3042\x3042\x3042\x3042\x3042\x3042\x3042\x3042\x3042\x3042\x3042");  // 32 bytes
+  wcscpy(
+      tooLong.lfFaceName,
+      L"\x3042\x3042\x3042\x3042\x3042\x3042\x3042\x3042\x3042\x3042\x3042\x3042\x3042\x3042\x3042\x3042");  // 32 bytes
   LogFontA out = LogFontA::defaultFont();
   EXPECT_FALSE(fromSystemLogFontW(hangul, &out));
   EXPECT_FALSE(fromSystemLogFontW(tooLong, &out));

@@ -40,8 +40,16 @@ class Bytes {
 };
 
 std::string defaultFontBlock() {
-  return std::string("\x0c\0\0\0" "\0\0\0\0" "\0\0\0\0" "\0\0\0\0" "\x90\x01\0\0"
-                     "\0\0\0\x80\0\0\0\0" "FixedSys", 36) + std::string(24, '\0');
+  return std::string(
+             "\x0c\0\0\0"
+             "\0\0\0\0"
+             "\0\0\0\0"
+             "\0\0\0\0"
+             "\x90\x01\0\0"
+             "\0\0\0\x80\0\0\0\0"
+             "FixedSys",
+             36) +
+         std::string(24, '\0');
 }
 
 // Bold italic "ＭＳ ゴシック" at -16 with every single-byte field distinct.
@@ -49,8 +57,16 @@ const char kGothicFace[] = "\x82\x6c\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4e
 
 std::string customFontBlock() {
   std::string face(kGothicFace);
-  return Bytes().i32(-16).i32(7).i32(900).i32(450).i32(700).raw(std::string("\x01\x02\x03\x80\x04\x05\x06\x31", 8))
-             .raw(face).raw(std::string(32 - face.size(), '\0')).str();
+  return Bytes()
+      .i32(-16)
+      .i32(7)
+      .i32(900)
+      .i32(450)
+      .i32(700)
+      .raw(std::string("\x01\x02\x03\x80\x04\x05\x06\x31", 8))
+      .raw(face)
+      .raw(std::string(32 - face.size(), '\0'))
+      .str();
 }
 
 LogFontA customFont() {
@@ -175,14 +191,24 @@ TEST_F(SettingsFile, SaveWritesVersionTwoBytesOldestEntryFirst) {
   ASSERT_TRUE(s.save(path()));
 
   std::string expected = Bytes()
-                             .i32(2).i32(800).i32(600).i32(10).i32(-20)
+                             .i32(2)
+                             .i32(800)
+                             .i32(600)
+                             .i32(10)
+                             .i32(-20)
                              .i32(0xD5)
                              .raw(customFontBlock())
-                             .text("yyyy\x94\x4eM\x8c\x8e" "d\x93\xfa")
-                             .i32(5).i32(3)
-                             .text("C:\\a.vtxt").u8(1)
-                             .text("C:\\\x95\xb6\x8f\x91\\\x83\x81\x83\x82.vtxt").u8(0)
-                             .text("D:\\b.vtxt").u8(1)
+                             .text(
+                                 "yyyy\x94\x4eM\x8c\x8e"
+                                 "d\x93\xfa")
+                             .i32(5)
+                             .i32(3)
+                             .text("C:\\a.vtxt")
+                             .u8(1)
+                             .text("C:\\\x95\xb6\x8f\x91\\\x83\x81\x83\x82.vtxt")
+                             .u8(0)
+                             .text("D:\\b.vtxt")
+                             .u8(1)
                              .str();
   EXPECT_EQ(contents(), expected);
 
@@ -334,8 +360,9 @@ TEST_F(SettingsFile, JapanesePathsTravelAsShiftJisBytes) {
   Settings s;
   s.readOnlyList.touch(path) = true;
   ASSERT_TRUE(s.save(this->path()));
-  const std::string sjis = "C:\\\x83\x68\x83\x4c\x83\x85\x83\x81\x83\x93\x83\x67\\\x93\xfa\x8b\x4c\x81\x60"
-                           "\x82\x51\x82\x4f\x82\x51\x82\x55.vtxt";
+  const std::string sjis =
+      "C:\\\x83\x68\x83\x4c\x83\x85\x83\x81\x83\x93\x83\x67\\\x93\xfa\x8b\x4c\x81\x60"
+      "\x82\x51\x82\x4f\x82\x51\x82\x55.vtxt";
   EXPECT_NE(contents().find(std::string(sjis) + '\0' + '\x01'), std::string::npos);
 
   Settings back;
@@ -348,7 +375,7 @@ TEST_F(SettingsFile, TextWithoutAShiftJisFormIsLeftOutAtSave) {
   s.dateFormat = "yyyy \xF0\x9F\x98\x80";  // no Shift_JIS form: the default goes out instead
   s.readOnlyList.touch("C:\\kept.vtxt") = true;
   s.readOnlyList.touch("C:\\\xED\x95\x9C.vtxt");  // Hangul
-  s.readOnlyList.touch(std::string(260, 'p'));   // longer than a path can be
+  s.readOnlyList.touch(std::string(260, 'p'));    // longer than a path can be
   ASSERT_TRUE(s.save(path()));
 
   Settings back;
@@ -381,8 +408,9 @@ class FailedSave : public SettingsFile {
 };
 
 TEST_F(FailedSave, ReadOnlyFileIsKept) {
-  std::filesystem::permissions(std::filesystem::u8path(path()), std::filesystem::perms::owner_write |
-                                   std::filesystem::perms::group_write | std::filesystem::perms::others_write,
+  std::filesystem::permissions(std::filesystem::u8path(path()),
+                               std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
+                                   std::filesystem::perms::others_write,
                                std::filesystem::perm_options::remove);
   EXPECT_FALSE(Settings().save(path()));
   expectOldFileAlone();

@@ -98,8 +98,7 @@ TEST(Helper, VistaAndLaterRegisterCapabilitiesAndFileTypeButNoExtensionKey) {
 TEST(Helper, LegacyRegisterWritesExtensionKeyAndFileTypeOnly) {
   FakeHost host(kXp);
   ASSERT_EQ(host.run(kRegisterLine), kExitSuccess);
-  EXPECT_EQ(host.mem().dump(),
-            sorted(kFileTypeEntries, {L"HKCR\\.vtxt", L"HKCR\\.vtxt|@=Tolvane.vtxt"}));
+  EXPECT_EQ(host.mem().dump(), sorted(kFileTypeEntries, {L"HKCR\\.vtxt", L"HKCR\\.vtxt|@=Tolvane.vtxt"}));
 }
 
 TEST(Helper, VistaRemoveTakesTheWholeTreesAndLeavesVendorKeyAndNeighbours) {
@@ -192,12 +191,11 @@ TEST_P(FailingCall, StopsTheRunWithExitCodeTwo) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryCall, FailingCall,
-    testing::Values(FailureCase{"register, Vista", kVista, false, &kRegisterLine},
-                    FailureCase{"register, legacy", kXp, false, &kRegisterLine},
-                    FailureCase{"remove, Vista", kVista, true, &kRemoveLine},
-                    FailureCase{"remove, legacy", kXp, true, &kRemoveLine}));
+INSTANTIATE_TEST_SUITE_P(EveryCall, FailingCall,
+                         testing::Values(FailureCase{"register, Vista", kVista, false, &kRegisterLine},
+                                         FailureCase{"register, legacy", kXp, false, &kRegisterLine},
+                                         FailureCase{"remove, Vista", kVista, true, &kRemoveLine},
+                                         FailureCase{"remove, legacy", kXp, true, &kRemoveLine}));
 
 TEST(Helper, FailedStepKeepsWhatEarlierStepsWrote) {
   FakeHost host(kVista);

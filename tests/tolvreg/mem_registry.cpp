@@ -29,11 +29,9 @@ std::wstring join(const std::wstring& parent, const std::wstring& child) {
 }  // namespace
 
 bool MemRegistry::NoCaseLess::operator()(const std::wstring& a, const std::wstring& b) const {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                      [](wchar_t x, wchar_t y) {
-                                        return std::towlower(static_cast<std::wint_t>(x)) <
-                                               std::towlower(static_cast<std::wint_t>(y));
-                                      });
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](wchar_t x, wchar_t y) {
+    return std::towlower(static_cast<std::wint_t>(x)) < std::towlower(static_cast<std::wint_t>(y));
+  });
 }
 
 MemRegistry::MemRegistry() {
@@ -134,8 +132,7 @@ long MemRegistry::deleteKey(RegKey parent, const std::wstring& name) {
 
 long MemRegistry::deleteValue(RegKey key, const std::wstring& name) {
   const std::optional<std::wstring> path = pathOf(key);
-  if (long injected = logCall(L"deletevalue " + path.value_or(L"?") + L" " + name))
-    return injected;
+  if (long injected = logCall(L"deletevalue " + path.value_or(L"?") + L" " + name)) return injected;
   Node* node = path ? find(*path) : nullptr;
   if (!node) return kKeyDeleted;
   return node->values.erase(name) ? tolvreg::kRegOk : tolvreg::kRegFileNotFound;
@@ -148,8 +145,7 @@ void MemRegistry::addKey(const std::wstring& path) {
   for (const std::wstring& part : splitPath(path)) node = &node->children[part];
 }
 
-void MemRegistry::addValue(const std::wstring& path, const std::wstring& name,
-                           const std::wstring& data) {
+void MemRegistry::addValue(const std::wstring& path, const std::wstring& name, const std::wstring& data) {
   addKey(path);
   find(path)->values[name] = data;
 }

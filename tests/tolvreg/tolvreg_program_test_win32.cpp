@@ -38,8 +38,8 @@ RunResult runTolvreg(const std::wstring& arguments) {
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process = {};
   RunResult result;
-  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &process)) {
+  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
     ADD_FAILURE() << "cannot start Tolvreg.exe, error " << GetLastError();
     return result;
   }
@@ -63,15 +63,13 @@ bool keyExists(HKEY root, const std::wstring& path) {
 
 // A REG_SZ value whose stored size counts exactly its terminating zero;
 // nothing when the value is missing or stored otherwise.
-std::optional<std::wstring> readString(HKEY root, const std::wstring& path,
-                                       const wchar_t* name) {
+std::optional<std::wstring> readString(HKEY root, const std::wstring& path, const wchar_t* name) {
   HKEY key = nullptr;
   if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
   wchar_t buffer[1024] = {};
   DWORD type = 0;
   DWORD bytes = sizeof(buffer) - sizeof(wchar_t);
-  const LSTATUS status =
-      RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &bytes);
+  const LSTATUS status = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &bytes);
   RegCloseKey(key);
   if (status != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
   const std::wstring text(buffer);
@@ -118,20 +116,19 @@ class TolvregProgram : public testing::Test {
   // Makes wine report Windows XP to the helper (and to nothing else).
   void pretendWindowsXp() {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kWineAppDefaults, 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kWineAppDefaults, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key, nullptr),
               ERROR_SUCCESS);
     const wchar_t version[] = L"winxp64";
-    EXPECT_EQ(RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
-                             sizeof(version)),
-              ERROR_SUCCESS);
+    EXPECT_EQ(
+        RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version), sizeof(version)),
+        ERROR_SUCCESS);
     RegCloseKey(key);
   }
 
   std::wstring application() const { return L"SOFTWARE\\" + vendor_ + L"\\" + app_; }
 
-  static constexpr const wchar_t* kOpenCommand =
-      L"\"C:\\Program Files\\Tolvane Dir\\Tolvane.exe\" \"%1\"";
+  static constexpr const wchar_t* kOpenCommand = L"\"C:\\Program Files\\Tolvane Dir\\Tolvane.exe\" \"%1\"";
   static constexpr const wchar_t* kIcon = L"C:\\PROGRA~1\\TOLVAN~1\\Tolvane.exe,1";
 
   std::wstring vendor_, app_, ext_, type_;
@@ -154,10 +151,8 @@ TEST_F(TolvregProgram, RegisterWritesEveryEntryOfTheVistaLayout) {
   EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, capabilities, L"ApplicationName"), L"ミルデア");
   EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, capabilities, L"ApplicationDescription"),
             L"テキストを暗号化して保存します。");
-  EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\RegisteredApplications", app_.c_str()),
-            capabilities);
-  EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, capabilities + L"\\FileAssociations", ext_.c_str()),
-            type_);
+  EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\RegisteredApplications", app_.c_str()), capabilities);
+  EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, capabilities + L"\\FileAssociations", ext_.c_str()), type_);
   expectFileType(type_);
   // The editor's default-program call takes the extension, not the helper.
   EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, ext_));
@@ -166,8 +161,8 @@ TEST_F(TolvregProgram, RegisterWritesEveryEntryOfTheVistaLayout) {
 TEST_F(TolvregProgram, RemoveTakesEverythingButTheVendorKeyAndMayRunTwice) {
   ASSERT_EQ(run(line(L"0")), 0u);
   HKEY verb = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, (type_ + L"\\shell\\edit\\command").c_str(), 0,
-                            nullptr, 0, KEY_ALL_ACCESS, nullptr, &verb, nullptr),
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, (type_ + L"\\shell\\edit\\command").c_str(), 0, nullptr, 0,
+                            KEY_ALL_ACCESS, nullptr, &verb, nullptr),
             ERROR_SUCCESS);
   RegCloseKey(verb);
 

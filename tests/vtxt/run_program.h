@@ -14,7 +14,7 @@ struct ProgramResult {
 };
 
 // `scratch` is a folder for the files that carry the three streams.
-ProgramResult runProgram(const std::string& program, const std::vector<std::string>& args, const std::string& input,
-                         const std::string& scratch);
+ProgramResult runProgram(const std::string& program, const std::vector<std::string>& args,
+                         const std::string& input, const std::string& scratch);
 
 }  // namespace vtxt_test

@@ -10,13 +10,11 @@ extern char** environ;
 
 namespace vtxt_test {
 
-ProgramResult runProgram(const std::string& program, const std::vector<std::string>& args, const std::string& input,
-                         const std::string& scratch) {
+ProgramResult runProgram(const std::string& program, const std::vector<std::string>& args,
+                         const std::string& input, const std::string& scratch) {
   using testing_support::TempDir;
   std::string in = scratch + "/stdin", out = scratch + "/stdout", err = scratch + "/stderr";
-  {
-    std::ofstream(in, std::ios::binary) << input;
-  }
+  { std::ofstream(in, std::ios::binary) << input; }
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);

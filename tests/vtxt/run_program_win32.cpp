@@ -19,19 +19,17 @@ std::wstring quotedArgument(const std::string& arg) { return L"\"" + orka::widen
 
 HANDLE inheritable(const std::string& path, bool forWriting) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  return CreateFileW(orka::widen(path).c_str(), forWriting ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ, &inherit,
-                     forWriting ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return CreateFileW(orka::widen(path).c_str(), forWriting ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ,
+                     &inherit, forWriting ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 }  // namespace
 
-ProgramResult runProgram(const std::string& program, const std::vector<std::string>& args, const std::string& input,
-                         const std::string& scratch) {
+ProgramResult runProgram(const std::string& program, const std::vector<std::string>& args,
+                         const std::string& input, const std::string& scratch) {
   using testing_support::TempDir;
   std::string in = scratch + "\\stdin", out = scratch + "\\stdout", err = scratch + "\\stderr";
-  {
-    std::ofstream(std::filesystem::u8path(in), std::ios::binary) << input;
-  }
+  { std::ofstream(std::filesystem::u8path(in), std::ios::binary) << input; }
   std::string exe = windowsPath(program);
   std::wstring commandLine = quotedArgument(exe);
   for (const std::string& a : args) commandLine += L" " + quotedArgument(a);

@@ -41,17 +41,20 @@ TEST_F(VtxtProgram, WritesReadsAndReportsThroughItsStreamsAndExitCodes) {
   EXPECT_EQ(vtxt({"check", "--password-file", pw, doc}).exitCode, vtxt::kWrongPassword);
 
   r = vtxt({"cat", "--raw", "--password-file", newPw, doc});
-  EXPECT_EQ(r.out, "\x8C\xE1\x94\x79\x82\xCD\x94\x4C\x82\xC5\x82\xA0\x82\xE9\x81\x42\r\n"
-                   "\x96\xBC\x91\x4F\x82\xCD\x82\xDC\x82\xBE\x96\xB3\x82\xA2\x81\x42\r\n")
+  EXPECT_EQ(r.out,
+            "\x8C\xE1\x94\x79\x82\xCD\x94\x4C\x82\xC5\x82\xA0\x82\xE9\x81\x42\r\n"
+            "\x96\xBC\x91\x4F\x82\xCD\x82\xDC\x82\xBE\x96\xB3\x82\xA2\x81\x42\r\n")
       << "CP932 bytes, unchanged";
 
   std::string utf8Doc = dir.path("utf8.vtxt");
-  EXPECT_EQ(vtxt({"write", "--codepage", "utf-8", "--password-file", pw, utf8Doc}, "한국어").exitCode, vtxt::kSuccess);
+  EXPECT_EQ(vtxt({"write", "--codepage", "utf-8", "--password-file", pw, utf8Doc}, "한국어").exitCode,
+            vtxt::kSuccess);
   r = vtxt({"cat", "--raw", "--codepage", "utf-8", "--password-file", pw, utf8Doc});
   EXPECT_EQ(r.out, "한국어") << "stored as UTF-8";
 
   EXPECT_EQ(vtxt({"check", "--password-file", pw, dir.path("missing.vtxt")}).exitCode, vtxt::kFileError);
-  EXPECT_EQ(vtxt({"write", "--password-file", pw, dir.path("new.vtxt")}, "한국어").exitCode, vtxt::kNotRepresentable);
+  EXPECT_EQ(vtxt({"write", "--password-file", pw, dir.path("new.vtxt")}, "한국어").exitCode,
+            vtxt::kNotRepresentable);
   r = vtxt({"frobnicate"});
   EXPECT_EQ(r.exitCode, vtxt::kUsage);
   EXPECT_EQ(r.err.compare(0, 6, "vtxt: "), 0);

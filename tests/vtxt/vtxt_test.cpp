@@ -58,7 +58,8 @@ class VtxtTest : public ::testing::Test {
   }
   void TearDown() override { tolvane::setMachineSerialSource(nullptr); }
 
-  int run(std::vector<std::string> args, const std::string& input = "", std::deque<std::string> answers = {}) {
+  int run(std::vector<std::string> args, const std::string& input = "",
+          std::deque<std::string> answers = {}) {
     console = ScriptedConsole();
     console.input = input;
     console.answers = std::move(answers);
@@ -170,7 +171,8 @@ TEST_F(VtxtTest, FileProblemsExitWith3AndNameTheFile) {
   EXPECT_EQ(run({"cat", "--password-file", passwordFile, missing}), vtxt::kFileError);
   EXPECT_EQ(console.err, "vtxt: ファイルが見つかりません。\n\n" + missing + "\n");
   EXPECT_EQ(run({"cat", "--password-file", dir.path("no-such-password-file"), doc}), vtxt::kFileError);
-  EXPECT_EQ(run({"write", "--password-file", passwordFile, dir.path("no/such/folder.vtxt")}, "x"), vtxt::kFileError);
+  EXPECT_EQ(run({"write", "--password-file", passwordFile, dir.path("no/such/folder.vtxt")}, "x"),
+            vtxt::kFileError);
 }
 
 TEST_F(VtxtTest, UnrepresentableTextOrPasswordsExitWith4AndSaveNothing) {
@@ -178,10 +180,12 @@ TEST_F(VtxtTest, UnrepresentableTextOrPasswordsExitWith4AndSaveNothing) {
   EXPECT_EQ(run({"write", "--password-file", passwordFile, doc}, "ok\n한국어\n"), vtxt::kNotRepresentable);
   EXPECT_NE(console.err.find("(line 2)"), std::string::npos) << console.err;
   EXPECT_EQ(run({"write", "--password-file", passwordFile, doc}, "bad utf-8 \xFF"), vtxt::kNotRepresentable);
-  EXPECT_EQ(run({"write", "--password-file", passwordFile, doc}, std::string("a\0b", 3)), vtxt::kNotRepresentable);
+  EXPECT_EQ(run({"write", "--password-file", passwordFile, doc}, std::string("a\0b", 3)),
+            vtxt::kNotRepresentable);
   std::string korean = dir.write("korean.txt", "비밀\n");
   EXPECT_EQ(run({"write", "--password-file", korean, doc}, "text"), vtxt::kNotRepresentable);
-  EXPECT_EQ(run({"write", "--codepage", "1252", "--password-file", passwordFile, doc}, "x"), vtxt::kNotRepresentable);
+  EXPECT_EQ(run({"write", "--codepage", "1252", "--password-file", passwordFile, doc}, "x"),
+            vtxt::kNotRepresentable);
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::u8path(doc)));
 
   // A stored byte sequence that is not CP932 cannot be shown as UTF-8.
@@ -199,8 +203,9 @@ TEST_F(VtxtTest, RawAndOtherCodePagesPassTheirBytes) {
 
   // In UTF-8 documents the password is hashed as UTF-8 too.
   std::filesystem::remove(std::filesystem::u8path(doc));
-  ASSERT_EQ(run({"write", "--codepage", "utf-8", "--password-file", passwordFile, doc}, "\xEF\xBB\xBFテキスト"),
-            vtxt::kSuccess);
+  ASSERT_EQ(
+      run({"write", "--codepage", "utf-8", "--password-file", passwordFile, doc}, "\xEF\xBB\xBFテキスト"),
+      vtxt::kSuccess);
   EXPECT_EQ(docText("パスワード"), "テキスト") << "byte-order mark dropped";
   EXPECT_EQ(run({"cat", "--password-file", passwordFile, doc}), vtxt::kWrongPassword);
 }

@@ -221,8 +221,8 @@ class Session {
 
   std::string toUtf8(const std::string& bytes) {
     if (auto text = orka::codePageToUtf8(bytes, codePage_)) return *text;
-    throw Failure{kNotRepresentable, "the document's text is not valid in code page " + std::to_string(codePage_) +
-                                         "; try another --codepage or --raw"};
+    throw Failure{kNotRepresentable, "the document's text is not valid in code page " +
+                                         std::to_string(codePage_) + "; try another --codepage or --raw"};
   }
 
   // "(line N) " for the first line that does not convert, when there are several.
@@ -261,10 +261,14 @@ int run(const std::vector<std::string>& args, Console& console) {
       return kSuccess;
     }
     Session session(options, console);
-    if (options.command == "cat") session.cat();
-    else if (options.command == "write") session.write();
-    else if (options.command == "rekey") session.rekey();
-    else session.check();
+    if (options.command == "cat")
+      session.cat();
+    else if (options.command == "write")
+      session.write();
+    else if (options.command == "rekey")
+      session.rekey();
+    else
+      session.check();
     return kSuccess;
   } catch (const Failure& f) {
     console.writeError("vtxt: " + f.message + "\n");

@@ -44,7 +44,9 @@ bool writeConsole(HANDLE h, std::string_view utf8) {
   return true;
 }
 
-bool writeText(HANDLE h, std::string_view utf8) { return isConsole(h) ? writeConsole(h, utf8) : writeBytes(h, utf8); }
+bool writeText(HANDLE h, std::string_view utf8) {
+  return isConsole(h) ? writeConsole(h, utf8) : writeBytes(h, utf8);
+}
 
 class WindowsConsole : public Console {
  public:
@@ -75,10 +77,10 @@ class WindowsConsole : public Console {
   void writeError(std::string_view text) override { writeText(GetStdHandle(STD_ERROR_HANDLE), text); }
 
   std::optional<std::string> askPassword(std::string_view prompt) override {
-    HANDLE in = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-    HANDLE out = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_EXISTING, 0, nullptr);
+    HANDLE in = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE out = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, 0, nullptr);
     std::optional<std::string> answer;
     DWORD mode;
     if (in != INVALID_HANDLE_VALUE && GetConsoleMode(in, &mode)) {
@@ -137,8 +139,8 @@ SystemSession::SystemSession() {
   started_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
   // The machine serial number comes from WMI, which needs impersonation.
   if (started_)
-    CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr,
-                         EOAC_NONE, nullptr);
+    CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
+                         RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
 }
 
 SystemSession::~SystemSession() {
