@@ -10,6 +10,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+bash tools/setup.sh
+
 build=${TOLVANE_BUILD_DIR:-build/windows}
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake --preset windows -B "$build" >/dev/null
