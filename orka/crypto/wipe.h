@@ -1,5 +1,5 @@
 // Zeroing that the optimiser may not drop, for keys and digest state on
-// their way out.  Internal to orka/crypto.
+// their way out, and for plaintext left in buffers.  Internal to orka.
 #pragma once
 
 #include <cstddef>

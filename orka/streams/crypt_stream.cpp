@@ -3,17 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "orka/crypto/wipe.h"
 #include "orka/errors/error.h"
 
 namespace orka {
 namespace {
-
-// Plaintext must not outlive the stream in freed memory; a plain memset
-// before destruction may be optimised away, writes through volatile not.
-void wipe(unsigned char* bytes, size_t count) {
-  volatile unsigned char* p = bytes;
-  while (count--) *p++ = 0;
-}
 
 [[noreturn]] void unsupported() { throw StreamError(StreamError::kUnsupported); }
 
@@ -28,10 +22,8 @@ CryptWriteStream::CryptWriteStream(DataWriteStream* next, Crypter* crypter) : cr
   if (!next || !crypter) throw StreamError(StreamError::kInvalidStream);
 }
 
-CryptWriteStream::~CryptWriteStream() {
-  wipe(pending_, sizeof pending_);
-  if (ownsCrypter_) delete crypter_;
-}
+// Plaintext must not outlive the stream in freed memory.
+CryptWriteStream::~CryptWriteStream() { secureWipe(pending_, sizeof pending_); }
 
 void CryptWriteStream::writePending(uint32_t count) {
   crypter_->encrypt(pending_, count, pending_);
@@ -81,10 +73,7 @@ CryptReadStream::CryptReadStream(DataReadStream* next, Crypter* crypter) : crypt
   if (!next || !crypter) throw StreamError(StreamError::kInvalidStream);
 }
 
-CryptReadStream::~CryptReadStream() {
-  wipe(chunk_, sizeof chunk_);
-  if (ownsCrypter_) delete crypter_;
-}
+CryptReadStream::~CryptReadStream() { secureWipe(chunk_, sizeof chunk_); }
 
 uint32_t CryptReadStream::wholeBlocks(uint32_t count) {
   uint32_t block = std::max<uint32_t>(crypter_->blockSize(), 1);

@@ -48,7 +48,6 @@ class CryptWriteStream : public DataWriteStream {
   void writePending(uint32_t count);
 
   Crypter* crypter_;
-  bool ownsCrypter_ = false;
   uint32_t pendingCount_ = 0;
   unsigned char pending_[kPieceSize];
 };
@@ -77,7 +76,6 @@ class CryptReadStream : public DataReadStream {
   uint32_t wholeBlocks(uint32_t count);
 
   Crypter* crypter_;
-  bool ownsCrypter_ = false;
   uint32_t chunkCount_ = 0;  // deciphered bytes in chunk_
   uint32_t chunkPos_ = 0;    // of those, already delivered
   uint32_t partial_ = 0;     // bytes after them still short of a whole block
