@@ -67,10 +67,13 @@ void Dir::remove() {
   for (const detail::DirEntry& entry : entries) {
     if (entry.name == "." || entry.name == "..") continue;
     std::string child = detail::combinePath(path_, entry.name);
-    if (entry.directory) {
+    if (entry.directory && !entry.link) {
       Dir(child, false).remove();
-    } else {
-      File(child).remove();
+    } else if (entry.directory) {
+      // A junction goes the way of an empty folder, its target untouched.
+      if (!detail::removeDirectory(child)) throw FileError(FileError::kRemoveDirFailed, child);
+    } else if (!detail::deleteFile(child)) {
+      throw FileError(FileError::kDeleteFailed, child);
     }
   }
   if (!detail::removeDirectory(path_)) throw FileError(FileError::kRemoveDirFailed, path_);

@@ -37,6 +37,9 @@ bool findFile(const std::string& path, FileInfo* info);
 struct DirEntry {
   std::string name;
   bool directory;
+  // A symbolic link or junction: it is removed itself, never followed, so
+  // that removing a tree cannot reach into the folder it points to.
+  bool link;
 };
 // The entries of a directory, "." and ".." included where the system lists them.
 bool listDirectory(const std::string& dir, std::vector<DirEntry>* entries);

@@ -92,7 +92,9 @@ bool listDirectory(const std::string& dir, std::vector<DirEntry>* entries) {
   if (!d) return false;
   while (struct dirent* e = readdir(d)) {
     std::string name = e->d_name;
-    entries->push_back({name, isDirectory(combinePath(dir, name))});
+    struct stat st;
+    bool known = lstat(combinePath(dir, name).c_str(), &st) == 0;
+    entries->push_back({name, known && S_ISDIR(st.st_mode), known && S_ISLNK(st.st_mode)});
   }
   closedir(d);
   return true;

@@ -56,7 +56,8 @@ bool listDirectory(const std::string& dir, std::vector<DirEntry>* entries) {
   HANDLE search = FindFirstFileW(widen(combinePath(dir, "*.*")).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return false;
   do {
-    entries->push_back({narrow(found.cFileName), (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    entries->push_back({narrow(found.cFileName), (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                        (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
   } while (FindNextFileW(search, &found));
   FindClose(search);
   return true;
