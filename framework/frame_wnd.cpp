@@ -83,6 +83,9 @@ LRESULT CALLBACK CFrameWnd::windowProc(HWND hwnd, UINT message, WPARAM wParam, L
     CWinApp* app = CWinApp::current();
     if (!app) std::terminate();
     app->deferError(std::current_exception());
+    // A window whose creation handler gave up half-way must not pass for
+    // created: the caller of loadFrame would go on with a half-built frame.
+    if (message == WM_CREATE) result = -1;
   }
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);

@@ -55,7 +55,8 @@ class CFrameWnd : public CWnd {
   // resource id (each only if present) and the given style.  The title is
   // the first line of the string resource of the id, when there is one.  PreCreateWindow may
   // adjust the creation parameters first.  False on failure, including a
-  // WM_CREATE handler that returned -1.
+  // WM_CREATE handler that returned -1 or threw (the next loop step
+  // rethrows its error).
   bool loadFrame(UINT resourceId, DWORD style = WS_OVERLAPPEDWINDOW, HWND parent = nullptr);
   // Default: CW_USEDEFAULT position and size; returning false cancels.
   virtual bool PreCreateWindow(CREATESTRUCTW& cs);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 namespace fwtest {
 namespace {
 
@@ -398,6 +400,15 @@ TEST(FrameCreation, CreateHandlerThatFailsMakesLoadFrameFailWithoutEndingTheLoop
   EXPECT_EQ(app.mainWnd(), nullptr);
   MSG quit;
   EXPECT_FALSE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+TEST(FrameCreation, CreateHandlerThatThrowsFailsLoadFrameAndTheLoopRethrows) {
+  fw::CWinApp& app = testApp();
+  fw::CFrameWnd frame;
+  frame.onMessage(WM_CREATE, [](WPARAM, LPARAM) -> LRESULT { throw std::runtime_error("half built"); });
+  EXPECT_FALSE(frame.loadFrame(IDR_TEST_FRAME));
+  EXPECT_EQ(frame.hwnd(), nullptr);
+  EXPECT_THROW(app.pumpPending(), std::runtime_error);
 }
 
 TEST(ToolBarLayout, LoadsTheLayoutResourceAndRejectsAnUnknownVersion) {
