@@ -164,9 +164,9 @@ int CStatusBar::commandToIndex(UINT id) const {
 
 void CStatusBar::setPaneText(int index, std::string_view text) {
   if (index < 0 || index >= paneCount()) return;
-  std::wstring wide = orka::widen(text);
   // Re-setting the same text would make the bar flicker at every idle pass.
   if (paneText(index) == text) return;
+  const std::wstring wide = orka::widen(text);
   send(SB_SETTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
