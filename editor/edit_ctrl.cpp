@@ -21,10 +21,16 @@ std::wstring toWide(std::string_view ansi) {
   return wide;
 }
 
+// What `wide` takes in the ANSI code page, measured without making a copy.
+int ansiByteCount(std::wstring_view wide) {
+  if (wide.empty()) return 0;
+  return WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                             nullptr);
+}
+
 std::string toAnsi(std::wstring_view wide) {
   if (wide.empty()) return std::string();
-  int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
-                              nullptr);
+  int n = ansiByteCount(wide);
   std::string ansi(static_cast<size_t>(n), '\0');
   WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), n, nullptr,
                       nullptr);
@@ -178,7 +184,7 @@ void EditCtrl::rebuildCache() const {
 
 int EditCtrl::ansiLength(int from, int count) const {
   if (count <= 0) return 0;
-  return WideCharToMultiByte(CP_ACP, 0, wide_.data() + from, count, nullptr, 0, nullptr, nullptr);
+  return ansiByteCount(std::wstring_view(wide_.data() + from, static_cast<size_t>(count)));
 }
 
 int EditCtrl::byteFromWide(int widePos) const {
@@ -214,19 +220,19 @@ int EditCtrl::incomingBytes(UINT message, WPARAM wParam, LPARAM lParam) const {
     case WM_CHAR: {
       if (wParam == L'\r') return 2;                   // a line break becomes CR LF
       if (wParam < 0x20 && wParam != L'\t') return 0;  // control keys insert nothing
-      wchar_t c = static_cast<wchar_t>(wParam);
-      return WideCharToMultiByte(CP_ACP, 0, &c, 1, nullptr, 0, nullptr, nullptr);
+      const wchar_t c = static_cast<wchar_t>(wParam);
+      return ansiByteCount(std::wstring_view(&c, 1));
     }
     case EM_REPLACESEL: {
       const auto* text = reinterpret_cast<const wchar_t*>(lParam);
-      return text ? static_cast<int>(toAnsi(text).size()) : 0;
+      return text ? ansiByteCount(text) : 0;
     }
     case WM_PASTE: {
       int bytes = 0;
       if (OpenClipboard(hwnd())) {
         if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
           if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
-            bytes = static_cast<int>(toAnsi(text).size());
+            bytes = ansiByteCount(text);
             GlobalUnlock(data);
           }
         }
