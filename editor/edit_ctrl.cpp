@@ -249,6 +249,16 @@ bool EditCtrl::wouldExceedLimit(UINT message, WPARAM wParam, LPARAM lParam) cons
   if (message != WM_CHAR && message != EM_REPLACESEL && message != WM_PASTE) return false;
   int incoming = incomingBytes(message, wParam, lParam);
   if (incoming == 0) return false;
+  if (!cacheValid_) {
+    // Every key typed drops the offsets; rebuilding them here would convert
+    // the whole document once more per key.  No character takes more than
+    // the code page's longest sequence, so a text far enough below the limit
+    // needs no count at all.
+    CPINFO info{};
+    const int perUnit = GetCPInfo(CP_ACP, &info) ? static_cast<int>(info.MaxCharSize) : 4;
+    const long long most = static_cast<long long>(GetWindowTextLengthW(hwnd())) * perUnit + incoming;
+    if (most <= kMaxBytes) return false;
+  }
   Selection sel = selection();
   long long after = static_cast<long long>(textLength()) - (sel.end - sel.start) + incoming;
   return after > kMaxBytes;
