@@ -287,6 +287,12 @@ bool EditCtrl::leavesTextAlone(UINT message, WPARAM wParam) {
     case WM_MOUSEACTIVATE:
     case WM_CAPTURECHANGED:
     case WM_TIMER:
+    // WM_SYSTIMER, the caret blink: twice a second while the user reads, it
+    // would drop the offsets the next status-bar update then rebuilds.
+    case 0x0118:
+    case WM_NCLBUTTONDOWN:  // the scroll bars
+    case WM_NCLBUTTONUP:
+    case WM_NCLBUTTONDBLCLK:
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
     case WM_GETDLGCODE:
