@@ -40,7 +40,6 @@ CMainWnd::CMainWnd(std::string settingsPath, ComApi& com)
   if (!com_.ok()) throw orka::Error(com_.failureMessage());
 
   onMessage(WM_CREATE, &CMainWnd::OnCreate);
-  onMessage(WM_SIZE, &CMainWnd::OnSize);
   onMessage(WM_ACTIVATE, &CMainWnd::OnActivate);
   onMessage(WM_DROPFILES, &CMainWnd::OnDropFiles);
   onMessage(WM_CLOSE, &CMainWnd::OnClose);
@@ -137,11 +136,6 @@ LRESULT CMainWnd::OnCreate(WPARAM, LPARAM) {
 void CMainWnd::relayout() {
   showToolBar(settings_.showToolBar);
   showStatusBar(settings_.showStatusBar);
-}
-
-LRESULT CMainWnd::OnSize(WPARAM, LPARAM) {
-  recalcLayout();
-  return 0;
 }
 
 LRESULT CMainWnd::OnActivate(WPARAM wParam, LPARAM) {

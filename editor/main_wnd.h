@@ -62,7 +62,6 @@ class CMainWnd : public fw::CFrameWnd {
 
  private:
   LRESULT OnCreate(WPARAM wParam, LPARAM lParam);
-  LRESULT OnSize(WPARAM wParam, LPARAM lParam);
   LRESULT OnActivate(WPARAM wParam, LPARAM lParam);
   LRESULT OnDropFiles(WPARAM wParam, LPARAM lParam);
   LRESULT OnClose(WPARAM wParam, LPARAM lParam);
