@@ -20,14 +20,11 @@ unsigned char* allocate(size_t size) {
 
 MemWriteStream::MemWriteStream()
     : buffer_(allocate(kInitialCapacity)),
-      ownsBuffer_(true),
       capacity_(kInitialCapacity),
       length_(0),
       position_(0) {}
 
-MemWriteStream::~MemWriteStream() {
-  if (ownsBuffer_) std::free(buffer_);
-}
+MemWriteStream::~MemWriteStream() { std::free(buffer_); }
 
 void MemWriteStream::checkOpen() {
   if (!isOpen()) throw StreamError(StreamError::kInvalidStream);
@@ -90,18 +87,11 @@ void MemWriteStream::reserve(uint32_t needed) {
   uint64_t grown = uint64_t{capacity_} * 2;
   while (grown < needed) grown *= 2;
   if (grown > std::numeric_limits<uint32_t>::max()) grown = std::numeric_limits<uint32_t>::max();
-  if (ownsBuffer_) {
-    // realloc may move large blocks by remapping their pages instead of
-    // copying them, which matters when a text of many megabytes grows.
-    void* moved = std::realloc(buffer_, static_cast<size_t>(grown));
-    if (!moved) throw std::bad_alloc();
-    buffer_ = static_cast<unsigned char*>(moved);
-  } else {
-    unsigned char* fresh = allocate(static_cast<size_t>(grown));
-    std::memcpy(fresh, buffer_, capacity_);
-    buffer_ = fresh;
-    ownsBuffer_ = true;
-  }
+  // realloc may move large blocks by remapping their pages instead of
+  // copying them, which matters when a text of many megabytes grows.
+  void* moved = std::realloc(buffer_, static_cast<size_t>(grown));
+  if (!moved) throw std::bad_alloc();
+  buffer_ = static_cast<unsigned char*>(moved);
   capacity_ = static_cast<uint32_t>(grown);
 }
 

@@ -42,7 +42,6 @@ class MemWriteStream : public DataWriteStream {
   void checkOpen();
 
   unsigned char* buffer_;
-  bool ownsBuffer_;
   uint32_t capacity_;
   uint32_t length_;    // high-water mark
   uint32_t position_;  // where the next write goes
