@@ -141,7 +141,7 @@ void CMainWnd::relayout() {
 LRESULT CMainWnd::OnActivate(WPARAM wParam, LPARAM) {
   LRESULT result = Default();
   WORD state = LOWORD(wParam);
-  if ((state == WA_ACTIVE || state == WA_CLICKACTIVE) && edit_) SetFocus(edit_->hwnd());
+  if (state == WA_ACTIVE || state == WA_CLICKACTIVE) focusEdit();
   return result;
 }
 
