@@ -1,6 +1,6 @@
 // The registry as the helper uses it: a thin seam over the Win32 registry
 // functions, so that the steps that write and remove an association run the
-// same against the real registry (registry_win32.cpp) and against the
+// same against the real registry (system_host_win32.cpp) and against the
 // in-memory one of the tests.
 //
 // Every operation answers with the status code of the Win32 call it stands
