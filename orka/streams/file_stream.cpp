@@ -56,7 +56,14 @@ uint32_t FileReadStream::size() { return fileSize(); }
 void FileReadStream::seek(int32_t offset, int origin) { seekTo(offset, origin); }
 
 void FileReadStream::skip(uint32_t count) {
+  // Seek offsets are signed: a count of 2 GiB or more taken as one offset
+  // would move backwards, so it goes in two steps.
+  constexpr uint32_t kLargestStep = 0x7FFFFFFF;
   try {
+    if (count > kLargestStep) {
+      seekTo(static_cast<int32_t>(kLargestStep), kSeekCurrent);
+      count -= kLargestStep;
+    }
     seekTo(static_cast<int32_t>(count), kSeekCurrent);
   } catch (const StreamError& e) {
     if (e.code() == StreamError::kSeekFailed) throw StreamError(StreamError::kShortInput);

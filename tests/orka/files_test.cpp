@@ -102,6 +102,9 @@ TEST(FileStreams, SkipPastTheEndIsAllowedAndSizeKeepsThePosition) {
   r.skip(20);
   EXPECT_EQ(r.tell(), 24u);
   EXPECT_FALSE(r.atEnd());
+  r.seek(0, kSeekBegin);
+  r.skip(0x80000000u);  // more than a signed offset holds
+  EXPECT_EQ(r.tell(), 0x80000000u);
   r.seek(-2, kSeekEnd);
   char buffer[4];
   EXPECT_EQ(r.read(buffer, 4), 2u);
