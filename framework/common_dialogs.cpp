@@ -216,7 +216,9 @@ CFindReplaceDialog* CFindReplaceDialog::create(bool findOnly, std::string_view f
                                                std::string_view replaceWith, DWORD flags, HWND owner,
                                                int maxLength) {
   auto* dialog = new CFindReplaceDialog;
-  const size_t capacity = static_cast<size_t>(std::max(maxLength, 1)) + 1;
+  // The system takes the field sizes as 16-bit counts: a larger one would
+  // wrap round to a size that does not match the buffer.
+  const size_t capacity = std::min<size_t>(static_cast<size_t>(std::max(maxLength, 1)) + 1, 0xFFFF);
   auto fill = [capacity](std::vector<wchar_t>& buffer, std::string_view text) {
     buffer.assign(capacity, L'\0');
     const std::wstring wide = orka::widen(text);

@@ -98,8 +98,8 @@ class CFindReplaceDialog {
   static UINT message();
 
   // `findOnly` picks the Find dialog, else Replace.  Texts longer than
-  // maxLength characters are cut.  `flags` are FR_* flags.  nullptr when the
-  // dialog cannot be created.
+  // maxLength characters (at most 65534) are cut.  `flags` are FR_* flags.
+  // nullptr when the dialog cannot be created.
   static CFindReplaceDialog* create(bool findOnly, std::string_view findWhat, std::string_view replaceWith,
                                     DWORD flags, HWND owner, int maxLength = 127);
   // The object behind a notification's lParam (nullptr if not ours).

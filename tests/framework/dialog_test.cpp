@@ -498,6 +498,14 @@ TEST_F(FindDialogTest, OverlongTextIsCutToTheFieldLength) {
   ASSERT_NE(open, nullptr);
   EXPECT_EQ(open->findString().size(), 127u);
   open->close();
+
+  // Beyond what the system's 16-bit field sizes hold, the fields get the most
+  // they can, not a size that wrapped round.
+  open = fw::CFindReplaceDialog::create(false, std::string(70000, 'b'), "c", 0, frame.hwnd(), 65535);
+  ASSERT_NE(open, nullptr);
+  EXPECT_EQ(open->findString().size(), 65534u);
+  EXPECT_EQ(open->replaceString(), "c");
+  open->close();
 }
 
 }  // namespace
