@@ -34,8 +34,13 @@ if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
   mkfifo "$fifo"
   Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$fifo" >/dev/null 2>&1 &
   xvfb_pid=$!
-  read -r dispno < "$fifo"
+  read -r dispno < "$fifo" || dispno=""
   rm -f "$fifo"
+  if [ -z "$dispno" ]; then
+    # Without this the program would fail later with a puzzling display error.
+    echo "wine-run.sh: Xvfb did not start" >&2
+    exit 1
+  fi
   export DISPLAY=":$dispno"
 fi
 
