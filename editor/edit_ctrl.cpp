@@ -73,7 +73,7 @@ bool EditCtrl::createWindow(HWND parent, bool wordWrap) {
       WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL;
   if (!wordWrap) style |= WS_HSCROLL | ES_AUTOHSCROLL;
   HWND window =
-      CreateWindowExW(0, L"EDIT", L"", style, 0, 0, 10, 10, parent,
+      CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", style, 0, 0, 10, 10, parent,
                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(kId)), GetModuleHandleW(nullptr), nullptr);
   if (!window) return false;
   if (!SetWindowSubclass(window, subclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
@@ -87,11 +87,7 @@ bool EditCtrl::createWindow(HWND parent, bool wordWrap) {
 std::unique_ptr<EditCtrl> createEditCtrl(HWND parent, bool wordWrap, HFONT font, bool readOnly) {
   auto edit = std::make_unique<EditCtrl>();
   if (!edit->createWindow(parent, wordWrap)) return nullptr;
-  HWND window = edit->hwnd();
-  SetWindowLongPtrW(window, GWL_EXSTYLE, GetWindowLongPtrW(window, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
-  SetWindowPos(window, nullptr, 0, 0, 0, 0,
-               SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  SetFocus(window);
+  SetFocus(edit->hwnd());
   // The control counts UTF-16 units; the byte limit itself is enforced when
   // text comes in (see subclassProc), this only keeps the default 32 K
   // character cap out of the way.
