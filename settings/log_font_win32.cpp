@@ -33,7 +33,9 @@ static_assert(sizeof(LOGFONTA) == sizeof(LogFontA), "LOGFONTA changed size");
 LOGFONTA toSystemLogFontA(const LogFontA& font) {
   LOGFONTA out{};
   copyMetrics(font, &out);
-  std::memcpy(out.lfFaceName, font.lfFaceName, LogFontA::kFaceNameSize);
+  // A damaged settings file may fill all 32 bytes; the system reads the name
+  // up to its terminator, so the last byte must be one.
+  std::memcpy(out.lfFaceName, font.lfFaceName, LogFontA::kFaceNameSize - 1);
   return out;
 }
 

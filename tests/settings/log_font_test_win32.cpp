@@ -28,6 +28,14 @@ TEST(LogFontWin32, TheBlockIsTheSystemLogFontA) {
   EXPECT_TRUE(fromSystemLogFontA(system) == font);
 }
 
+TEST(LogFontWin32, AFaceNameFillingTheBlockIsTerminatedForTheSystem) {
+  LogFontA font = gothic();
+  std::memset(font.lfFaceName, 'A', sizeof font.lfFaceName);
+  LOGFONTA system = toSystemLogFontA(font);
+  EXPECT_EQ(strnlen(system.lfFaceName, LF_FACESIZE), LF_FACESIZE - 1u);
+  EXPECT_EQ(system.lfHeight, -16);
+}
+
 TEST(LogFontWin32, FaceNameCrossesToUtf16AndBack) {
   LOGFONTW wide = toSystemLogFontW(gothic());
   EXPECT_STREQ(wide.lfFaceName, L"\xFF2D\xFF33 \x30B4\x30B7\x30C3\x30AF");
