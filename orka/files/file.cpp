@@ -24,7 +24,7 @@ Dir FileBase::parentDir() const {
 
 File::File(const std::string& path) {
   path_ = absolutePath(path);
-  if (detail::pathExists(path_) && detail::isDirectory(path_)) throw FileError(FileError::kNotFile, path_);
+  File::verify();
   detail::FileInfo info;
   if (detail::findFile(path_, &info)) {
     size_ = info.sizeLow;
@@ -39,8 +39,9 @@ void File::remove() {
   if (!detail::deleteFile(path_)) throw FileError(FileError::kDeleteFailed, path_);
 }
 
+// Only an existing path can be a directory, so no separate existence check.
 void File::verify() {
-  if (detail::pathExists(path_) && detail::isDirectory(path_)) throw FileError(FileError::kNotFile, path_);
+  if (detail::isDirectory(path_)) throw FileError(FileError::kNotFile, path_);
 }
 
 std::unique_ptr<FileReadStream> File::openRead() const { return std::make_unique<FileReadStream>(path_); }
@@ -48,8 +49,7 @@ std::unique_ptr<FileWriteStream> File::openWrite() const { return std::make_uniq
 
 Dir::Dir(const std::string& path, bool create) {
   path_ = absolutePath(path);
-  if (detail::pathExists(path_) && !detail::isDirectory(path_))
-    throw FileError(FileError::kNotDirectory, path_);
+  Dir::verify();
   if (create) this->create();
 }
 
