@@ -73,7 +73,6 @@ void FileReadStream::skip(uint32_t count) {
 
 uint32_t FileReadStream::tell() { return currentPosition(); }
 bool FileReadStream::isOpen() { return file_.isOpen(); }
-bool FileReadStream::atEnd() { return DataReadStream::atEnd(); }
 
 FileWriteStream::FileWriteStream(const std::string& name) { open(name, false); }
 

@@ -45,7 +45,6 @@ class FileReadStream : public DataReadStream, public FileStreamBase {
   void skip(uint32_t count) override;
   uint32_t tell() override;
   bool isOpen() override;
-  bool atEnd() override;
 };
 
 class FileWriteStream : public DataWriteStream, public FileStreamBase {
