@@ -37,6 +37,24 @@ std::string toAnsi(std::wstring_view wide) {
   return ansi;
 }
 
+// `wide` as the document will store it, read back: characters the code page
+// cannot hold become what saving turns them into.
+std::wstring asStored(std::wstring_view wide) { return toWide(toAnsi(wide)); }
+
+// The clipboard's text as the control would paste it (up to its first NUL).
+std::wstring clipboardText(HWND owner) {
+  std::wstring text;
+  if (!OpenClipboard(owner)) return text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* locked = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = locked;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
 bool isNavigationKey(WPARAM key) {
   switch (key) {
     case VK_LEFT:
@@ -223,19 +241,8 @@ int EditCtrl::incomingBytes(UINT message, WPARAM wParam, LPARAM lParam) const {
       const auto* text = reinterpret_cast<const wchar_t*>(lParam);
       return text ? ansiByteCount(text) : 0;
     }
-    case WM_PASTE: {
-      int bytes = 0;
-      if (OpenClipboard(hwnd())) {
-        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-          if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
-            bytes = ansiByteCount(text);
-            GlobalUnlock(data);
-          }
-        }
-        CloseClipboard();
-      }
-      return bytes;
-    }
+    case WM_PASTE:
+      return ansiByteCount(clipboardText(hwnd()));
     default:
       return 0;
   }
@@ -370,6 +377,27 @@ LRESULT CALLBACK EditCtrl::subclassProc(HWND hwnd, UINT message, WPARAM wParam, 
     return 0;
   }
   if (leavesTextAlone(message, wParam)) return DefSubclassProc(hwnd, message, wParam, lParam);
+  // Text coming in goes in as it will be saved.  The control could show
+  // characters the code page cannot hold, but saving would turn them into
+  // '?' without a word; this way the screen never shows more than the file
+  // keeps.
+  std::wstring stored;  // must outlive the call below
+  if (message == WM_CHAR && wParam >= 0x20) {
+    const wchar_t typed = static_cast<wchar_t>(wParam);
+    stored = asStored(std::wstring_view(&typed, 1));
+    if (stored.size() == 1) wParam = stored[0];
+  } else if (message == EM_REPLACESEL && lParam) {
+    stored = asStored(reinterpret_cast<const wchar_t*>(lParam));
+    lParam = reinterpret_cast<LPARAM>(stored.c_str());
+  } else if (message == WM_PASTE && !(GetWindowLongPtrW(hwnd, GWL_STYLE) & ES_READONLY)) {
+    const std::wstring pasted = clipboardText(hwnd);
+    stored = asStored(pasted);
+    if (stored != pasted) {
+      message = EM_REPLACESEL;
+      wParam = TRUE;  // undoable, as a paste is
+      lParam = reinterpret_cast<LPARAM>(stored.c_str());
+    }
+  }
   self->invalidate();
   LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
   self->invalidate();

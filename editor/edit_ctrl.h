@@ -42,7 +42,8 @@ class EditCtrl : public fw::CWnd {
   ~EditCtrl() override;
 
   // The whole text as ANSI bytes.  Characters the code page cannot hold come
-  // out as '?', as the system converts them.
+  // out as the system converts them ('?' or a look-alike); typed or pasted
+  // text already goes in converted so, and shows as it will be saved.
   std::string text() const;
   void setText(std::string_view ansi);
   // Length of text() in bytes.

@@ -2,6 +2,7 @@
 // bytes, positions counted in those bytes, whatever the control holds inside.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "editor/edit_ctrl.h"
@@ -144,6 +145,41 @@ TEST_F(EditCtrlTest, CharactersOutsideTheCodePageStayConsistent) {
   EXPECT_EQ(edit_->wideFromByte(edit_->textLength()), 6);
   EXPECT_EQ(text.front(), 'a');
   EXPECT_EQ(text.back(), 'c');
+}
+
+TEST_F(EditCtrlTest, TextComingInShowsWhatSavingKeeps) {
+  // é and a character beyond the BMP have no form in code page 932.  Typed,
+  // replaced or pasted, the screen must not show more than text() gives.
+  auto expectShownIsSaved = [this](const char* how) {
+    const std::string saved = edit_->text();
+    std::wstring savedWide(saved.size(), L'\0');
+    savedWide.resize(
+        static_cast<size_t>(MultiByteToWideChar(932, 0, saved.data(), static_cast<int>(saved.size()),
+                                                savedWide.data(), static_cast<int>(saved.size()))));
+    wchar_t shown[64] = {};
+    GetWindowTextW(edit_->hwnd(), shown, 64);
+    EXPECT_EQ(std::wstring(shown), savedWide) << how;
+    EXPECT_EQ(edit_->textLength(), static_cast<int>(saved.size())) << how;
+  };
+  SendMessageW(edit_->hwnd(), WM_CHAR, 0xe9, 1);
+  expectShownIsSaved("typed");
+  SendMessageW(edit_->hwnd(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"x\U0001F600y"));
+  expectShownIsSaved("replaced");
+
+  const std::wstring pasted = L"\u00e9\u3042";
+  ASSERT_TRUE(OpenClipboard(edit_->hwnd()));
+  EmptyClipboard();
+  HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, (pasted.size() + 1) * sizeof(wchar_t));
+  std::memcpy(GlobalLock(data), pasted.c_str(), (pasted.size() + 1) * sizeof(wchar_t));
+  GlobalUnlock(data);
+  SetClipboardData(CF_UNICODETEXT, data);
+  CloseClipboard();
+  SendMessageW(edit_->hwnd(), WM_PASTE, 0, 0);
+  expectShownIsSaved("pasted");
+  const std::string saved = edit_->text();
+  EXPECT_EQ(saved.substr(saved.size() - 2), "\x82\xa0") << "what the code page holds stays as it is";
+  SendMessageW(edit_->hwnd(), EM_UNDO, 0, 0);
+  EXPECT_EQ(edit_->text().find("\x82\xa0"), std::string::npos) << "the paste is undone as one";
 }
 
 TEST_F(EditCtrlTest, ReadOnlyRefusesTyping) {
