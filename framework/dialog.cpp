@@ -74,6 +74,9 @@ INT_PTR CDialog::dialogDispatch(UINT message, WPARAM wParam, LPARAM lParam) {
       abandon(std::current_exception());
     } else if (CWinApp* app = CWinApp::current()) {
       app->deferError(std::current_exception());
+      // A dialog whose set-up gave up half-way must not stay open as if it
+      // had been created (createModeless then fails).
+      if (message == WM_INITDIALOG) DestroyWindow(hwnd);
     } else {
       std::terminate();
     }
@@ -209,7 +212,7 @@ bool CDialog::createModeless() {
   modal_ = false;
   HWND hwnd = CreateDialogParamW(resourceInstance(), MAKEINTRESOURCEW(templateId_), parent_,
                                  &CDialog::dialogProc, reinterpret_cast<LPARAM>(this));
-  if (!hwnd) return false;
+  if (!hwnd || !IsWindow(hwnd)) return false;
   if (CWinApp* app = CWinApp::current()) app->addModelessDialog(hwnd);
   return true;
 }

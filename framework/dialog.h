@@ -22,7 +22,8 @@
 // Errors: an exception thrown by a handler must not unwind through the
 // system's dialog code.  In a modal dialog it is caught there, the dialog is
 // closed as cancelled, and DoModal rethrows it once the dialog is gone; in a
-// modeless one the application's loop rethrows it (see app.h).
+// modeless one the application's loop rethrows it (see app.h), and an error
+// in OnInitDialog destroys the dialog, so that createModeless fails.
 //
 // Text at this interface is UTF-8.  The object must outlive its window.
 #pragma once

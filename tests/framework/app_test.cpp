@@ -168,6 +168,17 @@ TEST_F(AppTest, ModelessDialogGetsDialogKeysAndLeavesTheFramesAcceleratorsAlone)
   EXPECT_FALSE(app.preTranslateMessage(after));
 }
 
+TEST_F(AppTest, ModelessDialogWhoseSetUpThrowsIsNotCreatedAndTheLoopRethrows) {
+  struct BrokenDialog : EchoDialog {
+    using EchoDialog::EchoDialog;
+    BOOL OnInitDialog() override { throw orka::Error("初期化に失敗しました。"); }
+  };
+  BrokenDialog dialog(frame.hwnd());
+  EXPECT_FALSE(dialog.createModeless());
+  EXPECT_EQ(dialog.hwnd(), nullptr);
+  EXPECT_THROW(app.pumpPending(), orka::Error);
+}
+
 TEST(Help, MissingHelpFileIsReportedAsFailure) {
   EXPECT_FALSE(fw::showHtmlHelp(nullptr, "C:\\nowhere\\ヘルプ.chm"));
 }
