@@ -35,7 +35,14 @@ int messageBox(HWND owner, std::string_view text, std::string_view caption, UINT
   request.caption = std::string(caption);
   request.style = flags;
   if (std::optional<int> answer = askModalResponder(request)) return *answer;
-  return MessageBoxW(owner, orka::widen(text).c_str(), orka::widen(caption).c_str(), flags);
+  // A box shown after the loop was asked to end (an error reported on the
+  // way out) would take the waiting WM_QUIT as its own and vanish unread:
+  // the request is set aside while the box is up, then made again.
+  MSG quit;
+  const bool quitting = PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+  const int answer = MessageBoxW(owner, orka::widen(text).c_str(), orka::widen(caption).c_str(), flags);
+  if (quitting) PostQuitMessage(static_cast<int>(quit.wParam));
+  return answer;
 }
 
 // ------------------------------------------------------ ScriptedModals

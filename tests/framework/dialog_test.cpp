@@ -164,6 +164,29 @@ TEST(MessageBox, ScriptedModalsRestoresThePreviousResponder) {
 
 // ---------------------------------------------------------------- real
 
+bool g_boxAnswered = false;
+
+void CALLBACK answerTheBoxLater(HWND, UINT, UINT_PTR timer, DWORD) {
+  if (HWND box = FindWindowW(nullptr, L"エラー [テスト]")) {
+    KillTimer(nullptr, timer);
+    g_boxAnswered = true;
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  }
+}
+
+TEST(MessageBox, BoxShownWhileTheProgramEndsWaitsForItsAnswer) {
+  testApp();
+  g_boxAnswered = false;
+  PostQuitMessage(3);
+  const UINT_PTR timer = SetTimer(nullptr, 0, 150, &answerTheBoxLater);
+  EXPECT_EQ(fw::messageBox(nullptr, "終了します。", "エラー [テスト]", MB_OK), IDOK);
+  KillTimer(nullptr, timer);
+  EXPECT_TRUE(g_boxAnswered) << "the box closed before anyone read it";
+  MSG quit;
+  ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the program must still end";
+  EXPECT_EQ(quit.wParam, 3u);
+}
+
 NameDialog* g_realDialog = nullptr;
 
 void CALLBACK pressOkLater(HWND, UINT, UINT_PTR timer, DWORD) {
