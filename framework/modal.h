@@ -56,6 +56,8 @@ std::optional<int> askModalResponder(ModalRequest& request);
 bool hasModalResponder();
 
 // MessageBoxW with UTF-8 text; answered by the responder when one is set.
+// A real box waits for its answer even after the loop was asked to end (the
+// WM_QUIT is kept for after it).
 int messageBox(HWND owner, std::string_view text, std::string_view caption, UINT flags);
 
 // Test helper: answers modal questions from a queue and records what was
