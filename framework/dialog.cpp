@@ -181,7 +181,14 @@ void CDialog::pumpPosted() {
       return;
     }
     if (CWinApp* app = CWinApp::current()) {
-      app->processMessage(msg);
+      // The loop step rethrows what some other window's handler deferred;
+      // escaping here it would leave this dialog open and marked as running.
+      try {
+        app->processMessage(msg);
+      } catch (...) {
+        abandon(std::current_exception());
+        return;
+      }
     } else {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);

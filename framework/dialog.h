@@ -87,7 +87,8 @@ class CDialog : public CWnd {
   // dialog procedure returns; also unbinds at WM_NCDESTROY.
   INT_PTR dialogDispatch(UINT message, WPARAM wParam, LPARAM lParam);
   // Processes the messages queued now (scripted dialogs post to themselves).
-  static void pumpPosted();
+  // An error coming out of them ends the dialog as a handler's error does.
+  void pumpPosted();
   // Keeps a handler's exception for DoModal and closes the dialog.
   virtual void abandon(std::exception_ptr error);
   // Rethrows what abandon() kept, if anything.

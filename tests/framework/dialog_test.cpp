@@ -265,6 +265,19 @@ TEST(DialogErrors, HandlerErrorClosesARealDialogAndIsRethrown) {
   EXPECT_EQ(dialog.DoModal(), IDCANCEL);
 }
 
+TEST(DialogErrors, ErrorOfAnotherWindowWhileScriptedClosesTheDialogAndIsRethrown) {
+  testApp();
+  fw::CFrameWnd other;
+  ASSERT_TRUE(other.loadFrame(IDR_TEST_FRAME));
+  other.onMessage(WM_APP, [](WPARAM, LPARAM) -> LRESULT { throw orka::Error("別の窓で失敗しました。"); });
+  ScriptedModals modals;
+  modals.answer(IDOK, [&](ModalRequest&) { PostMessageW(other.hwnd(), WM_APP, 0, 0); });
+  NameDialog dialog;
+  expectDoModalThrows(dialog, "別の窓で失敗しました。");
+  modals.answer(IDCANCEL);
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL) << "the dialog can run again";
+}
+
 // ------------------------------------------------------- file and font
 
 TEST(FileDialog, ScriptedAnswerGivesThePathAndCancelGivesNone) {
