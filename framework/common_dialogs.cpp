@@ -244,8 +244,14 @@ CFindReplaceDialog* CFindReplaceDialog::create(bool findOnly, std::string_view f
     delete dialog;
     return nullptr;
   }
+  // Without the subclass nothing would delete the object or unregister the
+  // window when the dialog closes.
+  if (!SetWindowSubclass(hwnd, &CFindReplaceDialog::subclassProc, 1, reinterpret_cast<DWORD_PTR>(dialog))) {
+    DestroyWindow(hwnd);
+    delete dialog;
+    return nullptr;
+  }
   dialog->hwnd_ = hwnd;
-  SetWindowSubclass(hwnd, &CFindReplaceDialog::subclassProc, 1, reinterpret_cast<DWORD_PTR>(dialog));
   liveFindDialogs().push_back(dialog);
   if (CWinApp* app = CWinApp::current()) app->addModelessDialog(hwnd);
   return dialog;
