@@ -4,6 +4,9 @@
 
 #include <algorithm>
 
+#include "editor/res/resource.h"
+#include "editor/viewer_keys.h"
+
 namespace {
 
 // Units of text between two byte-offset checkpoints: small enough that a
@@ -167,6 +170,19 @@ void EditCtrl::setModified(bool modified) { send(EM_SETMODIFY, modified ? TRUE :
 void EditCtrl::setReadOnly(bool readOnly) {
   m_readOnly = readOnly;
   send(EM_SETREADONLY, readOnly ? TRUE : FALSE);
+}
+
+bool EditCtrl::PreTranslateMessage(MSG& msg) {
+  if (!m_readOnly || msg.message != WM_CHAR || msg.hwnd != hwnd()) return false;
+  ViewerKey key = viewerKey(msg.wParam);
+  if (key.kind == ViewerKey::Exit) {
+    // Through the command, so the save prompt of the closing path runs.
+    PostMessageW(GetParent(hwnd()), WM_COMMAND, ID_APP_EXIT, 0);
+  } else if (key.kind == ViewerKey::Scroll) {
+    msg.message = key.message;
+    msg.wParam = key.code;
+  }
+  return false;
 }
 
 void EditCtrl::rebuildCache() const {

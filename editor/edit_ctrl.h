@@ -75,6 +75,10 @@ class EditCtrl : public fw::CWnd {
   void setReadOnly(bool readOnly);
   bool readOnly() const { return m_readOnly; }
 
+  // In read-only mode typed characters scroll the view instead (the viewer
+  // keys of viewer_keys.h); "q" and Esc post Exit to the parent.
+  bool PreTranslateMessage(MSG& msg) override;
+
   // Conversions between the control's own positions (UTF-16 units) and byte
   // offsets.  A position past the end is clamped to the end.
   int byteFromWide(int widePos) const;
