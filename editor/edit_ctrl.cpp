@@ -118,10 +118,23 @@ std::unique_ptr<EditCtrl> createEditCtrl(HWND parent, bool wordWrap, HFONT font,
   return edit;
 }
 
-std::string EditCtrl::text() const {
+std::string EditCtrl::text() const { return *sharedText(); }
+
+std::shared_ptr<const std::string> EditCtrl::sharedText() const {
   rebuildCache();
-  return toAnsi(wide_);
+  if (!ansi_) ansi_ = std::make_shared<const std::string>(toAnsi(wide_));
+  return ansi_;
 }
+
+EditTextLock lockEditText(const EditCtrl& edit) {
+  EditTextLock lock;
+  lock.hold = edit.sharedText();
+  lock.length = static_cast<int>(lock.hold->size());
+  lock.text = lock.hold->c_str();
+  return lock;
+}
+
+void unlockEditText(EditTextLock& lock) { lock = EditTextLock(); }
 
 void EditCtrl::setText(std::string_view ansi) {
   SetWindowTextW(hwnd(), toWide(ansi).c_str());
@@ -209,6 +222,7 @@ void EditCtrl::rebuildCache() const {
     }
     checkpoints_.push_back({next, bytes});
   }
+  ansi_.reset();
   cacheValid_ = true;
 }
 

@@ -15,6 +15,10 @@
 // text alone.  So the status bar's caret position at idle costs a short walk,
 // not a conversion of the whole document.
 //
+// Searching and saving read the whole text through lockEditText: the ANSI
+// bytes are made once after each change and shared by every lock until the
+// next change, so a thousand Find-next presses convert the text once.
+//
 // Ownership: the object owns its window and destroys it with itself.  User-
 // interface thread only.
 #pragma once
@@ -48,6 +52,8 @@ class EditCtrl : public fw::CWnd {
   void setText(std::string_view ansi);
   // Length of text() in bytes.
   int textLength() const;
+  // text(), made once per change of the text and shared until the next one.
+  std::shared_ptr<const std::string> sharedText() const;
 
   // Selection in byte offsets; start <= end.
   Selection selection() const;
@@ -114,7 +120,22 @@ class EditCtrl : public fw::CWnd {
   mutable std::wstring wide_;
   mutable std::vector<Checkpoint> checkpoints_;
   mutable int totalBytes_ = 0;
+  // The text as ANSI bytes; empty until asked for after a change.
+  mutable std::shared_ptr<const std::string> ansi_;
 };
+
+// The whole text of an edit control, read in place by searching and saving.
+// `text` points at `length` bytes followed by a NUL and stays valid until
+// unlockEditText, even should the control change meanwhile (the bytes then
+// are those of the moment of locking).
+struct EditTextLock {
+  int length = 0;
+  const char* text = nullptr;
+  std::shared_ptr<const std::string> hold;  // keeps `text` alive
+};
+
+EditTextLock lockEditText(const EditCtrl& edit);
+void unlockEditText(EditTextLock& lock);
 
 // Creates the control as child `kId` of `parent`: scrolling both ways unless
 // `wordWrap` (then lines wrap at the right edge), sunken edge, the keyboard

@@ -31,8 +31,10 @@ const search::CodePage& systemCodePage() {
 // `use`; nothing may change the text meanwhile.
 template <class Use>
 auto withEditText(const EditCtrl& edit, Use use) {
-  const std::string text = edit.text();
-  return use(std::string_view(text));
+  EditTextLock lock = lockEditText(edit);
+  auto result = use(std::string_view(lock.text, static_cast<size_t>(lock.length)));
+  unlockEditText(lock);
+  return result;
 }
 
 // A replacement goes in as typed text does: characters the code page cannot

@@ -182,6 +182,25 @@ TEST_F(EditCtrlTest, TextComingInShowsWhatSavingKeeps) {
   EXPECT_EQ(edit_->text().find("\x82\xa0"), std::string::npos) << "the paste is undone as one";
 }
 
+TEST_F(EditCtrlTest, TextLockIsMadeOncePerChange) {
+  edit_->setText(kMixed);
+  EditTextLock first = lockEditText(*edit_);
+  ASSERT_EQ(first.length, 10);
+  EXPECT_EQ(std::string(first.text, first.length + 1), kMixed + '\0');
+  EditTextLock again = lockEditText(*edit_);
+  EXPECT_EQ(again.text, first.text) << "unchanged text is not converted again";
+  unlockEditText(again);
+  EXPECT_EQ(again.text, nullptr);
+
+  edit_->setSelection(0, 0);
+  SendMessageW(edit_->hwnd(), WM_CHAR, 'x', 1);
+  EditTextLock after = lockEditText(*edit_);
+  EXPECT_EQ(std::string(after.text, after.length), "x" + kMixed);
+  EXPECT_EQ(std::string(first.text, first.length), kMixed) << "a held lock keeps its bytes";
+  unlockEditText(first);
+  unlockEditText(after);
+}
+
 TEST_F(EditCtrlTest, ReadOnlyRefusesTyping) {
   edit_->setText("abc");
   edit_->setReadOnly(true);
