@@ -10,6 +10,7 @@
 #include "editor/date_time_commands.h"
 #include "editor/edit_commands.h"
 #include "editor/res/resource.h"
+#include "editor/search_commands.h"
 #include "framework/dialog.h"
 #include "framework/help.h"
 #include "framework/modal.h"
@@ -79,6 +80,7 @@ void CMainWnd::registerCommands() {
   addToggle(ID_SETTINGS_REMEMBER_POS, &Settings::rememberWindowPos);
   editCommands_ = std::make_unique<EditCommands>(*this);
   dateTimeCommands_ = std::make_unique<DateTimeCommands>(*this);
+  searchCommands_ = std::make_unique<SearchCommands>(*this);
   onCommand(ID_HELP_CONTENTS, &CMainWnd::OnHelpContents);
   onCommand(ID_APP_ABOUT, &CMainWnd::OnAbout);
   onUpdate(ID_INDICATOR_POSITION, [this](fw::CmdUI& ui) { OnUpdatePositionPane(ui); });

@@ -25,6 +25,7 @@
 
 class DateTimeCommands;
 class EditCommands;
+class SearchCommands;
 
 // The open document: its full path (empty while untitled) and the key its
 // file is enciphered with.
@@ -115,4 +116,5 @@ class CMainWnd : public fw::CFrameWnd {
   std::unique_ptr<EditCtrl> edit_;
   std::unique_ptr<EditCommands> editCommands_;
   std::unique_ptr<DateTimeCommands> dateTimeCommands_;
+  std::unique_ptr<SearchCommands> searchCommands_;
 };

@@ -4,6 +4,7 @@
 // Resources of the main window: menu, accelerators, application icon,
 // tool-bar layout and its bitmap all carry this id.
 #define IDR_MAINFRAME 101
+#define IDD_JUMP_LINE 104
 #define IDD_DATE_FORMAT 105
 #define IDD_ABOUT 106
 // Second icon of the program: the one the document type shows.
@@ -19,6 +20,8 @@
 #define IDC_ABOUT_NOTE 1016
 
 // Controls of the dialogs.
+#define IDC_JUMP_LINE 1006
+#define IDC_JUMP_SPIN 1007
 #define IDC_DATE_FORMAT 1008
 #define IDC_DATE_SAMPLE 1009
 
