@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+#include "editor/assoc_commands.h"
 #include "editor/res/resource.h"
 #include "framework/dialog.h"
 #include "framework/help.h"
@@ -73,6 +74,14 @@ void CMainWnd::registerCommands() {
   addToggle(ID_VIEW_ALWAYS_ON_TOP, &Settings::alwaysOnTop, &CMainWnd::applyTopmost);
   addToggle(ID_SETTINGS_HIDE_PASSWORD, &Settings::hidePasswordDialog);
   addToggle(ID_SETTINGS_REMEMBER_POS, &Settings::rememberWindowPos);
+  onCommand(ID_SETTINGS_ASSOCIATE, [this] {
+    runAssocCommand(hwnd(), assoc::AssocAction::kRegister);
+    focusEdit();
+  });
+  onCommand(ID_SETTINGS_UNASSOCIATE, [this] {
+    runAssocCommand(hwnd(), assoc::AssocAction::kRemove);
+    focusEdit();
+  });
   onCommand(ID_HELP_CONTENTS, &CMainWnd::OnHelpContents);
   onCommand(ID_APP_ABOUT, &CMainWnd::OnAbout);
   onUpdate(ID_INDICATOR_POSITION, [this](fw::CmdUI& ui) { OnUpdatePositionPane(ui); });
