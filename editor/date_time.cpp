@@ -23,8 +23,8 @@ SYSTEMTIME now() {
 }
 
 bool fitsPassBuffer(const std::wstring& text) {
-  int bytes = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                  nullptr, nullptr);
+  int bytes = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                  nullptr);
   return bytes < kPassBytes;
 }
 

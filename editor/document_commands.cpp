@@ -22,15 +22,18 @@ constexpr const char* kWrongPassword = "パスワードが間違っています�
 constexpr const char* kSaveFailed = "ファイルの保存に失敗しました。\n\n";
 constexpr const char* kOutOfMemory = "メモリが足りないため開けません。\n\n";
 
-// The whole text of the control, for the writer.
+// The whole text of the control, read in place for the writer.
 class TextForWriting {
  public:
-  explicit TextForWriting(const EditCtrl& edit) : text_(edit.text()) {}
-  const char* data() const { return text_.data(); }
-  uint32_t length() const { return static_cast<uint32_t>(text_.size()); }
+  explicit TextForWriting(const EditCtrl& edit) : lock_(lockEditText(edit)) {}
+  ~TextForWriting() { unlockEditText(lock_); }
+  TextForWriting(const TextForWriting&) = delete;
+  TextForWriting& operator=(const TextForWriting&) = delete;
+  const char* data() const { return lock_.text; }
+  uint32_t length() const { return static_cast<uint32_t>(lock_.length); }
 
  private:
-  std::string text_;
+  EditTextLock lock_;
 };
 
 void wipeKey(tolvane::DocumentKey& key) { SecureZeroMemory(key.data(), key.size()); }
@@ -159,28 +162,16 @@ std::unique_ptr<orka::MemWriteStream> DocumentCommands::readWithPassword(const s
 }
 
 bool DocumentCommands::showText(std::unique_ptr<orka::MemWriteStream> text, const std::string& path) {
-  // The text ends at its first 0 byte.  It is converted for the control
-  // here rather than through EditCtrl::setText, so that the bytes can go
-  // before the control takes its own copy: opening a large document then
-  // holds two copies of it at most, not three.
+  // The text ends at its first 0 byte.  The bytes go as soon as they are
+  // converted, before the control and its mirror take their copies.
   const char* bytes = reinterpret_cast<const char*>(text->data());
-  const int length = static_cast<int>(std::strlen(bytes));
-  std::unique_ptr<wchar_t[]> wide;
+  bool shown = false;
   try {
-    const int units = length ? MultiByteToWideChar(CP_ACP, 0, bytes, length, nullptr, 0) : 0;
-    wide.reset(new wchar_t[static_cast<size_t>(units) + 1]);
-    if (units) MultiByteToWideChar(CP_ACP, 0, bytes, length, wide.get(), units);
-    wide[static_cast<size_t>(units)] = L'\0';
+    shown = main_.editCtrl()->setText(std::string_view(bytes, std::strlen(bytes)), [&text] { text.reset(); });
   } catch (const std::bad_alloc&) {
-    showError(kOutOfMemory + path);
-    return false;
   }
-  text.reset();
-  if (!SetWindowTextW(main_.editCtrl()->hwnd(), wide.get())) {
-    showError(kOutOfMemory + path);
-    return false;
-  }
-  return true;
+  if (!shown) showError(kOutOfMemory + path);
+  return shown;
 }
 
 void DocumentCommands::restoreReadOnlyMode() {
@@ -191,10 +182,9 @@ void DocumentCommands::restoreReadOnlyMode() {
 
 void DocumentCommands::stampLog() {
   EditCtrl* edit = main_.editCtrl();
-  // At the very end, however long the text: the control's own end position
-  // needs no conversion of the whole text into byte offsets.
-  const WPARAM end = static_cast<WPARAM>(GetWindowTextLengthW(edit->hwnd()));
-  edit->send(EM_SETSEL, end, static_cast<LPARAM>(end));
+  // At the very end, however long the text.
+  const int end = edit->textLength();
+  edit->setSelection(end, end);
   edit->send(EM_SCROLLCARET);
   edit->replaceSelection("\r\n" + dateTimeStamp(main_.settings().dateFormat) + "\r\n", true);
 }

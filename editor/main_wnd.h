@@ -26,6 +26,7 @@
 class DateTimeCommands;
 class DocumentCommands;
 class EditCommands;
+class SearchCommands;
 
 // The open document: its full path (empty while untitled) and the key its
 // file is enciphered with.
@@ -122,4 +123,5 @@ class CMainWnd : public fw::CFrameWnd {
   std::unique_ptr<EditCommands> editCommands_;
   std::unique_ptr<DateTimeCommands> dateTimeCommands_;
   std::unique_ptr<DocumentCommands> documentCommands_;
+  std::unique_ptr<SearchCommands> searchCommands_;
 };

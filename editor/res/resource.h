@@ -7,6 +7,7 @@
 // The password panel below the Save As dialog's own controls.
 #define IDD_SAVE_PASSWORDS 102
 #define IDD_INPUT_PASSWORD 103
+#define IDD_JUMP_LINE 104
 #define IDD_DATE_FORMAT 105
 #define IDD_ABOUT 106
 // Second icon of the program: the one the document type shows.
@@ -32,6 +33,8 @@
 #define IDC_PER_FILE_READ_ONLY 1010
 #define IDC_READ_ONLY_CAPACITY 1011
 #define IDC_READ_ONLY_FILES 1012
+#define IDC_JUMP_LINE 1006
+#define IDC_JUMP_SPIN 1007
 #define IDC_DATE_FORMAT 1008
 #define IDC_DATE_SAMPLE 1009
 
