@@ -47,6 +47,13 @@ DocumentKey makeDocumentKey(std::string_view password, const char* serial);
 // read the buffer as a string; the bytes after it are still there.
 std::unique_ptr<orka::MemWriteStream> readDocument(const std::string& path, const DocumentKey& key);
 
+// The same for a reader that cannot hold more than `maxBytes` of text: a
+// longer text throws orka::Error "ファイルが大きすぎるため開けません。" with the
+// path as soon as inflating passes the limit, so a small file that inflates
+// to gigabytes never takes that memory.
+std::unique_ptr<orka::MemWriteStream> readDocument(const std::string& path, const DocumentKey& key,
+                                                   uint32_t maxBytes);
+
 // Writes `length` bytes of `text` as the document at `path`.  An existing
 // file is replaced only once the new one is safely on disk (a hidden file
 // stays hidden); if anything fails the old file is left exactly as it was.

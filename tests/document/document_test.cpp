@@ -98,6 +98,21 @@ TEST_F(DocumentTest, TextsRoundTripInFilesOfWholeBlocksAroundTheZlibStream) {
   }
 }
 
+TEST_F(DocumentTest, ReaderWithALimitRefusesALongerText) {
+  // Three times the 1 MiB piece the reader inflates at once, so the limit
+  // falls inside a piece.
+  const std::string text = sample(3u << 20, 5, true);
+  const std::string path = save("long.vtxt", text, key);
+  const uint32_t length = static_cast<uint32_t>(text.size());
+  EXPECT_EQ(textOf(*readDocument(path, key, length)), text);
+  try {
+    readDocument(path, key, length - 1);
+    FAIL() << "a text one byte too long was read";
+  } catch (const orka::Error& e) {
+    EXPECT_EQ(e.message(), "ファイルが大きすぎるため開けません。\n\n" + path);
+  }
+}
+
 TEST_F(DocumentTest, EmptyTextIsOneBlockHoldingTheEmptyZlibStream) {
   std::string file = TempDir::readFile(save("empty.vtxt", "", key));
   ASSERT_EQ(file.size(), 16u);
