@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+#include "editor/assoc_commands.h"
 #include "editor/date_time_commands.h"
 #include "editor/edit_commands.h"
 #include "editor/res/resource.h"
@@ -81,6 +82,14 @@ void CMainWnd::registerCommands() {
   editCommands_ = std::make_unique<EditCommands>(*this);
   dateTimeCommands_ = std::make_unique<DateTimeCommands>(*this);
   searchCommands_ = std::make_unique<SearchCommands>(*this);
+  onCommand(ID_SETTINGS_ASSOCIATE, [this] {
+    runAssocCommand(hwnd(), assoc::AssocAction::kRegister);
+    focusEdit();
+  });
+  onCommand(ID_SETTINGS_UNASSOCIATE, [this] {
+    runAssocCommand(hwnd(), assoc::AssocAction::kRemove);
+    focusEdit();
+  });
   onCommand(ID_HELP_CONTENTS, &CMainWnd::OnHelpContents);
   onCommand(ID_APP_ABOUT, &CMainWnd::OnAbout);
   onUpdate(ID_INDICATOR_POSITION, [this](fw::CmdUI& ui) { OnUpdatePositionPane(ui); });
