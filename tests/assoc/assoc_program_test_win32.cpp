@@ -288,4 +288,15 @@ TEST_F(AssocProgram, OnWindowsXpRegistrationEndsWithTheHelper) {
   EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, L".vtxt"));
 }
 
+// F1 opens the manual beside the program with the system's help viewer.
+TEST_F(AssocProgram, HelpOpensTheManualBesideTheProgram) {
+  const fs::path manual = buildPath(TOLVANE_CHM);
+  if (!fs::exists(manual)) GTEST_SKIP() << "the manual was not built (no chmcmd)";
+  fs::copy_file(manual, folder_ / L"Tolvane.chm", fs::copy_options::overwrite_existing);
+  Editor tolvane(editor());
+  ASSERT_TRUE(tolvane.running());
+  tolvane.command(kHelpContents);
+  EXPECT_TRUE(waitFor([&] { return tolvane.topLevel(L"HH Parent") != nullptr; }, 20));
+}
+
 }  // namespace
