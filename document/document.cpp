@@ -62,10 +62,11 @@ void writeDocument(const std::string& path, const DocumentKey& key, const void* 
   cipher.setEncryptKey(key.data());
   orka::writeFileSafely(path, [&](std::unique_ptr<orka::FileWriteStream> file) {
     std::unique_ptr<orka::DataWriteStream> crypt(new orka::CryptWriteStream(file.release(), &cipher));
-    orka::ZipWriteStream zip(crypt.release());
+    std::unique_ptr<orka::DataWriteStream> zip(new orka::ZipWriteStream(crypt.release()));
     // One write: the compressed bytes depend on how the text is split.
-    zip.write(text, length);
-    zip.flush(true);
+    zip->write(text, length);
+    zip->flush(true);
+    return zip;
   });
 }
 

@@ -248,7 +248,7 @@ TEST_F(DocumentTest, ASaveThatFailsPartWayKeepsTheOldFileAndRemovesTheTemporaryO
   std::string path = save("doc.vtxt", kJapanese, key);
   std::string before = TempDir::readFile(path);
   try {
-    orka::writeFileSafely(path, [](std::unique_ptr<orka::FileWriteStream> file) {
+    orka::writeFileSafely(path, [](std::unique_ptr<orka::FileWriteStream> file) -> std::unique_ptr<orka::DataWriteStream> {
       file->write("partial new contents", 20);
       throw orka::StreamError(orka::StreamError::kWriteFailed, file->fullPath());
     });

@@ -344,6 +344,22 @@ TEST_F(SettingsFile, CountBeyondCapacityReadsOnlyTheFirstEntries) {
   EXPECT_EQ(entriesOf(s.readOnlyList), (Entries{{"second", false}, {"first", true}}));
 }
 
+// Each entry used to search the whole list: a file with a huge capacity and
+// tens of thousands of entries took minutes to load.
+TEST_F(SettingsFile, LongListLoadsWithTheNewestOfRepeatedPathsWinning) {
+  constexpr int kDistinct = 20000;
+  FileImage image;
+  image.capacity = 0x7FFFFFFF;
+  image.entries.clear();
+  for (int round = 0; round < 2; ++round)
+    for (int i = 0; i < kDistinct; ++i) image.entries.emplace_back("C:\\d\\" + std::to_string(i), round);
+  Settings s;
+  ASSERT_TRUE(loadBytes(image.bytes(), &s));
+  ASSERT_EQ(s.readOnlyList.size(), kDistinct);
+  EXPECT_EQ(s.readOnlyList.begin()->path, "C:\\d\\" + std::to_string(kDistinct - 1));
+  for (const auto& e : s.readOnlyList) ASSERT_TRUE(e.readOnly) << e.path;
+}
+
 TEST_F(SettingsFile, HundredByteDateFormatSurvivesWithTheFieldsAfterIt) {
   Settings s;
   s.dateFormat = std::string(98, 'y') + "年";  // 100 bytes in Shift_JIS
