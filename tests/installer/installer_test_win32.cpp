@@ -15,17 +15,13 @@
 #include <thread>
 #include <vector>
 
+#include "support/build_path.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-fs::path buildPath(const wchar_t* unixPath) {
-  std::wstring path = unixPath;
-  if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
-  for (wchar_t& c : path)
-    if (c == L'/') c = L'\\';
-  return fs::path(path);
-}
+using testing_support::fromBuildPath;
 
 fs::path knownFolder(REFKNOWNFOLDERID id) {
   PWSTR path = nullptr;
@@ -110,7 +106,7 @@ TEST(Installer, SilentInstallAndUninstallLeaveNothingOfTheProgramBehind) {
   const fs::path menu = knownFolder(FOLDERID_CommonPrograms) / L"ミルデア";
   ASSERT_FALSE(fs::exists(folder)) << "the prefix already holds an installation";
 
-  ASSERT_EQ(run(buildPath(TOLVANE_SETUP), L"/S"), 0);
+  ASSERT_EQ(run(fromBuildPath(TOLVANE_SETUP), L"/S"), 0);
   for (const wchar_t* name : kInstalledFiles) EXPECT_TRUE(fs::exists(folder / name)) << fs::path(name);
   EXPECT_TRUE(fs::exists(menu / L"ミルデア.lnk"));
   EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName"), L"ミルデア");
