@@ -1,11 +1,16 @@
 // The document container: layout, keys, damaged files and safe saving.
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
+#include <algorithm>
 #include <functional>
+#include <vector>
 
 #include "document/document.h"
 #include "document/document_files.h"
 #include "document/machine_serial.h"
+#include "orka/crypto/rijndael.h"
 #include "orka/errors/error.h"
 #include "orka/files/safe_write.h"
 #include "support/temp_dir.h"
@@ -131,6 +136,7 @@ TEST_F(DocumentTest, DamagedFilesFailWithCode13) {
   };
   const std::pair<const char*, std::string> cases[] = {
       {"empty file", ""},
+      {"one block of zeros", std::string(16, '\0')},
       {"cut in the middle", good.substr(0, good.size() / 2)},
       {"cut to whole blocks", good.substr(0, good.size() - 16)},
       {"cut inside a block", good.substr(0, good.size() - 5)},
@@ -142,6 +148,48 @@ TEST_F(DocumentTest, DamagedFilesFailWithCode13) {
     std::string path = dir.write("damaged.vtxt", c.second);
     EXPECT_EQ(streamCode([&] { load(path, key); }), orka::StreamError::kInflateFailed) << c.first;
   }
+}
+
+// A document file of `zeros` zero bytes of text, compressed as tightly as
+// zlib can: a few kilobytes per hundred megabytes.
+std::string zeroTextFile(uint64_t zeros, const DocumentKey& key) {
+  z_stream zs{};
+  EXPECT_EQ(deflateInit(&zs, 9), Z_OK);
+  std::vector<unsigned char> in(1 << 16), out(1 << 16);
+  std::string z;
+  uint64_t left = zeros;
+  int result;
+  do {
+    uInt piece = static_cast<uInt>(std::min<uint64_t>(left, in.size()));
+    left -= piece;
+    zs.next_in = in.data();
+    zs.avail_in = piece;
+    do {
+      zs.next_out = out.data();
+      zs.avail_out = static_cast<uInt>(out.size());
+      result = deflate(&zs, left == 0 ? Z_FINISH : Z_NO_FLUSH);
+      z.append(reinterpret_cast<char*>(out.data()), out.size() - zs.avail_out);
+    } while (zs.avail_out == 0);
+  } while (left > 0 || result != Z_STREAM_END);
+  deflateEnd(&zs);
+  z.append((16 - z.size() % 16) % 16, '\0');
+  orka::RijndaelBE cipher(orka::RijndaelBE::kCBC);
+  cipher.setEncryptKey(key.data());
+  std::string file(z.size(), '\0');
+  cipher.encrypt(z.data(), static_cast<uint32_t>(z.size()), &file[0]);
+  return file;
+}
+
+// A small file may inflate to any size; the text stops at the limit.
+TEST_F(DocumentTest, TextsLongerThanTheEditorHoldsFailWithCode7) {
+  std::string path = dir.write("limit.vtxt", zeroTextFile(1000, key));
+  EXPECT_EQ(textOf(*readDocument(path, key, 1000)).size(), 1000u);
+  EXPECT_EQ(streamCode([&] { readDocument(path, key, 999); }), orka::StreamError::kNoOutputSpace);
+
+  std::string bomb = zeroTextFile(uint64_t{256} << 20, key);  // 256 MiB of text in a quarter megabyte
+  EXPECT_LT(bomb.size(), 1u << 20);
+  path = dir.write("bomb.vtxt", bomb);
+  EXPECT_EQ(streamCode([&] { readDocument(path, key); }), orka::StreamError::kNoOutputSpace);
 }
 
 TEST_F(DocumentTest, WholeBlocksAppendedAfterTheDocumentAreIgnored) {

@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include "document/document.h"
@@ -129,6 +130,31 @@ TEST(DocumentSafeSave, RunningOutOfSpaceKeepsTheOldDocument) {
   EXPECT_EQ(TempDir::readFile(path), before);
   EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"doc.vtxt"});
   EXPECT_TRUE(textOf(*tolvane::readDocument(path, key)) == old);
+}
+
+// Files no editor wrote end in an error, quickly and without holding them in
+// memory; long paths simply work.
+TEST(DocumentLimits, AHugeFileAndADeepPathAreHandled) {
+  TempDir dir;
+  tolvane::DocumentKey key = tolvane::makeDocumentKey("pw");
+  std::string huge = dir.write("huge.vtxt", "");
+  ASSERT_EQ(truncate(huge.c_str(), off_t{5} << 30), 0);  // 5 GiB, sparse
+  try {
+    tolvane::readDocument(huge, key);
+    ADD_FAILURE() << "read a file of zeros";
+  } catch (const orka::StreamError& e) {
+    EXPECT_EQ(e.code(), orka::StreamError::kInflateFailed);
+  }
+
+  std::string deep = dir.path();
+  while (deep.size() < 400) {
+    deep += "/" + std::string(50, 'd');
+    ASSERT_EQ(mkdir(deep.c_str(), 0700), 0);
+  }
+  deep += "/doc.vtxt";
+  tolvane::writeDocument(deep, key, "text", 4);
+  tolvane::writeDocument(deep, key, "more text", 9);
+  EXPECT_EQ(textOf(*tolvane::readDocument(deep, key)), "more text");
 }
 
 TEST(DocumentSafeSave, ReplacingADocumentKeepsItsPermissions) {
