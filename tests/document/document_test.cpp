@@ -4,7 +4,9 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "document/document.h"
@@ -13,6 +15,7 @@
 #include "orka/crypto/rijndael.h"
 #include "orka/errors/error.h"
 #include "orka/files/safe_write.h"
+#include "support/injected_faults.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -307,6 +310,42 @@ TEST_F(DocumentTest, ASaveThatFailsPartWayKeepsTheOldFileAndRemovesTheTemporaryO
   }
   EXPECT_EQ(TempDir::readFile(path), before);
   EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"doc.vtxt"});
+}
+
+// Every step of a save failing in turn, through the native file seam: the
+// old document stays byte for byte, nothing else is left in its folder, and
+// the error names the document.
+TEST_F(DocumentTest, ASaveFailingAtAnyStepKeepsTheOldDocumentAndReportsIt) {
+  const std::string path = dir.path("doc.vtxt");
+  const std::string before = TempDir::readFile(save("doc.vtxt", kJapanese, key));
+  const std::string text = sample(9000, 11, false);  // several blocks to write
+  std::optional<orka::StreamError> error;
+  auto attempt = [&] {
+    dir.write("doc.vtxt", before);
+    error.reset();
+    try {
+      writeDocument(path, key, text.data(), static_cast<uint32_t>(text.size()));
+    } catch (const orka::StreamError& e) {
+      error = e;
+    }
+  };
+  std::string steps = testing_support::forEveryFault(attempt, [&](const std::string& fault,
+                                                                   testing_support::FileStep step) {
+    ASSERT_TRUE(error) << fault << " was reported as a success";
+    const bool opening = step == testing_support::FileStep::kCreate;
+    EXPECT_EQ(error->code(), opening ? orka::StreamError::kOpenFailed : orka::StreamError::kWriteFailed) << fault;
+    EXPECT_EQ(error->message(), std::string(opening ? "ファイルのオープンに失敗しました。\n\n"
+                                                    : "ファイルの書き込みに失敗しました。\n\n") +
+                                    path)
+        << fault;
+    EXPECT_EQ(TempDir::readFile(path), before) << fault;
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"doc.vtxt"}) << fault;
+  });
+  std::printf("document save steps, each failed alone: %s\n", steps.c_str());
+  EXPECT_NE(steps.find("write write"), std::string::npos) << steps;
+  attempt();  // unhindered
+  EXPECT_FALSE(error);
+  EXPECT_TRUE(load(path, key) == text);
 }
 
 }  // namespace
