@@ -1,17 +1,16 @@
 #include "editor/edit_ctrl.h"
 
 #include <commctrl.h>
+#include <imm.h>
 
 #include <algorithm>
 
+#include "editor/res/resource.h"
+#include "editor/viewer_keys.h"
+
 namespace {
 
-// Units of text between two byte-offset checkpoints: small enough that a
-// lookup walks little, large enough that the table stays tiny.
-constexpr int kStep = 4096;
 constexpr UINT_PTR kSubclassId = 1;
-
-bool isHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
 std::wstring toWide(std::string_view ansi) {
   if (ansi.empty()) return std::wstring();
@@ -53,6 +52,22 @@ std::wstring clipboardText(HWND owner) {
   }
   CloseClipboard();
   return text;
+}
+
+bool keyIsDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
+
+// The finished text of the input method's current composition.
+std::wstring imeResultString(HWND hwnd) {
+  std::wstring result;
+  HIMC context = ImmGetContext(hwnd);
+  if (!context) return result;
+  LONG bytes = ImmGetCompositionStringW(context, GCS_RESULTSTR, nullptr, 0);
+  if (bytes > 0) {
+    result.resize(static_cast<size_t>(bytes) / sizeof(wchar_t));
+    ImmGetCompositionStringW(context, GCS_RESULTSTR, result.data(), static_cast<DWORD>(bytes));
+  }
+  ImmReleaseContext(hwnd, context);
+  return result;
 }
 
 bool isNavigationKey(WPARAM key) {
@@ -107,27 +122,48 @@ std::unique_ptr<EditCtrl> createEditCtrl(HWND parent, bool wordWrap, HFONT font,
   if (!edit->createWindow(parent, wordWrap)) return nullptr;
   SetFocus(edit->hwnd());
   // The control counts UTF-16 units; the byte limit itself is enforced when
-  // text comes in (see subclassProc), this only keeps the default 32 K
-  // character cap out of the way.
+  // text comes in (see filter), this only keeps the default 32 K character
+  // cap out of the way.
   edit->send(EM_LIMITTEXT, EditCtrl::kMaxBytes);
   edit->send(WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   if (readOnly) edit->setReadOnly(true);
   return edit;
 }
 
-std::string EditCtrl::text() const {
-  rebuildCache();
-  return toAnsi(wide_);
+std::string EditCtrl::text() const { return *sharedText(); }
+
+std::shared_ptr<const std::string> EditCtrl::sharedText() const {
+  if (ansi_ && mirrorValid_ && !changing_) return ansi_;
+  // Made from the control's own text, so that what is saved never depends
+  // on the mirror having followed every change; the mirror is checked on
+  // the way, at no extra pass.
+  const std::wstring wide = windowText();
+  if (!mirrorValid_ || !mirror_.holds(wide)) adopt(wide);
+  ansi_ = std::make_shared<const std::string>(toAnsi(wide));
+  return ansi_;
 }
 
+EditTextLock lockEditText(const EditCtrl& edit) {
+  EditTextLock lock;
+  lock.hold = edit.sharedText();
+  lock.length = static_cast<int>(lock.hold->size());
+  lock.text = lock.hold->c_str();
+  return lock;
+}
+
+void unlockEditText(EditTextLock& lock) { lock = EditTextLock(); }
+
 void EditCtrl::setText(std::string_view ansi) {
-  SetWindowTextW(hwnd(), toWide(ansi).c_str());
-  invalidate();
+  const std::wstring wide = toWide(ansi);
+  SetWindowTextW(hwnd(), wide.c_str());
+  // The converted text is at hand: take it as the mirror now rather than
+  // read it back at the first lookup.
+  if (GetWindowTextLengthW(hwnd()) == static_cast<int>(wide.size())) adopt(wide);
 }
 
 int EditCtrl::textLength() const {
-  rebuildCache();
-  return totalBytes_;
+  ensureMirror();
+  return mirror_.byteLength();
 }
 
 EditCtrl::Selection EditCtrl::selection() const {
@@ -169,102 +205,262 @@ void EditCtrl::setReadOnly(bool readOnly) {
   send(EM_SETREADONLY, readOnly ? TRUE : FALSE);
 }
 
-void EditCtrl::rebuildCache() const {
-  // The length check is a cheap second guard should a change ever slip past
-  // the message filter.
-  int length = GetWindowTextLengthW(hwnd());
-  if (cacheValid_ && length == static_cast<int>(wide_.size())) return;
-  wide_.assign(static_cast<size_t>(length) + 1, L'\0');
-  length = GetWindowTextW(hwnd(), wide_.data(), length + 1);
-  wide_.resize(static_cast<size_t>(std::max(length, 0)));
-
-  checkpoints_.clear();
-  checkpoints_.push_back({0, 0});
-  const int total = static_cast<int>(wide_.size());
-  for (;;) {
-    const Checkpoint& last = checkpoints_.back();
-    int next = std::min(last.wide + kStep, total);
-    // Never split a surrogate pair: the pair converts as one character.
-    if (next < total && next > last.wide + 1 && isHighSurrogate(wide_[next - 1])) --next;
-    int bytes = last.bytes + ansiLength(last.wide, next - last.wide);
-    if (next == total) {
-      totalBytes_ = bytes;
-      break;
-    }
-    checkpoints_.push_back({next, bytes});
+bool EditCtrl::PreTranslateMessage(MSG& msg) {
+  if (!m_readOnly || msg.message != WM_CHAR || msg.hwnd != hwnd()) return false;
+  ViewerKey key = viewerKey(msg.wParam);
+  if (key.kind == ViewerKey::Exit) {
+    // Through the command, so the save prompt of the closing path runs.
+    PostMessageW(GetParent(hwnd()), WM_COMMAND, ID_APP_EXIT, 0);
+  } else if (key.kind == ViewerKey::Scroll) {
+    msg.message = key.message;
+    msg.wParam = key.code;
   }
-  cacheValid_ = true;
-}
-
-int EditCtrl::ansiLength(int from, int count) const {
-  if (count <= 0) return 0;
-  return ansiByteCount(std::wstring_view(wide_.data() + from, static_cast<size_t>(count)));
+  return false;
 }
 
 int EditCtrl::byteFromWide(int widePos) const {
-  rebuildCache();
-  widePos = std::clamp(widePos, 0, static_cast<int>(wide_.size()));
-  auto it = std::upper_bound(checkpoints_.begin(), checkpoints_.end(), widePos,
-                             [](int pos, const Checkpoint& c) { return pos < c.wide; });
-  const Checkpoint& base = *(it - 1);
-  return base.bytes + ansiLength(base.wide, widePos - base.wide);
+  ensureMirror();
+  return mirror_.byteFromWide(widePos);
 }
 
 int EditCtrl::wideFromByte(int byteOffset) const {
-  rebuildCache();
-  byteOffset = std::clamp(byteOffset, 0, totalBytes_);
-  auto it = std::upper_bound(checkpoints_.begin(), checkpoints_.end(), byteOffset,
-                             [](int bytes, const Checkpoint& c) { return bytes < c.bytes; });
-  const Checkpoint& base = *(it - 1);
-  int pos = base.wide;
-  int bytes = base.bytes;
-  const int total = static_cast<int>(wide_.size());
-  while (pos < total) {
-    int units = (isHighSurrogate(wide_[pos]) && pos + 1 < total) ? 2 : 1;
-    int length = ansiLength(pos, units);
-    if (bytes + length > byteOffset) break;
-    bytes += length;
-    pos += units;
-  }
-  return pos;
+  ensureMirror();
+  return mirror_.wideFromByte(byteOffset);
 }
 
-int EditCtrl::incomingBytes(UINT message, WPARAM wParam, LPARAM lParam) const {
-  switch (message) {
-    case WM_CHAR: {
-      if (wParam == L'\r') return 2;                   // a line break becomes CR LF
-      if (wParam < 0x20 && wParam != L'\t') return 0;  // control keys insert nothing
-      const wchar_t c = static_cast<wchar_t>(wParam);
-      return ansiByteCount(std::wstring_view(&c, 1));
-    }
-    case EM_REPLACESEL: {
-      const auto* text = reinterpret_cast<const wchar_t*>(lParam);
-      return text ? ansiByteCount(text) : 0;
-    }
-    case WM_PASTE:
-      return ansiByteCount(clipboardText(hwnd()));
-    default:
-      return 0;
-  }
+std::wstring EditCtrl::windowText() const {
+  int length = GetWindowTextLengthW(hwnd());
+  std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
+  length = GetWindowTextW(hwnd(), wide.data(), length + 1);
+  wide.resize(static_cast<size_t>(std::max(length, 0)));
+  return wide;
 }
 
-bool EditCtrl::wouldExceedLimit(UINT message, WPARAM wParam, LPARAM lParam) const {
-  if (message != WM_CHAR && message != EM_REPLACESEL && message != WM_PASTE) return false;
-  int incoming = incomingBytes(message, wParam, lParam);
-  if (incoming == 0) return false;
-  if (!cacheValid_) {
-    // Every key typed drops the offsets; rebuilding them here would convert
-    // the whole document once more per key.  No character takes more than
-    // the code page's longest sequence, so a text far enough below the limit
-    // needs no count at all.
+void EditCtrl::ensureMirror() const {
+  // The length check is a cheap second guard should a change ever slip past
+  // the message filter.
+  if (mirrorValid_ && !changing_ && GetWindowTextLengthW(hwnd()) == mirror_.wideLength()) return;
+  adopt(windowText());
+}
+
+void EditCtrl::adopt(std::wstring_view wide) const {
+  invalidate();
+  mirror_.assign(wide);
+  mirrorValid_ = true;
+}
+
+void EditCtrl::invalidate() const {
+  mirrorValid_ = false;
+  ansi_.reset();
+  ++generation_;
+}
+
+bool EditCtrl::wouldExceedLimit(const std::wstring& incoming) const {
+  const int bytes = ansiByteCount(incoming);
+  if (bytes == 0) return false;
+  if (!mirrorValid_) {
+    // Reading the whole text just to learn that it is far below the limit
+    // would cost a key as much as a conversion of the document.  No
+    // character takes more than the code page's longest sequence.
     CPINFO info{};
     const int perUnit = GetCPInfo(CP_ACP, &info) ? static_cast<int>(info.MaxCharSize) : 4;
-    const long long most = static_cast<long long>(GetWindowTextLengthW(hwnd())) * perUnit + incoming;
-    if (most <= kMaxBytes) return false;
+    if (static_cast<long long>(GetWindowTextLengthW(hwnd())) * perUnit + bytes <= byteLimit_) return false;
   }
   Selection sel = selection();
-  long long after = static_cast<long long>(textLength()) - (sel.end - sel.start) + incoming;
-  return after > kMaxBytes;
+  long long after = static_cast<long long>(textLength()) - (sel.end - sel.start) + bytes;
+  return after > byteLimit_;
+}
+
+void EditCtrl::refuse() {
+  // As the control does at its own limit: refuse the whole insertion and
+  // tell the parent, rather than cut the text somewhere in the middle.
+  MessageBeep(MB_OK);
+  SendMessageW(GetParent(hwnd()), WM_COMMAND, MAKEWPARAM(kId, EN_MAXTEXT), reinterpret_cast<LPARAM>(hwnd()));
+}
+
+EditCtrl::Change EditCtrl::expectedChange(UINT& message, WPARAM& wParam, LPARAM& lParam) const {
+  const bool readOnly = (GetWindowLongPtrW(hwnd(), GWL_STYLE) & ES_READONLY) != 0;
+  // Every way to paste ends in WM_PASTE here, so that pasted text is checked
+  // and converted whichever key or menu asked for it.
+  if (message == WM_IME_CHAR) message = WM_CHAR;
+  if ((message == WM_CHAR && wParam == 0x16) ||
+      (message == WM_KEYDOWN && wParam == VK_INSERT && keyIsDown(VK_SHIFT) && !keyIsDown(VK_MENU))) {
+    message = WM_PASTE;
+    wParam = 0;
+    lParam = 0;
+  }
+  Change change;
+  switch (message) {
+    case WM_CHAR:
+      switch (wParam) {
+        case L'\r':
+        case L'\n':  // Ctrl+Enter: the control inserts CR LF for it too
+          change = {Effect::kInsert, L"\r\n"};
+          break;
+        case L'\t':
+          change = {Effect::kInsert, L"\t"};
+          break;
+        case VK_BACK:
+        case 0x18:  // Ctrl+X
+          change.effect = Effect::kDelete;
+          break;
+        case 0x1A:  // Ctrl+Z
+          change.effect = Effect::kUnknown;
+          break;
+        default:
+          if (wParam < 0x20) {
+            change.effect = Effect::kNone;
+          } else {
+            // Typed text goes in as it will be saved.  The control could
+            // show characters the code page cannot hold, but saving would
+            // turn them into '?' without a word; this way the screen never
+            // shows more than the file keeps.
+            const wchar_t typed = static_cast<wchar_t>(wParam);
+            change = {Effect::kInsert, asStored(std::wstring_view(&typed, 1))};
+            if (change.text.size() == 1) wParam = change.text[0];
+            else change.text.assign(1, typed);
+          }
+      }
+      break;
+    case EM_REPLACESEL:
+      if (lParam) {
+        change = {Effect::kInsert, asStored(reinterpret_cast<const wchar_t*>(lParam))};
+        lParam = reinterpret_cast<LPARAM>(change.text.c_str());
+      }
+      break;
+    case WM_PASTE:
+      change.effect = Effect::kNone;
+      if (!readOnly) {
+        std::wstring pasted = asStored(clipboardText(hwnd()));
+        if (!pasted.empty()) {
+          // Pasted as a replacement of the selection, undoable as a paste is,
+          // so that what goes in is exactly the converted text.
+          change = {Effect::kInsert, std::move(pasted)};
+          message = EM_REPLACESEL;
+          wParam = TRUE;
+          lParam = reinterpret_cast<LPARAM>(change.text.c_str());
+        }
+      }
+      break;
+    case WM_CUT:
+    case WM_CLEAR:
+      change.effect = Effect::kDelete;
+      break;
+    case WM_KEYDOWN:
+      change.effect = wParam == VK_DELETE ? Effect::kDelete : Effect::kNone;
+      break;
+    case WM_SYSKEYDOWN:  // Alt+Backspace undoes
+      change.effect = wParam == VK_BACK ? Effect::kUnknown : Effect::kNone;
+      break;
+    case WM_IME_STARTCOMPOSITION:
+      change.effect = Effect::kNone;
+      break;
+    default:
+      break;
+  }
+  return change;
+}
+
+EditCtrl::Before EditCtrl::before() const {
+  Before state;
+  send(EM_GETSEL, reinterpret_cast<WPARAM>(&state.start), reinterpret_cast<LPARAM>(&state.end));
+  state.length = GetWindowTextLengthW(hwnd());
+  state.generation = generation_;
+  return state;
+}
+
+void EditCtrl::follow(const Before& was, const Change& change) {
+  DWORD start = 0, end = 0;
+  send(EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  const int length = GetWindowTextLengthW(hwnd());
+  const int selected = static_cast<int>(was.end - was.start);
+  if (generation_ != was.generation) {
+    // A nested message changed the text while this one was in the control.
+    invalidate();
+    return;
+  }
+  switch (change.effect) {
+    case Effect::kNone:
+      if (length == was.length) return;
+      break;
+    case Effect::kInsert: {
+      const int units = static_cast<int>(change.text.size());
+      if (length == was.length && start == was.start && end == was.end) return;  // refused
+      if (length == was.length - selected + units && start == end &&
+          start == was.start + static_cast<DWORD>(units)) {
+        ansi_.reset();
+        ++generation_;
+        if (mirrorValid_) mirror_.replace(static_cast<int>(was.start), selected, change.text);
+        return;
+      }
+      break;
+    }
+    case Effect::kDelete: {
+      const int removed = was.length - length;
+      if (removed == 0) return;
+      // The control removes the selection, or the character before (Back)
+      // or after (Delete) the caret, and leaves the caret where the gap is.
+      const bool fits = selected > 0 ? start == was.start && removed == selected
+                                     : start == was.start || start + static_cast<DWORD>(removed) == was.start;
+      if (removed > 0 && start == end && fits) {
+        ansi_.reset();
+        ++generation_;
+        if (mirrorValid_) mirror_.replace(static_cast<int>(start), removed, std::wstring_view());
+        return;
+      }
+      break;
+    }
+    case Effect::kUnknown:
+      break;
+  }
+  invalidate();
+}
+
+LPARAM EditCtrl::takeImeResult(LPARAM flags) {
+  const std::wstring result = imeResultString(hwnd());
+  // Through our own replacement, so that the limit and the conversion apply
+  // as to typed text.  The control selects a composition it shows inline,
+  // so the result takes its place.
+  if (!result.empty()) SendMessageW(hwnd(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(result.c_str()));
+  flags &= ~static_cast<LPARAM>(GCS_RESULTSTR | GCS_RESULTCLAUSE | GCS_RESULTREADSTR | GCS_RESULTREADCLAUSE);
+  if (flags & GCS_COMPSTR) {
+    // A new composition starts in the same message: anchor it after the
+    // text just inserted, as a fresh start would.
+    DefSubclassProc(hwnd(), WM_IME_STARTCOMPOSITION, 0, 0);
+  }
+  return flags;
+}
+
+LRESULT EditCtrl::filter(UINT message, WPARAM wParam, LPARAM lParam) {
+  HWND window = hwnd();
+  if (leavesTextAlone(message, wParam)) return DefSubclassProc(window, message, wParam, lParam);
+  if (message == WM_UNICHAR) {
+    if (wParam == UNICODE_NOCHAR) return TRUE;
+    // One character as one or two typed units, each checked as typed.
+    if (wParam > 0xFFFF) {
+      const WPARAM v = wParam - 0x10000;
+      SendMessageW(window, WM_CHAR, 0xD800 + (v >> 10), lParam);
+      SendMessageW(window, WM_CHAR, 0xDC00 + (v & 0x3FF), lParam);
+    } else {
+      SendMessageW(window, WM_CHAR, wParam, lParam);
+    }
+    return 0;
+  }
+  if (message == WM_IME_COMPOSITION && (lParam & GCS_RESULTSTR)) {
+    lParam = takeImeResult(lParam);
+    if (!(lParam & GCS_COMPSTR)) return 0;
+  }
+  const Change change = expectedChange(message, wParam, lParam);
+  if (change.effect == Effect::kInsert && wouldExceedLimit(change.text)) {
+    refuse();
+    return 0;
+  }
+  const Before was = before();
+  changing_ = true;
+  LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+  changing_ = false;
+  follow(was, change);
+  return result;
 }
 
 bool EditCtrl::leavesTextAlone(UINT message, WPARAM wParam) {
@@ -314,6 +510,8 @@ bool EditCtrl::leavesTextAlone(UINT message, WPARAM wParam) {
     case WM_VSCROLL:
     case WM_HSCROLL:
     case WM_KEYUP:
+    case WM_SYSKEYUP:
+    case WM_SYSCHAR:
     case WM_COPY:
     case WM_GETOBJECT:
     case WM_IME_SETCONTEXT:
@@ -369,37 +567,14 @@ LRESULT CALLBACK EditCtrl::subclassProc(HWND hwnd, UINT message, WPARAM wParam, 
     self->invalidate();
     return DefSubclassProc(hwnd, message, wParam, lParam);
   }
-  if (self->wouldExceedLimit(message, wParam, lParam)) {
-    // As the control does at its own limit: refuse the whole insertion and
-    // tell the parent, rather than cut the text somewhere in the middle.
-    MessageBeep(MB_OK);
-    SendMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(kId, EN_MAXTEXT), reinterpret_cast<LPARAM>(hwnd));
+  try {
+    return self->filter(message, wParam, lParam);
+  } catch (...) {
+    // Out of memory while converting or following the text: nothing may
+    // unwind into the system's code.  Refuse the input (or, had the control
+    // already taken it, forget the mirror so the next lookup reads afresh).
+    self->changing_ = false;
+    self->invalidate();
     return 0;
   }
-  if (leavesTextAlone(message, wParam)) return DefSubclassProc(hwnd, message, wParam, lParam);
-  // Text coming in goes in as it will be saved.  The control could show
-  // characters the code page cannot hold, but saving would turn them into
-  // '?' without a word; this way the screen never shows more than the file
-  // keeps.
-  std::wstring stored;  // must outlive the call below
-  if (message == WM_CHAR && wParam >= 0x20) {
-    const wchar_t typed = static_cast<wchar_t>(wParam);
-    stored = asStored(std::wstring_view(&typed, 1));
-    if (stored.size() == 1) wParam = stored[0];
-  } else if (message == EM_REPLACESEL && lParam) {
-    stored = asStored(reinterpret_cast<const wchar_t*>(lParam));
-    lParam = reinterpret_cast<LPARAM>(stored.c_str());
-  } else if (message == WM_PASTE && !(GetWindowLongPtrW(hwnd, GWL_STYLE) & ES_READONLY)) {
-    const std::wstring pasted = clipboardText(hwnd);
-    stored = asStored(pasted);
-    if (stored != pasted) {
-      message = EM_REPLACESEL;
-      wParam = TRUE;  // undoable, as a paste is
-      lParam = reinterpret_cast<LPARAM>(stored.c_str());
-    }
-  }
-  self->invalidate();
-  LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
-  self->invalidate();
-  return result;
 }

@@ -9,11 +9,25 @@
 // and every position (selection, line start, column) is a byte offset.
 //
 // Converting a position needs the byte length of all text before it.  The
-// wrapper keeps a table of byte offsets at fixed steps through the text and
-// rebuilds it only after the text may have changed: it watches the control's
-// messages and drops the table for anything that is not known to leave the
-// text alone.  So the status bar's caret position at idle costs a short walk,
-// not a conversion of the whole document.
+// wrapper keeps a mirror of the text in blocks that know their byte lengths
+// (TextMirror), and follows each change the control makes: before a message
+// that edits the text goes in, it notes what the message should do (type,
+// delete, replace the selection); afterwards it checks the control's length
+// and selection against that and edits only the blocks at the changed place.
+// Anything it cannot follow that way (undo, a new text, an input method's
+// composition) drops the mirror, and the next lookup reads the text again.
+// So a key typed into a large document, and the status bar's caret position
+// after it, cost the same as in a small one.
+//
+// Text comes in as it will be saved, and the byte limit holds for every way
+// in: typing (Ctrl+Enter's CR LF included), pasting, replacing, and input
+// methods (WM_IME_CHAR, the result of WM_IME_COMPOSITION, WM_UNICHAR).
+// Nothing thrown while checking or following a message leaves the subclass
+// procedure: the input is refused instead.
+//
+// Searching and saving read the whole text through lockEditText: the ANSI
+// bytes are made once after each change and shared by every lock until the
+// next change, so a thousand Find-next presses convert the text once.
 //
 // Ownership: the object owns its window and destroys it with itself.  User-
 // interface thread only.
@@ -24,6 +38,7 @@
 #include <string_view>
 #include <vector>
 
+#include "editor/text_mirror.h"
 #include "framework/wnd.h"
 
 class EditCtrl : public fw::CWnd {
@@ -48,6 +63,8 @@ class EditCtrl : public fw::CWnd {
   void setText(std::string_view ansi);
   // Length of text() in bytes.
   int textLength() const;
+  // text(), made once per change of the text and shared until the next one.
+  std::shared_ptr<const std::string> sharedText() const;
 
   // Selection in byte offsets; start <= end.
   Selection selection() const;
@@ -71,9 +88,17 @@ class EditCtrl : public fw::CWnd {
   bool modified() const;
   void setModified(bool modified);
 
+  // The most bytes typing or pasting may reach: kMaxBytes, unless lowered
+  // (the tests use a small limit rather than filling 64 MiB).
+  void setByteLimit(int bytes) { byteLimit_ = bytes; }
+
   // Refuses (or accepts again) every change by the user.
   void setReadOnly(bool readOnly);
   bool readOnly() const { return m_readOnly; }
+
+  // In read-only mode typed characters scroll the view instead (the viewer
+  // keys of viewer_keys.h); "q" and Esc post Exit to the parent.
+  bool PreTranslateMessage(MSG& msg) override;
 
   // Conversions between the control's own positions (UTF-16 units) and byte
   // offsets.  A position past the end is clamped to the end.
@@ -83,34 +108,72 @@ class EditCtrl : public fw::CWnd {
  private:
   friend std::unique_ptr<EditCtrl> createEditCtrl(HWND, bool, HFONT, bool);
 
-  struct Checkpoint {
-    int wide;   // position in UTF-16 units
-    int bytes;  // ANSI bytes before it
+  // What a message will do to the text, worked out before the control sees
+  // it; `text` is what an insertion puts in place of the selection.
+  enum class Effect { kNone, kInsert, kDelete, kUnknown };
+  struct Change {
+    Effect effect = Effect::kUnknown;
+    std::wstring text;
+  };
+  // The control's state just before a message.
+  struct Before {
+    DWORD start = 0;
+    DWORD end = 0;
+    int length = 0;
+    unsigned generation = 0;
   };
 
   bool createWindow(HWND parent, bool wordWrap);
-  void invalidate() { cacheValid_ = false; }
-  void rebuildCache() const;
-  // Byte length of `count` UTF-16 units of the cached text from `from`.
-  int ansiLength(int from, int count) const;
+  std::wstring windowText() const;
+  // Makes the mirror match the control, reading the whole text if needed.
+  void ensureMirror() const;
+  // Takes `wide`, the control's whole text, as the mirror.
+  void adopt(std::wstring_view wide) const;
+  void invalidate() const;
 
   static LRESULT CALLBACK subclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                        DWORD_PTR data);
   static bool leavesTextAlone(UINT message, WPARAM wParam);
-  // Bytes that typing, pasting or replacing would add; whether that would
-  // take the text past kMaxBytes.
-  int incomingBytes(UINT message, WPARAM wParam, LPARAM lParam) const;
-  bool wouldExceedLimit(UINT message, WPARAM wParam, LPARAM lParam) const;
+  LRESULT filter(UINT message, WPARAM wParam, LPARAM lParam);
+  // Rewrites aliases (Ctrl+V, Shift+Insert, WM_IME_CHAR) into the message
+  // the control would act on and converts incoming text to what saving keeps.
+  Change expectedChange(UINT& message, WPARAM& wParam, LPARAM& lParam) const;
+  bool wouldExceedLimit(const std::wstring& incoming) const;
+  void refuse();
+  Before before() const;
+  // Brings the mirror up to date with what the message did.
+  void follow(const Before& before, const Change& change);
+  // An input method's finished text goes in as a replacement of the
+  // selection; returns what is left of the message for the control.
+  LPARAM takeImeResult(LPARAM flags);
 
   bool m_readOnly = false;
+  int byteLimit_ = kMaxBytes;
 
-  // Snapshot of the text and byte offsets at every kStep-th unit (moved back
-  // where a step would split a surrogate pair).
-  mutable bool cacheValid_ = false;
-  mutable std::wstring wide_;
-  mutable std::vector<Checkpoint> checkpoints_;
-  mutable int totalBytes_ = 0;
+  mutable TextMirror mirror_;
+  mutable bool mirrorValid_ = false;
+  // Set while the control works on a message that edits the text: the
+  // mirror is then behind, and a lookup meanwhile reads the text afresh.
+  bool changing_ = false;
+  // Counts every change of the mirror, to notice one made by a nested
+  // message while the outer one was in the control.
+  mutable unsigned generation_ = 0;
+  // The text as ANSI bytes; empty until asked for after a change.
+  mutable std::shared_ptr<const std::string> ansi_;
 };
+
+// The whole text of an edit control, read in place by searching and saving.
+// `text` points at `length` bytes followed by a NUL and stays valid until
+// unlockEditText, even should the control change meanwhile (the bytes then
+// are those of the moment of locking).
+struct EditTextLock {
+  int length = 0;
+  const char* text = nullptr;
+  std::shared_ptr<const std::string> hold;  // keeps `text` alive
+};
+
+EditTextLock lockEditText(const EditCtrl& edit);
+void unlockEditText(EditTextLock& lock);
 
 // Creates the control as child `kId` of `parent`: scrolling both ways unless
 // `wordWrap` (then lines wrap at the right edge), sunken edge, the keyboard

@@ -7,7 +7,11 @@
 #include <optional>
 #include <utility>
 
+#include "editor/assoc_commands.h"
+#include "editor/date_time_commands.h"
+#include "editor/edit_commands.h"
 #include "editor/res/resource.h"
+#include "editor/search_commands.h"
 #include "framework/dialog.h"
 #include "framework/help.h"
 #include "framework/modal.h"
@@ -33,7 +37,9 @@ std::string helpFilePath() {
 }  // namespace
 
 CMainWnd::CMainWnd(std::string settingsPath, ComApi& com)
-    : com_(com), settingsPath_(std::move(settingsPath)) {
+    : com_(com),
+      settingsPath_(std::move(settingsPath)),
+      fontFactory_([](const LOGFONTA& font) { return CreateFontIndirectA(&font); }) {
   // The settings are read whatever COM said, so a failed start leaves them
   // as they were; they are written only by a close.
   settings_.load(settingsPath_, systemScreenSize());
@@ -73,6 +79,17 @@ void CMainWnd::registerCommands() {
   addToggle(ID_VIEW_ALWAYS_ON_TOP, &Settings::alwaysOnTop, &CMainWnd::applyTopmost);
   addToggle(ID_SETTINGS_HIDE_PASSWORD, &Settings::hidePasswordDialog);
   addToggle(ID_SETTINGS_REMEMBER_POS, &Settings::rememberWindowPos);
+  editCommands_ = std::make_unique<EditCommands>(*this);
+  dateTimeCommands_ = std::make_unique<DateTimeCommands>(*this);
+  searchCommands_ = std::make_unique<SearchCommands>(*this);
+  onCommand(ID_SETTINGS_ASSOCIATE, [this] {
+    runAssocCommand(hwnd(), assoc::AssocAction::kRegister);
+    focusEdit();
+  });
+  onCommand(ID_SETTINGS_UNASSOCIATE, [this] {
+    runAssocCommand(hwnd(), assoc::AssocAction::kRemove);
+    focusEdit();
+  });
   onCommand(ID_HELP_CONTENTS, &CMainWnd::OnHelpContents);
   onCommand(ID_APP_ABOUT, &CMainWnd::OnAbout);
   onUpdate(ID_INDICATOR_POSITION, [this](fw::CmdUI& ui) { OnUpdatePositionPane(ui); });
@@ -105,16 +122,10 @@ bool CMainWnd::PreCreateWindow(CREATESTRUCTW& cs) {
 LRESULT CMainWnd::OnCreate(WPARAM, LPARAM) {
   if (Default() == -1) return -1;
 
-  LOGFONTA logFont = toSystemLogFontA(settings_.font);
-  HFONT font = CreateFontIndirectA(&logFont);
-  if (!font) return -1;
-  if (font_) DeleteObject(font_);
-  font_ = font;
-
+  if (!applyFont()) return -1;
   std::unique_ptr<EditCtrl> edit = createEditCtrl(hwnd(), settings_.wordWrap, font_, settings_.readOnly);
   if (!edit) return -1;
-  edit_ = std::move(edit);
-  setView(edit_->hwnd());
+  installEditCtrl(std::move(edit));
 
   std::optional<fw::ToolBarLayout> layout = fw::ToolBarLayout::load(IDR_MAINFRAME);
   if (!layout ||
@@ -130,6 +141,29 @@ LRESULT CMainWnd::OnCreate(WPARAM, LPARAM) {
   updateTitle();
   applyTopmost();
   return 0;
+}
+
+bool CMainWnd::applyFont() {
+  HFONT font = fontFactory_(toSystemLogFontA(settings_.font));
+  if (!font) return false;
+  if (edit_) edit_->send(WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  if (font_) DeleteObject(font_);
+  font_ = font;
+  return true;
+}
+
+void CMainWnd::installEditCtrl(std::unique_ptr<EditCtrl> edit) {
+  edit_ = std::move(edit);
+  setView(edit_->hwnd());
+  recalcLayout();
+}
+
+void CMainWnd::setReadOnlyMode(bool on) {
+  settings_.readOnly = on;
+  edit_->setReadOnly(on);
+  if (on && readOnlyListener_) readOnlyListener_();
+  if (settings_.perFileReadOnly && !currentDocument_.path.empty())
+    settings_.readOnlyList.touch(currentDocument_.path) = on;
 }
 
 // Brings the bars in line with the settings; the frame lays out the rest.

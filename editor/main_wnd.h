@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -21,6 +22,10 @@
 #include "editor/edit_ctrl.h"
 #include "framework/frame_wnd.h"
 #include "settings/settings.h"
+
+class DateTimeCommands;
+class EditCommands;
+class SearchCommands;
 
 // The open document: its full path (empty while untitled) and the key its
 // file is enciphered with.
@@ -54,6 +59,25 @@ class CMainWnd : public fw::CFrameWnd {
   // Whether a close or a new document may go ahead.
   bool querySaveChanges();
   void openDocument(const std::string& path);
+  // Switches read-only mode: the setting, the control's refusal of changes
+  // and the viewer keys.  Switching on closes a Replace dialog.
+  void setReadOnlyMode(bool on);
+  // Called when read-only mode is switched on (the search commands close
+  // their Replace dialog there).
+  void setReadOnlyListener(std::function<void()> listener) { readOnlyListener_ = std::move(listener); }
+
+  // The text's font: made from settings().font.  applyFont() remakes it and
+  // gives it to the control; when the system cannot create it, the control
+  // keeps the font it has and false comes back.
+  HFONT font() const { return font_; }
+  bool applyFont();
+  using FontFactory = std::function<HFONT(const LOGFONTA&)>;
+  void setFontFactory(FontFactory factory) { fontFactory_ = std::move(factory); }
+
+  // Makes `edit` the text's control in place of the current one, which is
+  // destroyed, and lays the window out again.
+  void installEditCtrl(std::unique_ptr<EditCtrl> edit);
+  void focusEdit();
 
   Settings& settings() { return settings_; }
   const ComSession& comState() const { return com_; }
@@ -78,7 +102,6 @@ class CMainWnd : public fw::CFrameWnd {
   void OnUpdatePositionPane(fw::CmdUI& ui);
 
   void relayout();
-  void focusEdit();
   // The outer rectangle to remember for the next start.
   RECT rectangleToStore() const;
 
@@ -88,5 +111,10 @@ class CMainWnd : public fw::CFrameWnd {
   Settings settings_;
   DocumentRecord currentDocument_;
   HFONT font_ = nullptr;
+  FontFactory fontFactory_;
+  std::function<void()> readOnlyListener_;
   std::unique_ptr<EditCtrl> edit_;
+  std::unique_ptr<EditCommands> editCommands_;
+  std::unique_ptr<DateTimeCommands> dateTimeCommands_;
+  std::unique_ptr<SearchCommands> searchCommands_;
 };

@@ -4,6 +4,8 @@
 // Resources of the main window: menu, accelerators, application icon,
 // tool-bar layout and its bitmap all carry this id.
 #define IDR_MAINFRAME 101
+#define IDD_JUMP_LINE 104
+#define IDD_DATE_FORMAT 105
 #define IDD_ABOUT 106
 // Second icon of the program: the one the document type shows.
 #define IDI_DOCUMENT 107
@@ -16,6 +18,16 @@
 #define ID_INDICATOR_POSITION 1014
 #define IDC_ABOUT_VERSION 1015
 #define IDC_ABOUT_NOTE 1016
+
+// Controls of the dialogs.
+#define IDC_JUMP_LINE 1006
+#define IDC_JUMP_SPIN 1007
+#define IDC_DATE_FORMAT 1008
+#define IDC_DATE_SAMPLE 1009
+
+// The date format dialog's predefined formats, in the order of its list.
+#define IDS_DATE_FORMAT_FIRST 1101
+#define IDS_DATE_FORMAT_LAST 1107
 
 // Commands.
 #define ID_FILE_NEW 40001

@@ -2,11 +2,15 @@
 // bytes, positions counted in those bytes, whatever the control holds inside.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
 #include "editor/edit_ctrl.h"
 #include "editor_fixture.h"
+
+#include <imm.h>  // after windows.h
 
 namespace {
 
@@ -163,6 +167,10 @@ TEST_F(EditCtrlTest, TextComingInShowsWhatSavingKeeps) {
   };
   SendMessageW(edit_->hwnd(), WM_CHAR, 0xe9, 1);
   expectShownIsSaved("typed");
+  SendMessageW(edit_->hwnd(), WM_IME_CHAR, 0xe9, 1);
+  expectShownIsSaved("from an input method");
+  SendMessageW(edit_->hwnd(), WM_UNICHAR, 0x1F600, 1);
+  expectShownIsSaved("as WM_UNICHAR");
   SendMessageW(edit_->hwnd(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"x\U0001F600y"));
   expectShownIsSaved("replaced");
 
@@ -180,6 +188,25 @@ TEST_F(EditCtrlTest, TextComingInShowsWhatSavingKeeps) {
   EXPECT_EQ(saved.substr(saved.size() - 2), "\x82\xa0") << "what the code page holds stays as it is";
   SendMessageW(edit_->hwnd(), EM_UNDO, 0, 0);
   EXPECT_EQ(edit_->text().find("\x82\xa0"), std::string::npos) << "the paste is undone as one";
+}
+
+TEST_F(EditCtrlTest, TextLockIsMadeOncePerChange) {
+  edit_->setText(kMixed);
+  EditTextLock first = lockEditText(*edit_);
+  ASSERT_EQ(first.length, 10);
+  EXPECT_EQ(std::string(first.text, first.length + 1), kMixed + '\0');
+  EditTextLock again = lockEditText(*edit_);
+  EXPECT_EQ(again.text, first.text) << "unchanged text is not converted again";
+  unlockEditText(again);
+  EXPECT_EQ(again.text, nullptr);
+
+  edit_->setSelection(0, 0);
+  SendMessageW(edit_->hwnd(), WM_CHAR, 'x', 1);
+  EditTextLock after = lockEditText(*edit_);
+  EXPECT_EQ(std::string(after.text, after.length), "x" + kMixed);
+  EXPECT_EQ(std::string(first.text, first.length), kMixed) << "a held lock keeps its bytes";
+  unlockEditText(first);
+  unlockEditText(after);
 }
 
 TEST_F(EditCtrlTest, ReadOnlyRefusesTyping) {
@@ -219,6 +246,134 @@ TEST_F(EditCtrlTest, LimitCountsBytesNotCharacters) {
   edit_->replaceSelection("\x82\xa2", true);
   EXPECT_EQ(edit_->textLength(), EditCtrl::kMaxBytes);
   EXPECT_EQ(edit_->text().substr(EditCtrl::kMaxBytes - 2), "\x82\xa2");
+}
+
+TEST_F(EditCtrlTest, EveryWayInStopsAtTheByteLimit) {
+  struct Case {
+    const char* how;
+    UINT message;
+    WPARAM wParam;
+    int room;  // bytes left below the limit
+    bool fits;
+  };
+  const Case cases[] = {
+      {"input method, あ into one byte", WM_IME_CHAR, 0x3042, 1, false},
+      {"input method, あ into two bytes", WM_IME_CHAR, 0x3042, 2, true},
+      {"Ctrl+Enter is CR LF, into one byte", WM_CHAR, L'\n', 1, false},
+      {"Ctrl+Enter into two bytes", WM_CHAR, L'\n', 2, true},
+      {"WM_UNICHAR, あ into one byte", WM_UNICHAR, 0x3042, 1, false},
+  };
+  for (const Case& c : cases) {
+    edit_->setByteLimit(10 + c.room);
+    edit_->setText("0123456789");
+    edit_->setSelection(10, 10);
+    SendMessageW(edit_->hwnd(), c.message, c.wParam, 1);
+    EXPECT_EQ(edit_->textLength(), c.fits ? 12 : 10) << c.how;
+  }
+}
+
+TEST_F(EditCtrlTest, InputMethodResultIsCheckedAndConverted) {
+  // The finished text of a composition, completed through the input method
+  // context as an input method does.
+  auto compose = [this](const std::wstring& text) {
+    HIMC context = ImmGetContext(edit_->hwnd());
+    ASSERT_NE(context, nullptr);
+    const DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    ImmSetCompositionStringW(context, SCS_SETSTR, const_cast<wchar_t*>(text.c_str()), bytes, nullptr, 0);
+    ImmNotifyIME(context, NI_COMPOSITIONSTR, CPS_COMPLETE, 0);
+    ImmReleaseContext(edit_->hwnd(), context);
+    pump();
+  };
+  edit_->setByteLimit(14);
+  edit_->setText("0123456789");
+  edit_->setSelection(10, 10);
+  compose(L"\u65e5\u00e9");  // 日é: three bytes once é is converted
+  wchar_t shown[32] = {};
+  GetWindowTextW(edit_->hwnd(), shown, 32);
+  const std::string saved = edit_->text();
+  ASSERT_EQ(saved.substr(0, 12), "0123456789\x93\xfa");
+  EXPECT_EQ(saved.size(), 13u);
+  EXPECT_EQ(shown[11], static_cast<unsigned char>(saved[12])) << "é shows as it is saved";
+  compose(L"\u65e5");  // two bytes, one left
+  EXPECT_EQ(edit_->textLength(), 13);
+}
+
+// The byte offsets of the mirror against a conversion of the control's own
+// text, after edits at, across and beside its block boundaries.
+TEST_F(EditCtrlTest, OffsetsFollowEditsAcrossTheWholeText) {
+  std::string line;
+  for (int i = 0; i < 700; ++i) line += "\x82\xa0" "a";  // 2100 units of あa
+  line += "\r\n";
+  std::string text;
+  for (int i = 0; i < 6; ++i) text += line;
+  edit_->setText(text);
+  HWND h = edit_->hwnd();
+  auto expectOffsetsRight = [&](const char* step) {
+    std::wstring wide(static_cast<size_t>(GetWindowTextLengthW(h)) + 1, L'\0');
+    wide.resize(static_cast<size_t>(GetWindowTextW(h, wide.data(), static_cast<int>(wide.size()))));
+    for (int pos : {0, 1, 4095, 4096, 4097, 8191, 8192, 8193, 12000, static_cast<int>(wide.size())}) {
+      pos = std::min(pos, static_cast<int>(wide.size()));
+      const int bytes = WideCharToMultiByte(932, 0, wide.data(), pos, nullptr, 0, nullptr, nullptr);
+      ASSERT_EQ(edit_->byteFromWide(pos), bytes) << step << " at " << pos;
+      ASSERT_EQ(edit_->wideFromByte(bytes), pos) << step << " at " << pos;
+    }
+  };
+  struct Step {
+    const char* name;
+    DWORD start, end;
+    UINT message;
+    WPARAM wParam;
+  };
+  const Step steps[] = {
+      {"typed at a block's end", 4096, 4096, WM_CHAR, 0x65e5},
+      {"typed over a selection across blocks", 4000, 8300, WM_CHAR, 'x'},
+      {"Back", 5000, 5000, WM_CHAR, VK_BACK},
+      {"Delete", 4090, 4090, WM_KEYDOWN, VK_DELETE},
+      {"Ctrl+Enter", 3000, 3000, WM_CHAR, L'\n'},
+      {"cleared across blocks", 100, 9000, WM_CLEAR, 0},
+      {"cut to the end", 1000, 0xFFFFFFFF, WM_CUT, 0},
+  };
+  for (const Step& step : steps) {
+    SendMessageW(h, EM_SETSEL, step.start, static_cast<LPARAM>(step.end));
+    SendMessageW(h, step.message, step.wParam, 1);
+    if (step.message == WM_KEYDOWN) SendMessageW(h, WM_KEYUP, step.wParam, 1);
+    expectOffsetsRight(step.name);
+  }
+}
+
+// The block table on its own, against a plain string, through many edits
+// with double-byte characters and surrogate pairs landing on block edges.
+TEST(TextMirror, MatchesAPlainCopyThroughRandomEdits) {
+  const std::wstring pieces[] = {L"a", L"\u3042", L"\r\n", L"\U00020BB7", L"\xD842", L"\xDFB7", L"\u65e5\u672cxyz"};
+  uint32_t seed = 7;
+  auto next = [&seed](uint32_t n) {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<int>((seed >> 8) % n);
+  };
+  std::wstring copy;
+  while (copy.size() < 20000) copy += pieces[next(7)];
+  TextMirror mirror;
+  mirror.assign(copy);
+  auto bytesOf = [](const std::wstring& w, int n) {
+    return WideCharToMultiByte(932, 0, w.data(), n, nullptr, 0, nullptr, nullptr);
+  };
+  for (int round = 0; round < 300; ++round) {
+    const int from = next(static_cast<uint32_t>(copy.size()) + 1);
+    const int count = std::min(next(round % 10 == 0 ? 9000 : 4), static_cast<int>(copy.size()) - from);
+    std::wstring insert;
+    for (int n = next(round % 7 == 0 ? 3000 : 3); n > 0; --n) insert += pieces[next(7)];
+    copy.replace(static_cast<size_t>(from), static_cast<size_t>(count), insert);
+    mirror.replace(from, count, insert);
+    ASSERT_EQ(mirror.wideLength(), static_cast<int>(copy.size())) << round;
+    ASSERT_EQ(mirror.byteLength(), bytesOf(copy, static_cast<int>(copy.size()))) << round;
+    const int probe = next(static_cast<uint32_t>(copy.size()) + 1);
+    ASSERT_EQ(mirror.byteFromWide(probe), bytesOf(copy, probe)) << round;
+  }
+  EXPECT_TRUE(mirror.holds(copy));
+  std::string ansi(static_cast<size_t>(bytesOf(copy, static_cast<int>(copy.size()))), '\0');
+  WideCharToMultiByte(932, 0, copy.data(), static_cast<int>(copy.size()), ansi.data(),
+                      static_cast<int>(ansi.size()), nullptr, nullptr);
+  EXPECT_EQ(mirror.ansi(), ansi);
 }
 
 TEST_F(EditCtrlTest, DestroyedWithItsParent) {

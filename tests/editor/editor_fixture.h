@@ -30,6 +30,13 @@ fw::CWinApp& testApp();
 // Processes what is queued, idle handlers included.
 void pump();
 
+// Menu state as the user sees it once every menu has opened.
+bool isChecked(CMainWnd& window, UINT id);
+bool isGrayed(CMainWnd& window, UINT id);
+
+// A key as the message loop sees it, with Ctrl and Shift held as given.
+void pressKey(HWND target, UINT key, bool ctrl = false, bool shift = false);
+
 class EditorTest : public ::testing::Test {
  protected:
   void TearDown() override;

@@ -29,43 +29,7 @@ RECT editRectInClient(CMainWnd& window) {
   return r;
 }
 
-// What the user sees when every menu opens: each popup gets WM_INITMENUPOPUP.
-void openEveryMenu(CMainWnd& window, HMENU menu) {
-  for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) {
-    if (HMENU sub = GetSubMenu(menu, i)) {
-      SendMessageW(window.hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(sub), i);
-      openEveryMenu(window, sub);
-    }
-  }
-}
-
-UINT menuState(CMainWnd& window, UINT id) {
-  openEveryMenu(window, window.menu());
-  return GetMenuState(window.menu(), id, MF_BYCOMMAND);
-}
-
-bool isChecked(CMainWnd& window, UINT id) { return (menuState(window, id) & MF_CHECKED) != 0; }
-bool isGrayed(CMainWnd& window, UINT id) { return (menuState(window, id) & MF_GRAYED) != 0; }
-
 bool isTopmost(HWND hwnd) { return (GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
-
-// A key as the message loop sees it, with Ctrl and Shift held as given.
-void pressKey(HWND target, UINT key, bool ctrl, bool shift) {
-  BYTE saved[256], state[256];
-  GetKeyboardState(saved);
-  std::memcpy(state, saved, sizeof state);
-  state[VK_CONTROL] = ctrl ? 0x80 : 0;
-  state[VK_SHIFT] = shift ? 0x80 : 0;
-  SetKeyboardState(state);
-  MSG msg{};
-  msg.hwnd = target;
-  msg.message = WM_KEYDOWN;
-  msg.wParam = key;
-  msg.lParam = 1;
-  testApp().processMessage(msg);
-  SetKeyboardState(saved);
-  pump();
-}
 
 void expectStoredRect(const Settings& saved, int left, int top, int width, int height) {
   EXPECT_EQ(saved.windowLeft, left);

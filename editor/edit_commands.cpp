@@ -1,0 +1,67 @@
+#include "editor/edit_commands.h"
+
+#include "editor/main_wnd.h"
+#include "editor/res/resource.h"
+#include "framework/common_dialogs.h"
+#include "settings/log_font_win32.h"
+
+EditCommands::EditCommands(CMainWnd& main) : main_(main) {
+  auto edit = [this] { return main_.editCtrl(); };
+  auto writable = [this] { return !main_.settings().readOnly; };
+  auto hasSelection = [edit] {
+    EditCtrl::Selection sel = edit()->selection();
+    return sel.start != sel.end;
+  };
+  // Commands that pass one message to the control and are greyed by `rule`.
+  auto forward = [&](UINT id, UINT message, auto rule) {
+    main_.onCommand(
+        id, [edit, message] { edit()->send(message); }, [rule](fw::CmdUI& ui) { ui.enable(rule()); });
+  };
+  forward(ID_EDIT_CUT, WM_CUT, [=] { return writable() && hasSelection(); });
+  forward(ID_EDIT_CLEAR, WM_CLEAR, [=] { return writable() && hasSelection(); });
+  forward(ID_EDIT_COPY, WM_COPY, hasSelection);
+  forward(ID_EDIT_PASTE, WM_PASTE, [=] { return writable() && IsClipboardFormatAvailable(CF_TEXT); });
+  main_.onCommand(
+      ID_EDIT_UNDO, [this] { undo(); },
+      [=](fw::CmdUI& ui) { ui.enable(writable() && edit()->send(EM_CANUNDO) != 0); });
+  main_.onCommand(ID_EDIT_SELECT_ALL, [this] { selectAll(); });
+  main_.onCommand(
+      ID_EDIT_READ_ONLY, [this] { main_.setReadOnlyMode(!main_.settings().readOnly); },
+      [this](fw::CmdUI& ui) { ui.check(main_.settings().readOnly); });
+  main_.onCommand(
+      ID_FORMAT_WORD_WRAP, [this] { toggleWordWrap(); },
+      [this](fw::CmdUI& ui) { ui.check(main_.settings().wordWrap); });
+  main_.onCommand(ID_FORMAT_FONT, [this] { chooseFont(); });
+}
+
+void EditCommands::undo() { main_.editCtrl()->send(EM_UNDO); }
+
+void EditCommands::selectAll() {
+  EditCtrl* edit = main_.editCtrl();
+  edit->send(EM_SETSEL, 0, -1);
+  edit->send(EM_SCROLLCARET);
+}
+
+void EditCommands::toggleWordWrap() {
+  Settings& settings = main_.settings();
+  std::unique_ptr<EditCtrl> next =
+      createEditCtrl(main_.hwnd(), !settings.wordWrap, main_.font(), settings.readOnly);
+  if (!next) return;
+  EditCtrl* old = main_.editCtrl();
+  next->setText(old->text());
+  // After the text, which the control counts as a change of its own.
+  next->setModified(old->modified());
+  main_.installEditCtrl(std::move(next));
+  settings.wordWrap = !settings.wordWrap;
+}
+
+void EditCommands::chooseFont() {
+  Settings& settings = main_.settings();
+  fw::CFontDialog dialog(toSystemLogFontW(settings.font), CF_SCREENFONTS, main_.hwnd());
+  LogFontA chosen = settings.font;
+  if (dialog.DoModal() == IDOK && fromSystemLogFontW(dialog.font(), &chosen)) {
+    settings.font = chosen;
+    main_.applyFont();
+  }
+  main_.focusEdit();
+}
