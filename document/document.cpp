@@ -1,7 +1,6 @@
 #include "document/document.h"
 
 #include <algorithm>
-#include <limits>
 #include <string>
 
 #include "document/machine_serial.h"
@@ -35,13 +34,8 @@ DocumentKey makeDocumentKey(std::string_view password, const char* serial) {
   return key;
 }
 
-std::unique_ptr<orka::MemWriteStream> readDocument(const std::string& path, const DocumentKey& key) {
-  // Room for the terminator is all the 32-bit positions leave.
-  return readDocument(path, key, std::numeric_limits<uint32_t>::max() - 1);
-}
-
 std::unique_ptr<orka::MemWriteStream> readDocument(const std::string& path, const DocumentKey& key,
-                                                   uint32_t maxBytes) {
+                                                   uint32_t maxText) {
   orka::RijndaelBE cipher(orka::RijndaelBE::kCBC);
   cipher.setDecryptKey(key.data());
   // Each constructor owns what it is given from the moment it is called,
@@ -53,14 +47,17 @@ std::unique_ptr<orka::MemWriteStream> readDocument(const std::string& path, cons
   // Inflating straight into the result in large pieces spares a copy of the
   // whole text and keeps zlib's per-call work small.
   constexpr uint32_t kPiece = 1u << 20;
-  // One byte past the limit is enough to know the text is too long.
-  const uint64_t stop = uint64_t{maxBytes} + 1;
   for (;;) {
-    uint32_t room = std::max(text->capacity() - text->tell(), kPiece);
-    room = static_cast<uint32_t>(std::min<uint64_t>(room, stop - text->tell()));
+    const uint32_t left = maxText - text->tell();
+    if (left == 0) {
+      // Full: one byte more is a text too long, however much more follows.
+      char probe;
+      if (zip.read(&probe, 1) != 0) throw orka::StreamError(orka::StreamError::kNoOutputSpace);
+      break;
+    }
+    uint32_t room = std::min(std::max(text->capacity() - text->tell(), kPiece), left);
     uint32_t got = zip.read(text->writableTail(room), room);
     text->commit(got);
-    if (text->tell() > maxBytes) throw orka::Error("ファイルが大きすぎるため開けません。\n\n" + path);
     if (got < room) break;
   }
   const char terminator = 0;

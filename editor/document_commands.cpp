@@ -57,7 +57,14 @@ DocumentCommands::DocumentCommands(CMainWnd& main) : main_(main) {
 void DocumentCommands::setReader(Reader reader) {
   if (!reader) {
     reader = [](const std::string& path, const tolvane::DocumentKey& key) {
-      return tolvane::readDocument(path, key, EditCtrl::kMaxBytes);
+      try {
+        return tolvane::readDocument(path, key, EditCtrl::kMaxBytes);
+      } catch (const orka::StreamError& e) {
+        // The stream's own words for this ("no room for the output") would
+        // not tell the user what is wrong with the file.
+        if (e.code() != orka::StreamError::kNoOutputSpace) throw;
+        throw orka::Error("ファイルが大きすぎるため開けません。\n\n" + path);
+      }
     };
   }
   reader_ = std::move(reader);
