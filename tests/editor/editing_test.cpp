@@ -148,11 +148,21 @@ TEST_F(EditorTest, ViewerKeysScrollWithoutMovingTheCaret) {
   EXPECT_EQ(edit.text().substr(0, 4), "linj");
 }
 
-TEST_F(EditorTest, QuitKeyClosesThroughExit) {
+TEST_F(EditorTest, QuitKeysCloseThroughExitWithItsPrompt) {
   for (wchar_t key : {L'q', wchar_t(27)}) {
     CMainWnd& window = start();
+    window.editCtrl()->replaceSelection("unsaved", true);
     window.setReadOnlyMode(true);
     HWND hwnd = window.hwnd();
+    {
+      fw::ScriptedModals modals;
+      modals.answer(IDCANCEL);
+      typeChar(window.editCtrl()->hwnd(), key);
+      ASSERT_EQ(modals.seen().size(), 1u);
+      EXPECT_EQ(modals.seen()[0].caption, "確認 [ミルデア]");
+      EXPECT_TRUE(IsWindow(hwnd));
+    }
+    window.editCtrl()->setModified(false);
     typeChar(window.editCtrl()->hwnd(), key);
     testApp().pumpUntil([hwnd] { return !IsWindow(hwnd); });
     EXPECT_FALSE(IsWindow(hwnd)) << int(key);
