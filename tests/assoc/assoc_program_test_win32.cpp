@@ -143,6 +143,28 @@ class Editor {
         5);
   }
 
+  // The class and title of each visible top-level window of the editor.
+  std::string describeWindows() const {
+    struct Search {
+      DWORD pid;
+      std::wstring text;
+    } search{process_.dwProcessId, L""};
+    EnumWindows(
+        [](HWND hwnd, LPARAM param) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(param);
+          DWORD pid = 0;
+          GetWindowThreadProcessId(hwnd, &pid);
+          if (pid == s->pid && IsWindowVisible(hwnd))
+            s->text += L"[" + className(hwnd) + L" \"" + windowText(hwnd) + L"\"] ";
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    std::string utf8(search.text.size() * 3, '\0');
+    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, search.text.data(), static_cast<int>(search.text.size()),
+                                    utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr));
+    return utf8;
+  }
+
   // A top-level window of the editor's process with this class.
   HWND topLevel(const wchar_t* windowClass) const { return find(windowClass, nullptr, false); }
 
@@ -291,7 +313,8 @@ TEST_F(AssocProgram, HelpOpensTheManualBesideTheProgram) {
   Editor tolvane(editor());
   ASSERT_TRUE(tolvane.running());
   tolvane.command(kHelpContents);
-  EXPECT_TRUE(waitFor([&] { return tolvane.topLevel(L"HH Parent") != nullptr; }, 20));
+  EXPECT_TRUE(waitFor([&] { return tolvane.topLevel(L"HH Parent") != nullptr; }, 30))
+      << "the editor shows: " << tolvane.describeWindows();
 }
 
 }  // namespace
