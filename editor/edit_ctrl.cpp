@@ -158,12 +158,23 @@ EditTextLock lockEditText(const EditCtrl& edit) {
 
 void unlockEditText(EditTextLock& lock) { lock = EditTextLock(); }
 
-void EditCtrl::setText(std::string_view ansi) {
+void EditCtrl::setText(std::string_view ansi) { setText(ansi, nullptr); }
+
+bool EditCtrl::setText(std::string_view ansi, const std::function<void()>& release) {
   const std::wstring wide = toWide(ansi);
-  SetWindowTextW(hwnd(), wide.c_str());
+  if (release) release();
+  if (!SetWindowTextW(hwnd(), wide.c_str()) || GetWindowTextLengthW(hwnd()) != static_cast<int>(wide.size())) {
+    invalidate();
+    return false;
+  }
   // The converted text is at hand: take it as the mirror now rather than
   // read it back at the first lookup.
-  if (GetWindowTextLengthW(hwnd()) == static_cast<int>(wide.size())) adopt(wide);
+  try {
+    adopt(wide);
+  } catch (const std::bad_alloc&) {
+    invalidate();  // the control has the text; the mirror follows when it can
+  }
+  return true;
 }
 
 int EditCtrl::textLength() const {

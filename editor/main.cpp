@@ -6,9 +6,11 @@
 #include "editor/my_app.h"
 #include "editor/main_wnd.h"
 #include "framework/modal.h"
+#include "orka/files/dll_search_win32.h"
 #include "orka/errors/error.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
+  orka::restrictDllSearchToSystem();
   // Commands report their own failures; what still escapes the message loop
   // is unforeseen, and the least we owe the user is to say why we stop.
   std::string failure;

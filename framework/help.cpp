@@ -1,5 +1,6 @@
 #include "framework/help.h"
 
+#include "orka/files/dll_search_win32.h"
 #include "orka/text/wide.h"
 
 namespace fw {
@@ -11,7 +12,7 @@ bool showHtmlHelp(HWND owner, std::string_view helpFile, UINT command, DWORD_PTR
   if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
   using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
   static const HtmlHelpFn htmlHelp = [] {
-    HMODULE viewer = LoadLibraryW(L"hhctrl.ocx");
+    HMODULE viewer = orka::loadSystemLibrary(L"hhctrl.ocx");
     return viewer ? reinterpret_cast<HtmlHelpFn>(reinterpret_cast<void*>(GetProcAddress(viewer, "HtmlHelpW")))
                   : nullptr;
   }();

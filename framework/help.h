@@ -1,5 +1,6 @@
-// HTML Help without linking the help library: hhctrl.ocx is loaded when help
-// is first asked for, so a system without it still runs the program.
+// HTML Help without linking the help library: hhctrl.ocx is loaded, from the
+// system folder only, when help is first asked for, so a system without it
+// still runs the program.
 #pragma once
 
 #ifndef NOMINMAX

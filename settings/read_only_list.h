@@ -24,6 +24,8 @@
 #include <cstdint>
 #include <list>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 
 struct ReadOnlyEntry {
   std::string path;  // UTF-8
@@ -42,7 +44,7 @@ class ReadOnlyList {
   ReadOnlyList() = default;
   // New entries start with the value `*defaultFlag` has when they are made.
   explicit ReadOnlyList(const bool* defaultFlag) : defaultFlag_(defaultFlag) {}
-  ReadOnlyList(const ReadOnlyList& other) : entries_(other.entries_), capacity_(other.capacity_) {}
+  ReadOnlyList(const ReadOnlyList& other) : entries_(other.entries_), capacity_(other.capacity_) { reindex(); }
   ReadOnlyList& operator=(const ReadOnlyList& other);
 
   // Moves the entry for `path` to the front, or makes one there (evicting
@@ -54,7 +56,10 @@ class ReadOnlyList {
   void setCapacity(int32_t count);
   int32_t capacity() const { return capacity_; }
   // Removes every entry; the capacity stays.
-  void clear() { entries_.clear(); }
+  void clear() {
+    entries_.clear();
+    index_.clear();
+  }
   int32_t size() const { return static_cast<int32_t>(entries_.size()); }
   bool empty() const { return entries_.empty(); }
 
@@ -67,8 +72,13 @@ class ReadOnlyList {
 
  private:
   void trimTo(int32_t count);
+  void reindex();
 
   Entries entries_;
+  // Finds an entry by path without walking the list, so that a long list
+  // (a settings file may hold any number) loads in linear time.  The keys
+  // view the paths inside the list's nodes, which never move.
+  std::unordered_map<std::string_view, Entries::iterator> index_;
   int32_t capacity_ = kDefaultCapacity;
   const bool* defaultFlag_ = nullptr;
 };

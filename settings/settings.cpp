@@ -208,6 +208,7 @@ bool Settings::save(const std::string& path) const {
         orka::writeFlag(*out, entry.second);
       }
       out->flush(true);
+      return std::unique_ptr<orka::DataWriteStream>(std::move(out));
     });
     return true;
   } catch (const orka::Error&) {

@@ -27,7 +27,9 @@ enum ExitCode : int {
   kExitRegistryFailure = 2,     // earlier steps stay done, later ones were not tried
 };
 
-// `commandLine` is the text after the program name.
+// `commandLine` is the text after the program name.  A line that does not
+// parse, or that describes another association than the editor's, is
+// refused with the warning.
 ExitCode runHelper(std::wstring_view commandLine, HelperHost& host);
 
 }  // namespace tolvreg

@@ -82,24 +82,35 @@ bool writeValues(Registry& registry, RootKey root, const std::wstring& path,
   return ok;
 }
 
-bool deleteTree(Registry& registry, RegKey parent, const std::wstring& name) {
+namespace {
+
+// `listed`: the parent has just named this key.  If it then cannot be found,
+// it is there but cannot be opened (a link whose target is gone); counting it
+// as removed would bring it back at index 0 for ever.
+bool deleteTreeOf(Registry& registry, RegKey parent, const std::wstring& name, bool listed) {
   RegKey key = 0;
   const long opened = registry.openKey(parent, name, &key);
-  if (isNotFound(opened)) return true;
+  if (isNotFound(opened) && !listed) return true;
   if (opened != kRegOk) return false;
 
   // Always ask for the first child: deleting it moves the next one there.
   for (;;) {
     std::wstring child;
-    const long listed = registry.enumSubKey(key, 0, &child);
-    if (listed == kRegNoMoreItems) break;
-    if (listed != kRegOk || !deleteTree(registry, key, child)) {
+    const long found = registry.enumSubKey(key, 0, &child);
+    if (found == kRegNoMoreItems) break;
+    if (found != kRegOk || !deleteTreeOf(registry, key, child, true)) {
       registry.closeKey(key);
       return false;
     }
   }
   registry.closeKey(key);
   return registry.deleteKey(parent, name) == kRegOk;
+}
+
+}  // namespace
+
+bool deleteTree(Registry& registry, RegKey parent, const std::wstring& name) {
+  return deleteTreeOf(registry, parent, name, false);
 }
 
 bool deleteTreeUnder(Registry& registry, RootKey root, const std::wstring& parentPath,

@@ -30,7 +30,8 @@ struct NamedValue {
 bool writeValues(Registry& registry, RootKey root, const std::wstring& path,
                  const std::vector<NamedValue>& values);
 
-// Deletes `parent`\`name` with all its subkeys; true when it is gone.
+// Deletes `parent`\`name` with all its subkeys; true when it is gone.  A
+// subkey that is listed but cannot be opened fails the step.
 bool deleteTree(Registry& registry, RegKey parent, const std::wstring& name);
 
 // deleteTree of `name` below `root`\`parentPath`; a missing parent is fine.

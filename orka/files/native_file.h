@@ -26,7 +26,8 @@ class NativeFile {
   // Opens `path` (UTF-8); a file already open is closed first.
   OpenResult open(const std::string& path, bool forWriting);
   bool isOpen() const { return handle_ != kInvalid; }
-  void close();
+  // False when the system reports that written data was lost on closing.
+  bool close();
 
   // `*done` receives the count moved; false when the system call failed.
   bool read(void* buffer, uint32_t count, uint32_t* done);

@@ -2,6 +2,8 @@
 // flock, truncation at open for writing, fsync for flushing.
 #include "orka/files/native_file.h"
 
+#include "orka/files/file_faults.h"
+
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -36,6 +38,7 @@ bool parentExists(const std::string& path) {
 NativeFile::OpenResult NativeFile::open(const std::string& path, bool forWriting) {
   close();
   if (forWriting && lacksWriteBits(path)) return OpenResult::kFailed;
+  if (forWriting && faultAt(FileStep::kCreate) != StepOutcome::kProceed) return OpenResult::kFailed;
   int fd = forWriting ? ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_CREAT, 0666)
                       : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0)
@@ -54,9 +57,11 @@ NativeFile::OpenResult NativeFile::open(const std::string& path, bool forWriting
   return OpenResult::kOk;
 }
 
-void NativeFile::close() {
-  if (handle_ != kInvalid) ::close(static_cast<int>(handle_));
+bool NativeFile::close() {
+  if (handle_ == kInvalid) return true;
+  bool ok = ::close(static_cast<int>(handle_)) == 0;
   handle_ = kInvalid;
+  return faultAt(FileStep::kClose) == StepOutcome::kProceed && ok;
 }
 
 bool NativeFile::read(void* buffer, uint32_t count, uint32_t* done) {
@@ -76,9 +81,16 @@ bool NativeFile::read(void* buffer, uint32_t count, uint32_t* done) {
 }
 
 bool NativeFile::write(const void* data, uint32_t count, uint32_t* done) {
+  const StepOutcome fault = faultAt(FileStep::kWrite);
+  if (fault == StepOutcome::kFail) {
+    *done = 0;
+    return false;
+  }
+  // A full disk takes part of a write and refuses the rest.
+  const uint32_t allowed = fault == StepOutcome::kPartial ? count / 2 : count;
   uint32_t total = 0;
-  while (total < count) {
-    ssize_t n = ::write(static_cast<int>(handle_), static_cast<const char*>(data) + total, count - total);
+  while (total < allowed) {
+    ssize_t n = ::write(static_cast<int>(handle_), static_cast<const char*>(data) + total, allowed - total);
     if (n < 0) {
       if (errno == EINTR) continue;
       *done = total;
@@ -87,10 +99,12 @@ bool NativeFile::write(const void* data, uint32_t count, uint32_t* done) {
     total += static_cast<uint32_t>(n);
   }
   *done = total;
-  return true;
+  return fault == StepOutcome::kProceed;
 }
 
-bool NativeFile::flush() { return fsync(static_cast<int>(handle_)) == 0; }
+bool NativeFile::flush() {
+  return faultAt(FileStep::kFlush) == StepOutcome::kProceed && fsync(static_cast<int>(handle_)) == 0;
+}
 
 bool NativeFile::seek(int32_t offset, int origin, uint32_t* position) {
   int whence = origin == 0 ? SEEK_SET : origin == 1 ? SEEK_CUR : SEEK_END;

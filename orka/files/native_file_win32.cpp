@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include "orka/files/native_file.h"
+#include "orka/files/file_faults.h"
+#include "orka/files/wide_path.h"
 #include "orka/text/wide.h"
 
 namespace orka {
@@ -14,7 +16,7 @@ HANDLE asHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 }  // namespace
 
 NativeFile::OpenResult NativeFile::open(const std::string& path, bool forWriting) {
-  std::wstring wide = widen(path);
+  std::wstring wide = widePath(path);
   DWORD attributes = FILE_ATTRIBUTE_NORMAL;
   if (forWriting) {
     // The system refuses to create a plain file over a hidden one; carrying
@@ -28,6 +30,7 @@ NativeFile::OpenResult NativeFile::open(const std::string& path, bool forWriting
       if (found.dwFileAttributes & FILE_ATTRIBUTE_READONLY) return OpenResult::kFailed;
       attributes |= found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN;
     }
+    if (faultAt(FileStep::kCreate) != StepOutcome::kProceed) return OpenResult::kFailed;
   }
   HANDLE h = CreateFileW(wide.c_str(), forWriting ? GENERIC_WRITE : GENERIC_READ, 0, nullptr,
                          forWriting ? CREATE_ALWAYS : OPEN_EXISTING, attributes, nullptr);
@@ -38,9 +41,11 @@ NativeFile::OpenResult NativeFile::open(const std::string& path, bool forWriting
   return OpenResult::kOk;
 }
 
-void NativeFile::close() {
-  if (handle_ != kInvalid) CloseHandle(asHandle(handle_));
+bool NativeFile::close() {
+  if (handle_ == kInvalid) return true;
+  bool ok = CloseHandle(asHandle(handle_)) != FALSE;
   handle_ = kInvalid;
+  return faultAt(FileStep::kClose) == StepOutcome::kProceed && ok;
 }
 
 bool NativeFile::read(void* buffer, uint32_t count, uint32_t* done) {
@@ -51,13 +56,22 @@ bool NativeFile::read(void* buffer, uint32_t count, uint32_t* done) {
 }
 
 bool NativeFile::write(const void* data, uint32_t count, uint32_t* done) {
+  const StepOutcome fault = faultAt(FileStep::kWrite);
+  if (fault == StepOutcome::kFail) {
+    *done = 0;
+    return false;
+  }
+  // A full disk takes part of a write and refuses the rest.
+  const DWORD allowed = fault == StepOutcome::kPartial ? count / 2 : count;
   DWORD put = 0;
-  BOOL ok = WriteFile(asHandle(handle_), data, count, &put, nullptr);
+  BOOL ok = WriteFile(asHandle(handle_), data, allowed, &put, nullptr);
   *done = put;
-  return ok != FALSE;
+  return ok != FALSE && fault == StepOutcome::kProceed;
 }
 
-bool NativeFile::flush() { return FlushFileBuffers(asHandle(handle_)) != FALSE; }
+bool NativeFile::flush() {
+  return faultAt(FileStep::kFlush) == StepOutcome::kProceed && FlushFileBuffers(asHandle(handle_)) != FALSE;
+}
 
 bool NativeFile::seek(int32_t offset, int origin, uint32_t* position) {
   DWORD method = origin == 0 ? FILE_BEGIN : origin == 1 ? FILE_CURRENT : FILE_END;

@@ -55,9 +55,17 @@ bool copyKeptAttributes(const std::string& model, const std::string& target);
 // (not read-only, not denied, not held open by someone else).
 bool canOpenForWriting(const std::string& path);
 // Replaces `target` by `source` in one step, flushed through to the disk.
+// An existing target keeps what the system keeps in a replacement (on
+// Windows its security, attributes and alternate streams).
 bool replaceFile(const std::string& source, const std::string& target);
+// The file that writing `path` is meant to change: when its last component
+// is a symbolic link, the link's final target; otherwise `path` itself.
+std::string finalTarget(const std::string& path);
 // An identifier of this process, for names of temporary files.
 uint32_t processId();
+// Whether a process with that identifier is running now.  A process that
+// cannot be asked counts as running.
+bool processRunning(uint32_t id);
 
 }  // namespace detail
 }  // namespace orka

@@ -5,10 +5,15 @@
 #include <stdlib.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <signal.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include "orka/files/path_ops.h"
+
+#include "orka/files/file_faults.h"
 
 namespace orka {
 namespace detail {
@@ -128,6 +133,7 @@ bool canOpenForWriting(const std::string& path) {
 }
 
 bool replaceFile(const std::string& source, const std::string& target) {
+  if (faultAt(FileStep::kReplace) != StepOutcome::kProceed) return false;
   if (rename(source.c_str(), target.c_str()) != 0) return false;
   // Make the rename itself durable.
   std::string dir = removeFileSpec(target);
@@ -140,7 +146,33 @@ bool replaceFile(const std::string& source, const std::string& target) {
   return true;
 }
 
+std::string finalTarget(const std::string& path) {
+  std::string current = path;
+  // The system's own limit on links followed in one lookup.
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st;
+    if (lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+    std::vector<char> buffer(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
+    ssize_t n = readlink(current.c_str(), buffer.data(), buffer.size());
+    if (n < 0 || static_cast<size_t>(n) >= buffer.size()) return current;
+    std::string link(buffer.data(), static_cast<size_t>(n));
+    if (link.empty()) return current;
+    if (link[0] == '/') {
+      current = link;
+    } else {
+      size_t slash = current.find_last_of('/');
+      current = slash == std::string::npos ? link : current.substr(0, slash + 1) + link;
+    }
+  }
+  return current;
+}
+
 uint32_t processId() { return static_cast<uint32_t>(getpid()); }
+
+bool processRunning(uint32_t id) {
+  if (id == 0 || id > static_cast<uint32_t>(INT32_MAX)) return false;
+  return kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
+}
 
 }  // namespace detail
 }  // namespace orka

@@ -4,10 +4,22 @@
 #include <shlwapi.h>
 
 #include "orka/files/path_ops.h"
+#include "orka/files/file_faults.h"
+#include "orka/files/wide_path.h"
 #include "orka/text/wide.h"
 
 namespace orka {
 namespace detail {
+
+std::wstring widePath(const std::string& path) {
+  std::wstring wide = widen(path);
+  if (wide.size() < MAX_PATH || wide.compare(0, 4, L"\\\\?\\") == 0) return wide;
+  for (wchar_t& c : wide)
+    if (c == L'/') c = L'\\';
+  if (wide.size() > 2 && wide[1] == L':' && wide[2] == L'\\') return L"\\\\?\\" + wide;
+  if (wide.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + wide.substr(2);
+  return wide;
+}
 
 bool fullPath(const std::string& path, std::string* absolute) {
   wchar_t buffer[MAX_PATH];
@@ -36,7 +48,7 @@ std::string combinePath(const std::string& dir, const std::string& name) {
 
 bool findFile(const std::string& path, FileInfo* info) {
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(widen(path).c_str(), &found);
+  HANDLE search = FindFirstFileW(widePath(path).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return false;
   FindClose(search);
   info->sizeLow = found.nFileSizeLow;
@@ -53,7 +65,7 @@ bool findFile(const std::string& path, FileInfo* info) {
 
 bool listDirectory(const std::string& dir, std::vector<DirEntry>* entries) {
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(widen(combinePath(dir, "*.*")).c_str(), &found);
+  HANDLE search = FindFirstFileW(widePath(combinePath(dir, "*.*")).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return false;
   do {
     entries->push_back({narrow(found.cFileName), (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
@@ -63,14 +75,14 @@ bool listDirectory(const std::string& dir, std::vector<DirEntry>* entries) {
   return true;
 }
 
-bool deleteFile(const std::string& path) { return DeleteFileW(widen(path).c_str()) != FALSE; }
+bool deleteFile(const std::string& path) { return DeleteFileW(widePath(path).c_str()) != FALSE; }
 bool createDirectory(const std::string& path) {
-  return CreateDirectoryW(widen(path).c_str(), nullptr) != FALSE;
+  return CreateDirectoryW(widePath(path).c_str(), nullptr) != FALSE;
 }
-bool removeDirectory(const std::string& path) { return RemoveDirectoryW(widen(path).c_str()) != FALSE; }
+bool removeDirectory(const std::string& path) { return RemoveDirectoryW(widePath(path).c_str()) != FALSE; }
 
 bool setHidden(const std::string& path, bool hidden) {
-  std::wstring wide = widen(path);
+  std::wstring wide = widePath(path);
   DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return false;
   attributes = hidden ? attributes | FILE_ATTRIBUTE_HIDDEN : attributes & ~DWORD{FILE_ATTRIBUTE_HIDDEN};
@@ -78,13 +90,13 @@ bool setHidden(const std::string& path, bool hidden) {
 }
 
 bool copyKeptAttributes(const std::string& model, const std::string& target) {
-  DWORD attributes = GetFileAttributesW(widen(model).c_str());
+  DWORD attributes = GetFileAttributesW(widePath(model).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return false;
   return !(attributes & FILE_ATTRIBUTE_HIDDEN) || setHidden(target, true);
 }
 
 bool canOpenForWriting(const std::string& path) {
-  HANDLE h = CreateFileW(widen(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+  HANDLE h = CreateFileW(widePath(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                          nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   CloseHandle(h);
@@ -92,11 +104,46 @@ bool canOpenForWriting(const std::string& path) {
 }
 
 bool replaceFile(const std::string& source, const std::string& target) {
-  return MoveFileExW(widen(source).c_str(), widen(target).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+  if (faultAt(FileStep::kReplace) != StepOutcome::kProceed) return false;
+  const std::wstring from = widePath(source), to = widePath(target);
+  // ReplaceFile keeps what belongs to the document rather than to its
+  // contents: security descriptor, attributes, alternate data streams.
+  // Where it cannot be used (no old file, a file system without support)
+  // the plain move still replaces the contents in one step; a replacement
+  // that failed half-way leaves the new file under the temporary name,
+  // which the move then puts in place.
+  if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES &&
+      ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+    return true;
+  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+std::string finalTarget(const std::string& path) {
+  const std::wstring wide = widePath(path);
+  DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return path;
+  HANDLE h = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return path;
+  std::wstring final(32768, L'\0');
+  DWORD n = GetFinalPathNameByHandleW(h, &final[0], static_cast<DWORD>(final.size()), VOLUME_NAME_DOS);
+  CloseHandle(h);
+  if (n == 0 || n >= final.size()) return path;
+  final.resize(n);
+  if (final.compare(0, 8, L"\\\\?\\UNC\\") == 0) return narrow(L"\\\\" + final.substr(8));
+  if (final.compare(0, 4, L"\\\\?\\") == 0) return narrow(final.substr(4));
+  return narrow(final);
 }
 
 uint32_t processId() { return GetCurrentProcessId(); }
+
+bool processRunning(uint32_t id) {
+  HANDLE h = OpenProcess(SYNCHRONIZE, FALSE, id);
+  if (!h) return GetLastError() == ERROR_ACCESS_DENIED;
+  bool running = WaitForSingleObject(h, 0) == WAIT_TIMEOUT;
+  CloseHandle(h);
+  return running;
+}
 
 }  // namespace detail
 }  // namespace orka

@@ -1,6 +1,8 @@
 #include "orka/files/safe_write.h"
 
 #include <atomic>
+#include <cctype>
+#include <vector>
 
 #include "orka/errors/error.h"
 #include "orka/files/path_ops.h"
@@ -8,29 +10,94 @@
 namespace orka {
 namespace {
 
-// A name in the target's folder that no other save of ours uses at the same
-// time.  It is short and independent of the target's name, so that a target
-// whose path is near the system's length limit can still be saved.
-std::string temporaryNameBeside(const std::string& path) {
+// How much of the target's name goes into a temporary name: file systems
+// allow 255 characters in one name, and the rest of it takes up to 27.
+constexpr size_t kLongestNamePart = 200;
+
+struct Place {
+  std::string folder;  // with its trailing separator, or empty
+  std::string name;
+};
+
+Place splitPath(const std::string& path) {
+  size_t end = path.find_last_of("/\\:");
+  if (end == std::string::npos) return {std::string(), path};
+  return {path.substr(0, end + 1), path.substr(end + 1)};
+}
+
+// The part of every temporary name of `name` before the process number.
+std::string temporaryPrefix(const std::string& name) {
+  std::string part = name.substr(0, kLongestNamePart);
+  // Cut at a character boundary of the UTF-8 text.
+  if (part.size() < name.size())
+    while (!part.empty() && (static_cast<unsigned char>(name[part.size()]) & 0xC0) == 0x80) part.pop_back();
+  return ".~" + part + ".";
+}
+
+std::string temporaryPath(const Place& target) {
   static std::atomic<uint32_t> counter{0};
-  size_t folderEnd = path.find_last_of("/\\:");
-  std::string folder = folderEnd == std::string::npos ? std::string() : path.substr(0, folderEnd + 1);
-  return folder + ".~vtxt-" + std::to_string(detail::processId()) + "-" + std::to_string(counter++) + ".tmp";
+  return target.folder + temporaryPrefix(target.name) + std::to_string(detail::processId()) + "-" +
+         std::to_string(counter++) + ".tmp";
+}
+
+bool allDigits(const std::string& s) {
+  if (s.empty() || s.size() > 10) return false;
+  for (char c : s)
+    if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+  return true;
+}
+
+// The process that wrote temporary file `entry` of `prefix`, if it is one.
+bool writerOf(const std::string& entry, const std::string& prefix, uint32_t* process) {
+  const std::string suffix = ".tmp";
+  if (entry.size() <= prefix.size() + suffix.size() || entry.compare(0, prefix.size(), prefix) != 0 ||
+      entry.compare(entry.size() - suffix.size(), suffix.size(), suffix) != 0)
+    return false;
+  std::string middle = entry.substr(prefix.size(), entry.size() - prefix.size() - suffix.size());
+  size_t dash = middle.find('-');
+  if (dash == std::string::npos || !allDigits(middle.substr(0, dash)) || !allDigits(middle.substr(dash + 1)))
+    return false;
+  unsigned long long id = std::stoull(middle.substr(0, dash));
+  if (id > 0xFFFFFFFFull) return false;
+  *process = static_cast<uint32_t>(id);
+  return true;
+}
+
+// Removes what saves of `target` cut short have left.  A file of this
+// process or of one still running is left alone: it may be a save in
+// progress.  Failures do not matter; the next save tries again.
+void removeLeftovers(const Place& target) {
+  std::vector<detail::DirEntry> entries;
+  const std::string folder = target.folder.empty() ? std::string(".") : target.folder;
+  if (!detail::listDirectory(folder, &entries)) return;
+  const std::string prefix = temporaryPrefix(target.name);
+  const uint32_t self = detail::processId();
+  for (const detail::DirEntry& entry : entries) {
+    uint32_t writer;
+    if (entry.directory || entry.link || !writerOf(entry.name, prefix, &writer)) continue;
+    if (writer == self || detail::processRunning(writer)) continue;
+    detail::deleteFile(target.folder + entry.name);
+  }
 }
 
 }  // namespace
 
-void writeFileSafely(const std::string& path,
-                     const std::function<void(std::unique_ptr<FileWriteStream>)>& write) {
+void writeFileSafely(const std::string& path, const SafeWriter& write) {
+  // Writing through a symbolic link changes the file it leads to; replacing
+  // the link itself would leave that file with the old contents.
+  std::string target = detail::finalTarget(path);
+  std::string absolute;
+  if (detail::fullPath(target, &absolute)) target = absolute;
   detail::FileInfo existing;
-  bool exists = detail::findFile(path, &existing);
+  bool exists = detail::findFile(target, &existing);
   // Refuse up front what the old in-place save refused, so that a read-only
   // or busy document is reported the same way and never replaced behind the
   // user's back.
-  if (exists && (existing.directory || existing.readOnly || !detail::canOpenForWriting(path)))
+  if (exists && (existing.directory || existing.readOnly || !detail::canOpenForWriting(target)))
     throw StreamError(StreamError::kOpenFailed, path);
 
-  std::string temp = temporaryNameBeside(path);
+  const Place place = splitPath(target);
+  const std::string temp = temporaryPath(place);
   try {
     std::unique_ptr<FileWriteStream> stream;
     try {
@@ -38,9 +105,12 @@ void writeFileSafely(const std::string& path,
     } catch (const StreamError&) {
       throw StreamError(StreamError::kOpenFailed, path);
     }
-    write(std::move(stream));
-    if (exists) detail::copyKeptAttributes(path, temp);
-    if (!detail::replaceFile(temp, path)) throw StreamError(StreamError::kWriteFailed, path);
+    FileWriteStream* file = stream.get();
+    std::unique_ptr<DataWriteStream> chain = write(std::move(stream));
+    file->close();
+    chain.reset();
+    if (exists) detail::copyKeptAttributes(target, temp);
+    if (!detail::replaceFile(temp, target)) throw StreamError(StreamError::kWriteFailed, path);
   } catch (const StreamError& e) {
     detail::deleteFile(temp);
     // Errors about the temporary file are errors of saving the target.
@@ -50,6 +120,7 @@ void writeFileSafely(const std::string& path,
     detail::deleteFile(temp);
     throw;
   }
+  removeLeftovers(place);
 }
 
 }  // namespace orka

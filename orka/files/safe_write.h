@@ -1,13 +1,21 @@
 // Replacing a file so that a failure never costs the old contents.
 //
 // writeFileSafely writes the new contents to a temporary file in the target's
-// folder, flushes it to the disk, and only then replaces the target in one
-// step (keeping an existing target's hidden attribute on Windows, its
-// permission bits elsewhere).  When anything fails
-// the target is untouched, the temporary file is removed, and the error is
-// thrown as if the target itself had been written: a target that cannot be
-// opened for writing (read-only, in use, denied, missing folder) gives
-// StreamError 0, a failed write or flush StreamError 6, both naming `path`.
+// folder, flushes and closes it, and only then replaces the target in one
+// step (keeping an existing target's attributes and, on Windows, its
+// security and alternate streams; its permission bits elsewhere).  When
+// `path` is a symbolic link, the file it leads to is replaced and the link
+// stays.  When anything fails the target is untouched, the temporary file is
+// removed, and the error is thrown as if the target itself had been written:
+// a target that cannot be opened for writing (read-only, in use, denied,
+// missing folder) gives StreamError 0, a failed write, flush, close or
+// replacement StreamError 6, both naming `path`.
+//
+// The temporary file is named after the target and the writing process
+// (".~NAME.PID-N.tmp").  A save that was cut short (the process killed, the
+// power lost) leaves its temporary file behind; the next successful save of
+// the same target removes those of processes that no longer run, and never
+// one that a running process may still be writing.
 #pragma once
 
 #include <functional>
@@ -18,10 +26,13 @@
 
 namespace orka {
 
-// `write` receives the open temporary file stream; it takes ownership (it
+// `write` receives the open temporary file stream and takes it over (it
 // typically builds a filter chain on it), writes everything, flushes with
-// the deep flag and destroys the chain before returning.
-void writeFileSafely(const std::string& path,
-                     const std::function<void(std::unique_ptr<FileWriteStream>)>& write);
+// the deep flag and returns the chain's outermost stream (or the file stream
+// itself): the file is closed, and its closing checked, before the chain is
+// destroyed.
+using SafeWriter = std::function<std::unique_ptr<DataWriteStream>(std::unique_ptr<FileWriteStream>)>;
+
+void writeFileSafely(const std::string& path, const SafeWriter& write);
 
 }  // namespace orka

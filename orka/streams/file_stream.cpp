@@ -93,4 +93,9 @@ uint32_t FileWriteStream::tell() { return currentPosition(); }
 uint32_t FileWriteStream::size() { return fileSize(); }
 bool FileWriteStream::isOpen() { return file_.isOpen(); }
 
+void FileWriteStream::close() {
+  checkOpen();
+  if (!file_.close()) throw StreamError(StreamError::kWriteFailed, fullPath_);
+}
+
 }  // namespace orka

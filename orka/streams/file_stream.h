@@ -58,6 +58,9 @@ class FileWriteStream : public DataWriteStream, public FileStreamBase {
   uint32_t tell() override;
   uint32_t size() override;
   bool isOpen() override;
+  // Closes the file before the stream goes: StreamError 6 naming the file
+  // when the system reports that written data did not reach it.
+  void close();
 };
 
 }  // namespace orka

@@ -3,6 +3,8 @@
 #include <iconv.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "orka/text/codepage.h"
 
@@ -28,9 +30,39 @@ std::string iconvName(unsigned codePage) {
   }
 }
 
+// Opening a converter costs far more than a short conversion, and passwords
+// and settings strings are converted one by one: keep the last few open.
+class Converters {
+ public:
+  ~Converters() {
+    for (auto& e : open_) iconv_close(e.second);
+  }
+  iconv_t get(const std::string& from, const std::string& to) {
+    const std::string key = from + "\n" + to;
+    for (auto& e : open_) {
+      if (e.first == key) {
+        iconv(e.second, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
+        return e.second;
+      }
+    }
+    iconv_t cd = iconv_open(to.c_str(), from.c_str());
+    if (cd == reinterpret_cast<iconv_t>(-1)) return cd;
+    if (open_.size() == kKept) {
+      iconv_close(open_.front().second);
+      open_.erase(open_.begin());
+    }
+    open_.emplace_back(key, cd);
+    return cd;
+  }
+
+ private:
+  static constexpr size_t kKept = 8;
+  std::vector<std::pair<std::string, iconv_t>> open_;
+};
+
 std::optional<std::string> convert(std::string_view in, const std::string& from, const std::string& to) {
-  if (from == to) return std::string(in);
-  iconv_t cd = iconv_open(to.c_str(), from.c_str());
+  thread_local Converters converters;
+  iconv_t cd = converters.get(from, to);
   if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
   std::string out;
   out.resize(in.size() * 4 + 16);
@@ -52,7 +84,6 @@ std::optional<std::string> convert(std::string_view in, const std::string& from,
       break;
     }
   }
-  iconv_close(cd);
   if (!ok) return std::nullopt;
   out.resize(out.size() - dstLeft);
   return out;
@@ -62,12 +93,16 @@ std::optional<std::string> convert(std::string_view in, const std::string& from,
 
 unsigned ansiCodePage() { return 932; }
 
-std::optional<std::string> utf8ToCodePage(std::string_view utf8, unsigned codePage) {
+namespace detail {
+
+std::optional<std::string> encodeText(std::string_view utf8, unsigned codePage) {
   return convert(utf8, "UTF-8", iconvName(codePage));
 }
 
-std::optional<std::string> codePageToUtf8(std::string_view bytes, unsigned codePage) {
+std::optional<std::string> decodeText(std::string_view bytes, unsigned codePage) {
   return convert(bytes, iconvName(codePage), "UTF-8");
 }
+
+}  // namespace detail
 
 }  // namespace orka

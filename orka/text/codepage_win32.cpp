@@ -42,21 +42,22 @@ std::optional<std::string> fromWide(std::wstring_view wide, unsigned codePage) {
 
 unsigned ansiCodePage() { return GetACP(); }
 
-std::optional<std::string> utf8ToCodePage(std::string_view utf8, unsigned codePage) {
-  if (codePage == CP_UTF8) {
-    if (!toWide(utf8, CP_UTF8)) return std::nullopt;
-    return std::string(utf8);
-  }
+namespace detail {
+
+std::optional<std::string> encodeText(std::string_view utf8, unsigned codePage) {
   auto wide = toWide(utf8, CP_UTF8);
   if (!wide) return std::nullopt;
+  if (codePage == CP_UTF8) return std::string(utf8);
   return fromWide(*wide, codePage);
 }
 
-std::optional<std::string> codePageToUtf8(std::string_view bytes, unsigned codePage) {
+std::optional<std::string> decodeText(std::string_view bytes, unsigned codePage) {
   auto wide = toWide(bytes, codePage);
   if (!wide) return std::nullopt;
   return fromWide(*wide, CP_UTF8);
 }
+
+}  // namespace detail
 
 std::wstring widen(std::string_view utf8) {
   if (utf8.empty()) return std::wstring();

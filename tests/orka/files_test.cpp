@@ -2,13 +2,16 @@
 
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "orka/errors/error.h"
 #include "orka/files/file.h"
+#include "orka/files/path_ops.h"
 #include "orka/files/safe_write.h"
 #include "orka/streams/file_stream.h"
 #include "support/read_only.h"
+#include "safe_writers.h"
 #include "support/temp_dir.h"
 
 namespace orka {
@@ -184,10 +187,7 @@ TEST(Files, TheParentOfAFileIsItsFolder) {
 TEST(SafeWrite, ACompleteWriteReplacesTheFile) {
   TempDir dir;
   std::string path = dir.write("doc.vtxt", "old contents");
-  writeFileSafely(path, [](std::unique_ptr<FileWriteStream> s) {
-    s->write("new", 3);
-    s->flush(true);
-  });
+  writeFileSafely(path, writeNew);
   EXPECT_EQ(dir.read("doc.vtxt"), "new");
   EXPECT_EQ(std::distance(fs::directory_iterator(fs::u8path(dir.path())), fs::directory_iterator()), 1);
 }
@@ -196,7 +196,7 @@ TEST(SafeWrite, AFailureHalfwayLeavesTheOldFileAndNoTemporaryFile) {
   TempDir dir;
   std::string path = dir.write("doc.vtxt", "old contents");
   StreamError e = streamErrorOf([&] {
-    writeFileSafely(path, [](std::unique_ptr<FileWriteStream> s) {
+    writeFileSafely(path, [](std::unique_ptr<FileWriteStream> s) -> std::unique_ptr<DataWriteStream> {
       s->write("partial", 7);
       throw StreamError(StreamError::kWriteFailed, s->fullPath());
     });
@@ -211,7 +211,10 @@ TEST(SafeWrite, AReadOnlyOrBusyTargetFailsToOpenAndStaysIntact) {
   TempDir dir;
   std::string locked = dir.write("locked.vtxt", "keep");
   makeReadOnly(locked);
-  auto writer = [](std::unique_ptr<FileWriteStream> s) { s->write("x", 1); };
+  auto writer = [](std::unique_ptr<FileWriteStream> s) -> std::unique_ptr<DataWriteStream> {
+    s->write("x", 1);
+    return s;
+  };
   EXPECT_EQ(streamErrorOf([&] { writeFileSafely(locked, writer); }).code(), StreamError::kOpenFailed);
   EXPECT_EQ(dir.read("locked.vtxt"), "keep");
 
@@ -221,10 +224,45 @@ TEST(SafeWrite, AReadOnlyOrBusyTargetFailsToOpenAndStaysIntact) {
   EXPECT_EQ(std::distance(fs::directory_iterator(fs::u8path(dir.path())), fs::directory_iterator()), 2);
 }
 
+std::set<std::string> namesIn(const TempDir& dir) {
+  std::set<std::string> names;
+  for (const auto& e : fs::directory_iterator(fs::u8path(dir.path()))) names.insert(e.path().filename().u8string());
+  return names;
+}
+
+// Interrupted saves leave temporary files; the next save of the same file
+// removes those whose writer is gone, and nothing else.
+TEST(SafeWrite, ASaveRemovesTheLeftoversOfInterruptedSavesOfTheSameFile) {
+  TempDir dir;
+  std::string path = dir.write("doc.vtxt", "old");
+  const std::string gone = "4294967290";  // no process has this number
+  const std::string self = std::to_string(detail::processId());
+  for (const std::string& name : {".~doc.vtxt." + gone + "-7.tmp", ".~doc.vtxt." + gone + "-8.tmp",
+                                  ".~doc.vtxt." + self + "-99999.tmp",  // a save of ours still running
+                                  ".~other.vtxt." + gone + "-1.tmp",    // another document's
+                                  ".~doc.vtxt.x" + gone + "-1.tmp", ".~doc.vtxt." + gone + "-1.tmp.bak"})
+    dir.write(name, "half");
+  writeFileSafely(path, writeNew);
+  EXPECT_EQ(namesIn(dir), (std::set<std::string>{"doc.vtxt", ".~doc.vtxt." + self + "-99999.tmp",
+                                                 ".~other.vtxt." + gone + "-1.tmp", ".~doc.vtxt.x" + gone + "-1.tmp",
+                                                 ".~doc.vtxt." + gone + "-1.tmp.bak"}));
+  EXPECT_EQ(dir.read("doc.vtxt"), "new");
+}
+
+// A name of 250 characters still gets a temporary name the file system takes.
+TEST(SafeWrite, AVeryLongNameStillSaves) {
+  TempDir dir;
+  std::string name = std::string(240, 'n') + "\xE6\x96\x87.vtxt";  // a character cut by the shortening
+  std::string path = dir.write(name, "old");
+  writeFileSafely(path, writeNew);
+  EXPECT_EQ(dir.read(name), "new");
+  EXPECT_EQ(namesIn(dir), std::set<std::string>{name});
+}
+
 TEST(SafeWrite, ANewFileInAMissingFolderFailsToOpen) {
   TempDir dir;
   std::string path = dir.path("missing/doc.vtxt");
-  auto e = streamErrorOf([&] { writeFileSafely(path, [](std::unique_ptr<FileWriteStream>) {}); });
+  auto e = streamErrorOf([&] { writeFileSafely(path, [](std::unique_ptr<FileWriteStream> s) { return s; }); });
   EXPECT_EQ(e.code(), StreamError::kOpenFailed);
   EXPECT_EQ(e.path(), path);
 }

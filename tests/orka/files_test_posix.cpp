@@ -4,6 +4,8 @@
 
 #include "orka/errors/error.h"
 #include "orka/files/file.h"
+#include "orka/files/safe_write.h"
+#include "safe_writers.h"
 #include "support/temp_dir.h"
 
 namespace orka {
@@ -32,6 +34,20 @@ TEST(FilesPosix, RemovingATreeTakesItsLinksButNotWhatTheyPointTo) {
   Dir(dir.path("tree"), false).remove();
   EXPECT_FALSE(fs::exists(fs::u8path(dir.path("tree"))));
   EXPECT_EQ(dir.read("kept/precious.txt"), "keep");
+}
+
+TEST(FilesPosix, SavingThroughASymbolicLinkReplacesItsTargetAndKeepsTheLink) {
+  namespace fs = std::filesystem;
+  testing_support::TempDir dir;
+  Dir(dir.path("real"), true);
+  dir.write("real/doc.vtxt", "old");
+  fs::create_symlink("real/doc.vtxt", fs::u8path(dir.path("hop.vtxt")));
+  fs::create_symlink(fs::u8path(dir.path("hop.vtxt")), fs::u8path(dir.path("link.vtxt")));
+  writeFileSafely(dir.path("link.vtxt"), writeNew);
+  EXPECT_TRUE(fs::is_symlink(fs::u8path(dir.path("link.vtxt"))));
+  EXPECT_TRUE(fs::is_symlink(fs::u8path(dir.path("hop.vtxt"))));
+  EXPECT_EQ(dir.read("real/doc.vtxt"), "new");
+  EXPECT_EQ(std::distance(fs::directory_iterator(fs::u8path(dir.path("real"))), fs::directory_iterator()), 1);
 }
 
 }  // namespace

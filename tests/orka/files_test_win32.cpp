@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "orka/errors/error.h"
 #include "orka/files/file.h"
 #include "orka/files/safe_write.h"
 #include "orka/streams/file_stream.h"
 #include "orka/text/wide.h"
+#include "safe_writers.h"
 #include "support/temp_dir.h"
 
 namespace orka {
@@ -29,14 +32,65 @@ TEST(Windows, AHiddenFileIsReplacedAndStaysHidden) {
     FileWriteStream w(direct);
     w.write("new", 3);
   }
-  writeFileSafely(safe, [](std::unique_ptr<FileWriteStream> s) {
-    s->write("new", 3);
-    s->flush(true);
-  });
+  writeFileSafely(safe, writeNew);
   for (const std::string& p : {direct, safe}) {
     EXPECT_TRUE(attributesOf(p) & FILE_ATTRIBUTE_HIDDEN) << p;
     EXPECT_EQ(TempDir::readFile(p), "new");
   }
+}
+
+// The temporary name is longer than a short document name: near the limit it
+// only fits in the long form of the path.
+TEST(Windows, ADocumentAtThePathLimitCanBeSaved) {
+  TempDir dir;
+  std::string folder = dir.path();
+  while (folder.size() < 245) {
+    folder += "\\" + std::string(std::min<size_t>(40, 245 - folder.size()), 'd');
+    ASSERT_TRUE(CreateDirectoryW(widen(folder).c_str(), nullptr)) << folder;
+  }
+  std::string path = folder + "\\" + std::string(MAX_PATH - 1 - folder.size() - 1, 'a');
+  ASSERT_EQ(path.size(), MAX_PATH - 1u);
+  writeFileSafely(path, writeNew);  // a new document
+  writeFileSafely(path, writeNew);  // and over an existing one
+  EXPECT_EQ(TempDir::readFile(path), "new");
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(widen(folder + "\\*").c_str(), &found);
+  ASSERT_NE(search, INVALID_HANDLE_VALUE);
+  int files = 0;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++files;
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  EXPECT_EQ(files, 1);
+}
+
+// Replacing keeps what belongs to the file rather than to its contents.
+TEST(Windows, ReplacingKeepsTheAlternateStreamsOfTheDocument) {
+  TempDir dir;
+  std::string path = dir.write("doc.vtxt", "old");
+  HANDLE h = CreateFileW(widen(path + ":origin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) GTEST_SKIP() << "this file system has no alternate streams";
+  DWORD put;
+  WriteFile(h, "zone", 4, &put, nullptr);
+  CloseHandle(h);
+  writeFileSafely(path, writeNew);
+  EXPECT_EQ(TempDir::readFile(path), "new");
+  EXPECT_EQ(TempDir::readFile(path + ":origin"), "zone");
+}
+
+TEST(Windows, SavingThroughASymbolicLinkReplacesItsTargetAndKeepsTheLink) {
+  TempDir dir;
+  std::string real = dir.write("real.vtxt", "old");
+  std::string link = dir.path("link.vtxt");
+  if (!CreateSymbolicLinkW(widen(link).c_str(), widen(real).c_str(), 0x2 /* unprivileged create */) &&
+      !CreateSymbolicLinkW(widen(link).c_str(), widen(real).c_str(), 0))
+    GTEST_SKIP() << "symbolic links cannot be made here";
+  const DWORD attributes = attributesOf(link);
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    GTEST_SKIP() << "this system makes links it cannot read back";
+  writeFileSafely(link, writeNew);
+  EXPECT_TRUE(attributesOf(link) & FILE_ATTRIBUTE_REPARSE_POINT);
+  EXPECT_EQ(TempDir::readFile(real), "new");
 }
 
 TEST(Windows, TheRootOfADriveHasNoParent) {

@@ -2,6 +2,7 @@
 // checks that send a file back to the defaults, and saves that fail.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "orka/streams/file_stream.h"
 #include "settings/settings.h"
+#include "support/injected_faults.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -344,6 +346,22 @@ TEST_F(SettingsFile, CountBeyondCapacityReadsOnlyTheFirstEntries) {
   EXPECT_EQ(entriesOf(s.readOnlyList), (Entries{{"second", false}, {"first", true}}));
 }
 
+// Each entry used to search the whole list: a file with a huge capacity and
+// tens of thousands of entries took minutes to load.
+TEST_F(SettingsFile, LongListLoadsWithTheNewestOfRepeatedPathsWinning) {
+  constexpr int kDistinct = 20000;
+  FileImage image;
+  image.capacity = 0x7FFFFFFF;
+  image.entries.clear();
+  for (int round = 0; round < 2; ++round)
+    for (int i = 0; i < kDistinct; ++i) image.entries.emplace_back("C:\\d\\" + std::to_string(i), round);
+  Settings s;
+  ASSERT_TRUE(loadBytes(image.bytes(), &s));
+  ASSERT_EQ(s.readOnlyList.size(), kDistinct);
+  EXPECT_EQ(s.readOnlyList.begin()->path, "C:\\d\\" + std::to_string(kDistinct - 1));
+  for (const auto& e : s.readOnlyList) ASSERT_TRUE(e.readOnly) << e.path;
+}
+
 TEST_F(SettingsFile, HundredByteDateFormatSurvivesWithTheFieldsAfterIt) {
   Settings s;
   s.dateFormat = std::string(98, 'y') + "年";  // 100 bytes in Shift_JIS
@@ -422,6 +440,30 @@ TEST_F(FailedSave, FileHeldOpenIsKept) {
     EXPECT_FALSE(Settings().save(path()));
   }
   expectOldFileAlone();
+}
+
+// Every step of a settings save failing in turn: silent, and the old file
+// stays as it was.
+TEST_F(FailedSave, AFailureAtAnyStepKeepsTheOldFile) {
+  Settings s;
+  s.windowWidth = 640;
+  for (int i = 0; i < 3; ++i) s.readOnlyList.touch("C:\\documents\\" + std::to_string(i) + ".vtxt");
+  bool saved = false;
+  auto attempt = [&] {
+    write(kOld);
+    saved = s.save(path());
+  };
+  std::string steps = testing_support::forEveryFault(attempt, [&](const std::string& fault,
+                                                                   testing_support::FileStep) {
+    EXPECT_FALSE(saved) << fault << " was reported as a success";
+    EXPECT_EQ(contents(), kOld) << fault;
+    expectOldFileAlone();
+  });
+  std::printf("settings save steps, each failed alone: %s\n", steps.c_str());
+  attempt();  // unhindered
+  Settings back;
+  ASSERT_TRUE(back.load(path(), kScreen));
+  EXPECT_EQ(back.windowWidth, 640);
 }
 
 TEST_F(FailedSave, MissingFolderWritesNothing) {

@@ -76,11 +76,26 @@ class FakeHost : public HelperHost {
 constexpr unsigned long kXp = 5;
 constexpr unsigned long kVista = 6;
 
-TEST(Helper, InvalidLineWarnsOnceExitsOneAndTouchesNothing) {
-  FakeHost host(kVista);
-  EXPECT_EQ(host.run(L"0 example.jp Tolvane ミルデア 説明 vtxt o t i"), kExitInvalidCommandLine);
-  EXPECT_EQ(host.warnings(), 1);
-  EXPECT_TRUE(host.mem().calls().empty());
+// Besides lines that do not parse, the helper (which runs with administrator
+// rights) refuses every line that points anywhere but at the editor's own
+// association.
+TEST(Helper, RefusedLineWarnsOnceExitsOneAndTouchesNothing) {
+  const std::wstring lines[] = {
+      L"0 example.jp Tolvane ミルデア 説明 vtxt o t i",
+      L"1 Microsoft Windows a b .c 'd' \"e\" f",
+      L"1 example.com Tolvane ミルデア 説明 .vtxt o t i",
+      L"1 example.jp\\.. Tolvane ミルデア 説明 .vtxt o t i",
+      L"1 example.jp Other ミルデア 説明 .vtxt o t i",
+      L"1 example.jp tolvane ミルデア 説明 .vtxt o t i",
+      L"1 example.jp Tolvane ミルデア 説明 .txt o t i",
+      L"1 example.jp Tolvane ミルデア 説明 .VTXT o t i",
+  };
+  for (const std::wstring& line : lines) {
+    FakeHost host(kVista);
+    EXPECT_EQ(host.run(line), kExitInvalidCommandLine) << line;
+    EXPECT_EQ(host.warnings(), 1) << line;
+    EXPECT_TRUE(host.mem().calls().empty()) << line;
+  }
 }
 
 TEST(Helper, VistaAndLaterRegisterCapabilitiesAndFileTypeButNoExtensionKey) {
@@ -139,6 +154,18 @@ TEST(Helper, LegacyRemoveTakesTheWholeExtensionKeyAndTheFileType) {
   reg.addValue(L"HKCR\\.txt", L"", L"txtfile");
   ASSERT_EQ(host.run(kRemoveLine), kExitSuccess);
   EXPECT_EQ(reg.dump(), sorted({L"HKCR\\.txt", L"HKCR\\.txt|@=txtfile"}));
+}
+
+// A subkey that is listed but cannot be opened used to count as removed and
+// be listed again for ever, freezing the editor that waits for the helper.
+TEST(Helper, RemoveStopsWithExitCodeTwoAtAKeyItCannotOpen) {
+  for (unsigned long major : {kXp, kVista}) {
+    FakeHost host(major);
+    ASSERT_EQ(host.run(kRegisterLine), kExitSuccess);
+    host.mem().addDanglingLink(L"HKCR\\Tolvane.vtxt\\shell\\open\\link");
+    EXPECT_EQ(host.run(kRemoveLine), kExitRegistryFailure) << major;
+    EXPECT_LT(host.mem().calls().size(), 100u) << major;
+  }
 }
 
 TEST(Helper, RemovingWhatIsNotThereSucceedsAndCreatesNothing) {

@@ -92,7 +92,8 @@ long MemRegistry::openKey(RegKey parent, const std::wstring& path, RegKey* key) 
   const std::wstring full = join(base.value_or(L"?"), path);
   if (long injected = logCall(L"open " + full)) return injected;
   if (!base || !find(*base)) return kKeyDeleted;
-  if (!find(full)) return tolvreg::kRegFileNotFound;
+  const Node* node = find(full);
+  if (!node || node->dangling) return tolvreg::kRegFileNotFound;
   *key = newHandle(full);
   return tolvreg::kRegOk;
 }
@@ -124,7 +125,7 @@ long MemRegistry::deleteKey(RegKey parent, const std::wstring& name) {
   Node* parentNode = base ? find(*base) : nullptr;
   if (!parentNode) return kKeyDeleted;
   auto it = parentNode->children.find(name);
-  if (it == parentNode->children.end()) return tolvreg::kRegFileNotFound;
+  if (it == parentNode->children.end() || it->second.dangling) return tolvreg::kRegFileNotFound;
   if (!it->second.children.empty()) return tolvreg::kRegAccessDenied;
   parentNode->children.erase(it);
   return tolvreg::kRegOk;
@@ -148,6 +149,11 @@ void MemRegistry::addKey(const std::wstring& path) {
 void MemRegistry::addValue(const std::wstring& path, const std::wstring& name, const std::wstring& data) {
   addKey(path);
   find(path)->values[name] = data;
+}
+
+void MemRegistry::addDanglingLink(const std::wstring& path) {
+  addKey(path);
+  find(path)->dangling = true;
 }
 
 bool MemRegistry::hasKey(const std::wstring& path) const { return find(path) != nullptr; }

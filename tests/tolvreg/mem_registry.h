@@ -37,6 +37,9 @@ class MemRegistry final : public tolvreg::Registry {
   // Test-side access by full path such as L"HKCR\\Tolvane.vtxt".
   void addKey(const std::wstring& path);
   void addValue(const std::wstring& path, const std::wstring& name, const std::wstring& data);
+  // A key that is listed by its parent but, like a registry link whose
+  // target is gone, can be neither opened nor deleted.
+  void addDanglingLink(const std::wstring& path);
   bool hasKey(const std::wstring& path) const;
   // Every key (as "path") and value (as "path|name=data", "@" for the default
   // value), sorted.
@@ -53,6 +56,7 @@ class MemRegistry final : public tolvreg::Registry {
   struct Node {
     std::map<std::wstring, Node, NoCaseLess> children;
     std::map<std::wstring, std::wstring, NoCaseLess> values;
+    bool dangling = false;
   };
 
   Node* find(const std::wstring& path);

@@ -1,6 +1,7 @@
 // Runs the real Tolvreg.exe against the registry it runs on (the wine
-// prefix's) and reads back what it wrote.  Every run uses key names of its
-// own, removed again afterwards, because the registry outlives the test.
+// prefix's) and reads back what it wrote.  The helper accepts only the
+// editor's own association, so the tests write the real entries and remove
+// them again afterwards, because the registry outlives the test.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -14,17 +15,12 @@
 #include <string>
 #include <thread>
 
+#include "support/build_path.h"
+#include "tolvreg/association.h"
+
 namespace {
 
-// The build passes the program's path; under wine it is a Unix path, which
-// the Z: drive maps.
-std::wstring programPath() {
-  std::wstring path = TOLVREG_EXE;
-  if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
-  for (wchar_t& c : path)
-    if (c == L'/') c = L'\\';
-  return path;
-}
+std::wstring programPath() { return testing_support::fromBuildPath(TOLVREG_EXE).wstring(); }
 
 struct RunResult {
   bool finished = false;
@@ -82,13 +78,6 @@ const wchar_t kWineAppDefaults[] = L"Software\\Wine\\AppDefaults\\Tolvreg.exe";
 class TolvregProgram : public testing::Test {
  protected:
   void SetUp() override {
-    const std::wstring unique =
-        std::to_wstring(GetCurrentProcessId()) + L"x" +
-        std::to_wstring(std::chrono::steady_clock::now().time_since_epoch().count() % 1000000007);
-    vendor_ = L"tolvtest" + unique + L".example";
-    app_ = L"TolvTest" + unique;
-    ext_ = L".tt" + unique;
-    type_ = app_ + ext_;
     // A test that stopped half-way may have left the helper on Windows XP.
     RegDeleteTreeW(HKEY_CURRENT_USER, kWineAppDefaults);
   }
@@ -131,7 +120,10 @@ class TolvregProgram : public testing::Test {
   static constexpr const wchar_t* kOpenCommand = L"\"C:\\Program Files\\Tolvane Dir\\Tolvane.exe\" \"%1\"";
   static constexpr const wchar_t* kIcon = L"C:\\PROGRA~1\\TOLVAN~1\\Tolvane.exe,1";
 
-  std::wstring vendor_, app_, ext_, type_;
+  const std::wstring vendor_{tolvreg::kVendorKey.begin(), tolvreg::kVendorKey.end()};
+  const std::wstring app_ = L"Tolvane";
+  const std::wstring ext_ = L".vtxt";
+  const std::wstring type_ = L"Tolvane.vtxt";
 };
 
 void expectFileType(const std::wstring& type) {
@@ -185,6 +177,43 @@ TEST_F(TolvregProgram, OnWindowsXpWritesTheExtensionKeyInstead) {
 
   ASSERT_EQ(run(line(L"1")), 0u);
   EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, ext_));
+  EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, type_));
+}
+
+// A registry link whose target is missing: listed by its parent, but every
+// attempt to open it by name fails as "not found".
+class DanglingLink {
+ public:
+  DanglingLink(HKEY parent, const std::wstring& path) {
+    const LSTATUS created =
+        RegCreateKeyExW(parent, path.c_str(), 0, nullptr, REG_OPTION_VOLATILE | REG_OPTION_CREATE_LINK,
+                        KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &key_, nullptr);
+    EXPECT_EQ(created, ERROR_SUCCESS);
+    const std::wstring target = L"\\Registry\\Machine\\Software\\TolvaneMissingTarget";
+    EXPECT_EQ(RegSetValueExW(key_, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(target.data()),
+                             static_cast<DWORD>(target.size() * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+  }
+  // The registry functions cannot delete a link by name; its own handle can.
+  ~DanglingLink() {
+    using NtDeleteKeyFn = LONG(WINAPI*)(HANDLE);
+    auto ntDeleteKey = reinterpret_cast<NtDeleteKeyFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")));
+    if (key_ && ntDeleteKey) ntDeleteKey(key_);
+    if (key_) RegCloseKey(key_);
+  }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+TEST_F(TolvregProgram, RemoveEndsWithExitCodeTwoAtALinkItCannotOpen) {
+  ASSERT_EQ(run(line(L"0")), 0u);
+  {
+    DanglingLink link(HKEY_CLASSES_ROOT, type_ + L"\\shell\\link");
+    EXPECT_EQ(run(line(L"1")), 2u);
+  }
+  EXPECT_EQ(run(line(L"1")), 0u);
   EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, type_));
 }
 

@@ -37,7 +37,8 @@ std::unique_ptr<Console> systemConsole();
 std::vector<std::string> programArguments(int argc, char** argv);
 
 // What the platform needs before the machine serial number can be read
-// (COM and its security on Windows), undone when it goes out of scope.
+// (COM and its security on Windows, after restricting where libraries are
+// loaded from), undone when it goes out of scope.
 class SystemSession {
  public:
   SystemSession();

@@ -11,6 +11,7 @@
 
 #include <cstdio>
 
+#include "orka/files/dll_search_win32.h"
 #include "orka/text/wide.h"
 #include "tools/vtxt/console.h"
 
@@ -136,6 +137,7 @@ std::vector<std::string> programArguments(int, char**) {
 }
 
 SystemSession::SystemSession() {
+  orka::restrictDllSearchToSystem();
   started_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
   // The machine serial number comes from WMI, which needs impersonation.
   if (started_)
