@@ -374,6 +374,9 @@ EditCtrl::Change EditCtrl::expectedChange(UINT& message, WPARAM& wParam, LPARAM&
     default:
       break;
   }
+  // A read-only control refuses what the user types, pastes or deletes (a
+  // program's EM_REPLACESEL still goes in); Enter there only moves the caret.
+  if (readOnly && message != EM_REPLACESEL && change.effect != Effect::kUnknown) change.effect = Effect::kNone;
   return change;
 }
 

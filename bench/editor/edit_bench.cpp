@@ -169,9 +169,11 @@ void switchWordWrap(benchmark::State& state, bool ours) {
       const std::string text = d.ours->text();
       const bool modified = d.ours->modified();
       std::unique_ptr<EditCtrl> next = createEditCtrl(d.oursParent, wrap, nullptr, false);
+      // Placed before the text goes in: a wrapping control lays out its
+      // whole text again on every change of its size.
+      MoveWindow(next->hwnd(), 0, 0, 780, 560, TRUE);
       next->setText(text);
       next->setModified(modified);
-      MoveWindow(next->hwnd(), 0, 0, 780, 560, TRUE);
       d.ours = std::move(next);
     } else {
       std::wstring text(static_cast<size_t>(GetWindowTextLengthW(d.bare)) + 1, L'\0');
