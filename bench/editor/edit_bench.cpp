@@ -14,78 +14,23 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "bench_windows.h"
 #include "editor/edit_ctrl.h"
 
 namespace {
 
+using bench::createBare;
+using bench::makeParent;
+using bench::pump;
+using bench::toWide;
+
 // Room for the keys typed during the run.
 constexpr int kTextBytes = EditCtrl::kMaxBytes - 4096;
-
-// Lines of 20 to 60 double-byte characters (kanji rows and hiragana) with
-// CR LF, in code page 932.
-std::string japaneseText() {
-  uint32_t x = 20261208;
-  auto next = [&x](uint32_t n) {
-    x = x * 1664525u + 1013904223u;
-    return (x >> 8) % n;
-  };
-  std::string text;
-  text.reserve(static_cast<size_t>(kTextBytes) + 128);
-  while (text.size() < static_cast<size_t>(kTextBytes)) {
-    for (uint32_t n = 20 + next(41); n > 0; --n) {
-      if (next(3) == 0) {
-        text += '\x82';
-        text += static_cast<char>(0x9F + next(0x52));  // hiragana
-      } else {
-        text += static_cast<char>(0x89 + next(15));  // common kanji rows
-        unsigned trail = 0x40 + next(0xBC);
-        if (trail >= 0x7F) ++trail;
-        text += static_cast<char>(trail);
-      }
-    }
-    text += "\r\n";
-  }
-  text.resize(static_cast<size_t>(kTextBytes));
-  return text;
-}
-
-std::wstring toWide(const std::string& ansi) {
-  int n = MultiByteToWideChar(932, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(932, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), n);
-  return wide;
-}
-
-void pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
-HWND makeParent() {
-  HWND parent = CreateWindowExW(0, L"STATIC", L"editor_bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800, 600,
-                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-  if (!parent) std::abort();
-  return parent;
-}
-
-HWND createBare(HWND parent, bool wordWrap) {
-  DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL;
-  if (!wordWrap) style |= WS_HSCROLL | ES_AUTOHSCROLL;
-  HWND bare = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", style, 0, 0, 780, 560, parent, nullptr,
-                              GetModuleHandleW(nullptr), nullptr);
-  if (!bare) std::abort();
-  SendMessageW(bare, EM_LIMITTEXT, EditCtrl::kMaxBytes, 0);
-  return bare;
-}
 
 // Both sides, loaded once.  The caret stands in the middle of the text.
 struct Documents {
@@ -96,7 +41,7 @@ struct Documents {
   bool wrapped = false;
 
   Documents() {
-    const std::string text = japaneseText();
+    const std::string text = bench::japaneseText(kTextBytes);
     ours = createEditCtrl(oursParent, false, nullptr, false);
     if (!ours) std::abort();
     MoveWindow(ours->hwnd(), 0, 0, 780, 560, TRUE);
@@ -191,28 +136,6 @@ void switchWordWrap(benchmark::State& state, bool ours) {
   }
 }
 
-// Prints, after the usual table, each of our results divided by the bare
-// control's in the same run.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) seconds_[run.run_name.function_name] = run.GetAdjustedRealTime();
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    for (const char* name : {"type_key_and_pane", "select_all_copy", "word_wrap_on", "word_wrap_off"}) {
-      auto ours = seconds_.find(std::string(name) + "/ours");
-      auto bare = seconds_.find(std::string(name) + "/bare");
-      if (ours == seconds_.end() || bare == seconds_.end() || bare->second <= 0) continue;
-      std::printf("%-20s ours/bare = %.3f\n", name, ours->second / bare->second);
-    }
-  }
-
- private:
-  std::map<std::string, double> seconds_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -227,7 +150,7 @@ int main(int argc, char** argv) {
   RegisterBenchmark("word_wrap_off/bare", switchWordWrap, false)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
+  bench::RatioReporter reporter({"type_key_and_pane", "select_all_copy", "word_wrap_on", "word_wrap_off"});
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   return 0;

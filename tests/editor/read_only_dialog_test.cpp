@@ -99,6 +99,20 @@ TEST_F(ReadOnlyListTest, DocumentsReopenInTheModeTheyWereLeftIn) {
   EXPECT_FALSE(readOnly());
 }
 
+TEST_F(ReadOnlyListTest, SaveAsTakesTheModeRememberedForTheNewName) {
+  Settings stored;
+  stored.perFileReadOnly = true;
+  writeSettings(stored);
+  CMainWnd& window = start();
+  const std::string target = dir_.path("remembered.vtxt");
+  window.settings().readOnlyList.touch(target) = true;
+  ScriptedModals modals;
+  modals.answer(IDOK, [&](ModalRequest& r) { r.path = target; });
+  ASSERT_TRUE(window.saveDocumentAs());
+  EXPECT_TRUE(readOnly());
+  EXPECT_EQ(window.settings().readOnlyList.begin()->path, target);
+}
+
 TEST_F(ReadOnlyListTest, DialogRewritesTheListAsShown) {
   CMainWnd& window = start();
   ReadOnlyList& list = window.settings().readOnlyList;

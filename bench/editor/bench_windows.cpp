@@ -1,0 +1,84 @@
+#include "bench_windows.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "editor/edit_ctrl.h"
+
+namespace bench {
+
+std::string japaneseText(int bytes) {
+  uint32_t x = 20261208;
+  auto next = [&x](uint32_t n) {
+    x = x * 1664525u + 1013904223u;
+    return (x >> 8) % n;
+  };
+  std::string text;
+  text.reserve(static_cast<size_t>(bytes) + 128);
+  while (text.size() < static_cast<size_t>(bytes)) {
+    for (uint32_t n = 20 + next(41); n > 0; --n) {
+      if (next(3) == 0) {
+        text += '\x82';
+        text += static_cast<char>(0x9F + next(0x52));  // hiragana
+      } else {
+        text += static_cast<char>(0x89 + next(15));  // common kanji rows
+        unsigned trail = 0x40 + next(0xBC);
+        if (trail >= 0x7F) ++trail;
+        text += static_cast<char>(trail);
+      }
+    }
+    text += "\r\n";
+  }
+  text.resize(static_cast<size_t>(bytes));
+  return text;
+}
+
+std::wstring toWide(const std::string& ansi) {
+  int n = MultiByteToWideChar(932, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(932, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), n);
+  return wide;
+}
+
+void pump() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+HWND makeParent() {
+  HWND parent = CreateWindowExW(0, L"STATIC", L"editor_bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800, 600,
+                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (!parent) std::abort();
+  return parent;
+}
+
+HWND createBare(HWND parent, bool wordWrap) {
+  DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL;
+  if (!wordWrap) style |= WS_HSCROLL | ES_AUTOHSCROLL;
+  HWND bare = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", style, 0, 0, 780, 560, parent, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+  if (!bare) std::abort();
+  SendMessageW(bare, EM_LIMITTEXT, EditCtrl::kMaxBytes, 0);
+  return bare;
+}
+
+void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
+  ConsoleReporter::ReportRuns(runs);
+  for (const Run& run : runs) seconds_[run.run_name.function_name] = run.GetAdjustedRealTime();
+}
+
+void RatioReporter::Finalize() {
+  ConsoleReporter::Finalize();
+  for (const std::string& name : names_) {
+    auto ours = seconds_.find(name + "/ours");
+    auto bare = seconds_.find(name + "/bare");
+    if (ours == seconds_.end() || bare == seconds_.end() || bare->second <= 0) continue;
+    std::printf("%-20s ours/bare = %.3f\n", name.c_str(), ours->second / bare->second);
+  }
+}
+
+}  // namespace bench

@@ -1,0 +1,41 @@
+// Pieces shared by the editor's benchmarks: the 64 MiB Japanese sample, the
+// bare platform EDIT control they compare against, and a message pump.
+#pragma once
+
+#include <windows.h>
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace bench {
+
+// `bytes` of lines of 20 to 60 double-byte characters (kanji rows and
+// hiragana) with CR LF, in code page 932; the same text on every call.
+std::string japaneseText(int bytes);
+// `ansi` (code page 932) as UTF-16.
+std::wstring toWide(const std::string& ansi);
+
+void pump();
+// A visible top-level window to hold one side's control.
+HWND makeParent();
+// The platform's EDIT control, styled as ours, with the 64 MiB limit.
+HWND createBare(HWND parent, bool wordWrap);
+
+// Prints, after the usual table, for each name N the time of "N/ours"
+// divided by that of "N/bare" in the same run.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  explicit RatioReporter(std::vector<std::string> names) : names_(std::move(names)) {}
+  void ReportRuns(const std::vector<Run>& runs) override;
+  void Finalize() override;
+
+ private:
+  std::vector<std::string> names_;
+  std::map<std::string, double> seconds_;
+};
+
+}  // namespace bench
