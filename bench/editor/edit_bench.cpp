@@ -14,15 +14,20 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "bench_support.h"
 #include "editor/edit_ctrl.h"
 
 namespace {
+
+using bench_support::makeParent;
+using bench_support::pump;
+using bench_support::RatioReporter;
+using bench_support::toWide;
 
 // Room for the keys typed during the run.
 constexpr int kTextBytes = EditCtrl::kMaxBytes - 4096;
@@ -55,28 +60,6 @@ std::string japaneseText() {
   return text;
 }
 
-std::wstring toWide(const std::string& ansi) {
-  int n = MultiByteToWideChar(932, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(932, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), n);
-  return wide;
-}
-
-void pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
-HWND makeParent() {
-  HWND parent = CreateWindowExW(0, L"STATIC", L"editor_bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800, 600,
-                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-  if (!parent) std::abort();
-  return parent;
-}
-
 HWND createBare(HWND parent, bool wordWrap) {
   DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL;
   if (!wordWrap) style |= WS_HSCROLL | ES_AUTOHSCROLL;
@@ -89,8 +72,8 @@ HWND createBare(HWND parent, bool wordWrap) {
 
 // Both sides, loaded once.  The caret stands in the middle of the text.
 struct Documents {
-  HWND oursParent = makeParent();
-  HWND bareParent = makeParent();
+  HWND oursParent = makeParent(L"editor_bench");
+  HWND bareParent = makeParent(L"editor_bench");
   std::unique_ptr<EditCtrl> ours;
   HWND bare = nullptr;
   bool wrapped = false;
@@ -186,28 +169,6 @@ void switchWordWrap(benchmark::State& state, bool ours) {
   }
 }
 
-// Prints, after the usual table, each of our results divided by the bare
-// control's in the same run.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) seconds_[run.run_name.function_name] = run.GetAdjustedRealTime();
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    for (const char* name : {"type_key_and_pane", "select_all_copy", "word_wrap_on", "word_wrap_off"}) {
-      auto ours = seconds_.find(std::string(name) + "/ours");
-      auto bare = seconds_.find(std::string(name) + "/bare");
-      if (ours == seconds_.end() || bare == seconds_.end() || bare->second <= 0) continue;
-      std::printf("%-20s ours/bare = %.3f\n", name, ours->second / bare->second);
-    }
-  }
-
- private:
-  std::map<std::string, double> seconds_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -222,7 +183,10 @@ int main(int argc, char** argv) {
   RegisterBenchmark("word_wrap_off/bare", switchWordWrap, false)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
+  RatioReporter reporter({{"type_key_and_pane/ours", "type_key_and_pane/bare"},
+                           {"select_all_copy/ours", "select_all_copy/bare"},
+                           {"word_wrap_on/ours", "word_wrap_on/bare"},
+                           {"word_wrap_off/ours", "word_wrap_off/bare"}});
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   return 0;
