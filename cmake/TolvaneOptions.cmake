@@ -21,6 +21,14 @@ if(TOLVANE_SANITIZE AND NOT WIN32 AND NOT MSVC)
   target_link_options(tolvane_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+# libFuzzer's coverage instrumentation on everything; the fuzz programs
+# themselves add libFuzzer's main.
+if(TOLVANE_FUZZ)
+  target_compile_options(tolvane_options INTERFACE
+    -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(tolvane_options INTERFACE -fsanitize=address,undefined)
+endif()
+
 # Windows programs are linked statically so that they need no mingw DLLs.
 if(WIN32 AND NOT MSVC)
   target_link_options(tolvane_options INTERFACE -static -static-libgcc -static-libstdc++)

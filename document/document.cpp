@@ -34,7 +34,8 @@ DocumentKey makeDocumentKey(std::string_view password, const char* serial) {
   return key;
 }
 
-std::unique_ptr<orka::MemWriteStream> readDocument(const std::string& path, const DocumentKey& key) {
+std::unique_ptr<orka::MemWriteStream> readDocument(const std::string& path, const DocumentKey& key,
+                                                   uint32_t maxText) {
   orka::RijndaelBE cipher(orka::RijndaelBE::kCBC);
   cipher.setDecryptKey(key.data());
   // Each constructor owns what it is given from the moment it is called,
@@ -47,7 +48,14 @@ std::unique_ptr<orka::MemWriteStream> readDocument(const std::string& path, cons
   // whole text and keeps zlib's per-call work small.
   constexpr uint32_t kPiece = 1u << 20;
   for (;;) {
-    uint32_t room = std::max(text->capacity() - text->tell(), kPiece);
+    const uint32_t left = maxText - text->tell();
+    if (left == 0) {
+      // Full: one byte more is a text too long, however much more follows.
+      char probe;
+      if (zip.read(&probe, 1) != 0) throw orka::StreamError(orka::StreamError::kNoOutputSpace);
+      break;
+    }
+    uint32_t room = std::min(std::max(text->capacity() - text->tell(), kPiece), left);
     uint32_t got = zip.read(text->writableTail(room), room);
     text->commit(got);
     if (got < room) break;

@@ -16,9 +16,12 @@
 //
 // Failures are thrown as orka::Error: readDocument gives StreamError 13
 // (wrong key or damaged file), 1 (no such file), 0 (cannot open), 2 (read
-// failed) or 11; writeDocument gives StreamError 0 (cannot open: read-only,
-// in use, denied, missing folder), 6 (write or flush failed), 11 or 12, and
-// never harms the previous file.  Single-threaded.
+// failed), 11, or 7 when the text is longer than the editor can hold (a
+// small file may inflate to any size; reading stops as soon as the text
+// passes the limit, so memory never holds more than that); writeDocument
+// gives StreamError 0 (cannot open: read-only, in use, denied, missing
+// folder), 6 (write or flush failed), 11 or 12, and never harms the previous
+// file.  Single-threaded.
 #pragma once
 
 #include <array>
@@ -33,6 +36,9 @@ namespace tolvane {
 
 using DocumentKey = std::array<unsigned char, 32>;
 
+// The longest text a document may hold: what the editor's edit control takes.
+constexpr uint32_t kMaxTextBytes = 0x4000000;
+
 // The key of `password`, its bytes in the code page of the documents.  The
 // empty password means the machine's serial number (machineSerialNumber);
 // without one this throws orka::Error "暗号キーの作成に失敗しました。".
@@ -44,8 +50,10 @@ DocumentKey makeDocumentKey(std::string_view password, const char* serial);
 
 // Reads the document at `path`: the text's bytes followed by one 0 byte
 // (size() counts that 0).  A 0 byte inside the text ends it for callers that
-// read the buffer as a string; the bytes after it are still there.
-std::unique_ptr<orka::MemWriteStream> readDocument(const std::string& path, const DocumentKey& key);
+// read the buffer as a string; the bytes after it are still there.  A text
+// longer than `maxText` bytes throws StreamError 7.
+std::unique_ptr<orka::MemWriteStream> readDocument(const std::string& path, const DocumentKey& key,
+                                                   uint32_t maxText = kMaxTextBytes);
 
 // Writes `length` bytes of `text` as the document at `path`.  An existing
 // file is replaced only once the new one is safely on disk (a hidden file

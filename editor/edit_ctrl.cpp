@@ -41,32 +41,37 @@ std::string toAnsi(std::wstring_view wide) {
 std::wstring asStored(std::wstring_view wide) { return toWide(toAnsi(wide)); }
 
 // The clipboard's text as the control would paste it (up to its first NUL).
+// Closed and unlocked again even when the copy runs out of memory.
 std::wstring clipboardText(HWND owner) {
-  std::wstring text;
-  if (!OpenClipboard(owner)) return text;
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    if (const auto* locked = static_cast<const wchar_t*>(GlobalLock(data))) {
-      text = locked;
-      GlobalUnlock(data);
-    }
-  }
-  CloseClipboard();
-  return text;
+  if (!OpenClipboard(owner)) return std::wstring();
+  struct Closer {
+    ~Closer() { CloseClipboard(); }
+  } closer;
+  HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  const auto* locked = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+  if (!locked) return std::wstring();
+  struct Unlocker {
+    HANDLE data;
+    ~Unlocker() { GlobalUnlock(data); }
+  } unlocker{data};
+  return std::wstring(locked);
 }
 
 bool keyIsDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
 
 // The finished text of the input method's current composition.
 std::wstring imeResultString(HWND hwnd) {
-  std::wstring result;
   HIMC context = ImmGetContext(hwnd);
-  if (!context) return result;
+  if (!context) return std::wstring();
+  struct Releaser {
+    HWND hwnd;
+    HIMC context;
+    ~Releaser() { ImmReleaseContext(hwnd, context); }
+  } releaser{hwnd, context};
   LONG bytes = ImmGetCompositionStringW(context, GCS_RESULTSTR, nullptr, 0);
-  if (bytes > 0) {
-    result.resize(static_cast<size_t>(bytes) / sizeof(wchar_t));
-    ImmGetCompositionStringW(context, GCS_RESULTSTR, result.data(), static_cast<DWORD>(bytes));
-  }
-  ImmReleaseContext(hwnd, context);
+  if (bytes <= 0) return std::wstring();
+  std::wstring result(static_cast<size_t>(bytes) / sizeof(wchar_t), L'\0');
+  ImmGetCompositionStringW(context, GCS_RESULTSTR, result.data(), static_cast<DWORD>(bytes));
   return result;
 }
 
@@ -153,12 +158,23 @@ EditTextLock lockEditText(const EditCtrl& edit) {
 
 void unlockEditText(EditTextLock& lock) { lock = EditTextLock(); }
 
-void EditCtrl::setText(std::string_view ansi) {
+void EditCtrl::setText(std::string_view ansi) { setText(ansi, nullptr); }
+
+bool EditCtrl::setText(std::string_view ansi, const std::function<void()>& release) {
   const std::wstring wide = toWide(ansi);
-  SetWindowTextW(hwnd(), wide.c_str());
+  if (release) release();
+  if (!SetWindowTextW(hwnd(), wide.c_str()) || GetWindowTextLengthW(hwnd()) != static_cast<int>(wide.size())) {
+    invalidate();
+    return false;
+  }
   // The converted text is at hand: take it as the mirror now rather than
   // read it back at the first lookup.
-  if (GetWindowTextLengthW(hwnd()) == static_cast<int>(wide.size())) adopt(wide);
+  try {
+    adopt(wide);
+  } catch (const std::bad_alloc&) {
+    invalidate();  // the control has the text; the mirror follows when it can
+  }
+  return true;
 }
 
 int EditCtrl::textLength() const {

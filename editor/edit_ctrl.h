@@ -33,6 +33,7 @@
 // interface thread only.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -61,6 +62,12 @@ class EditCtrl : public fw::CWnd {
   // text already goes in converted so, and shows as it will be saved.
   std::string text() const;
   void setText(std::string_view ansi);
+  // The same for a caller that owns the bytes and can let them go: `release`
+  // runs once they are converted, before the control takes its own copy, so
+  // that a large text is not held by caller, conversion, control and mirror
+  // all at once.  False when the control could not take the text (it then
+  // keeps what it had); std::bad_alloc before `release` ran changes nothing.
+  bool setText(std::string_view ansi, const std::function<void()>& release);
   // Length of text() in bytes.
   int textLength() const;
   // text(), made once per change of the text and shared until the next one.

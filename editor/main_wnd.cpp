@@ -9,6 +9,7 @@
 
 #include "editor/assoc_commands.h"
 #include "editor/date_time_commands.h"
+#include "editor/document_commands.h"
 #include "editor/edit_commands.h"
 #include "editor/res/resource.h"
 #include "editor/search_commands.h"
@@ -81,6 +82,7 @@ void CMainWnd::registerCommands() {
   addToggle(ID_SETTINGS_REMEMBER_POS, &Settings::rememberWindowPos);
   editCommands_ = std::make_unique<EditCommands>(*this);
   dateTimeCommands_ = std::make_unique<DateTimeCommands>(*this);
+  documentCommands_ = std::make_unique<DocumentCommands>(*this);
   searchCommands_ = std::make_unique<SearchCommands>(*this);
   onCommand(ID_SETTINGS_ASSOCIATE, [this] {
     runAssocCommand(hwnd(), assoc::AssocAction::kRegister);
@@ -187,7 +189,8 @@ LRESULT CMainWnd::OnDropFiles(WPARAM wParam, LPARAM) {
   UINT length = DragQueryFileW(drop, 0, name.data(), static_cast<UINT>(name.size() + 1));
   DragFinish(drop);
   name.resize(length);
-  if (!name.empty()) openDocument(orka::narrow(name));
+  // Unsaved text is not thrown away unasked, whichever way a document comes.
+  if (!name.empty() && querySaveChanges()) openDocument(orka::narrow(name));
   return 0;
 }
 
@@ -248,14 +251,10 @@ void CMainWnd::updateTitle() {
   setWindowText(name + " - " + kAppTitle);
 }
 
-// STUB until documents can be saved: there is nothing the user could save,
-// so a close or a new document always goes ahead.
-bool CMainWnd::querySaveChanges() { return true; }
-
-// STUB until documents can be opened: a path from the command line or a
-// dropped file is accepted and ignored.  The window stays untitled and shows
-// nothing that suggests a document was opened.
-void CMainWnd::openDocument(const std::string&) {}
+bool CMainWnd::querySaveChanges() { return documentCommands_->querySaveChanges(); }
+void CMainWnd::openDocument(const std::string& path) { documentCommands_->openDocument(path); }
+bool CMainWnd::saveDocument() { return documentCommands_->saveDocument(); }
+bool CMainWnd::saveDocumentAs() { return documentCommands_->saveDocumentAs(); }
 
 void CMainWnd::focusEdit() {
   if (edit_) SetFocus(edit_->hwnd());

@@ -24,6 +24,7 @@
 #include "settings/settings.h"
 
 class DateTimeCommands;
+class DocumentCommands;
 class EditCommands;
 class SearchCommands;
 
@@ -56,9 +57,13 @@ class CMainWnd : public fw::CFrameWnd {
   void applyTopmost();
   // "<file name> - ミルデア", or "無題 - ミルデア" while untitled.
   void updateTitle();
-  // Whether a close or a new document may go ahead.
+  // The document operations; DocumentCommands (document_commands.h) says
+  // what each one does.
   bool querySaveChanges();
   void openDocument(const std::string& path);
+  bool saveDocument();
+  bool saveDocumentAs();
+  DocumentCommands& documents() { return *documentCommands_; }
   // Switches read-only mode: the setting, the control's refusal of changes
   // and the viewer keys.  Switching on closes a Replace dialog.
   void setReadOnlyMode(bool on);
@@ -82,6 +87,7 @@ class CMainWnd : public fw::CFrameWnd {
   Settings& settings() { return settings_; }
   const ComSession& comState() const { return com_; }
   const DocumentRecord& currentDocument() const { return currentDocument_; }
+  DocumentRecord& currentDocument() { return currentDocument_; }
   EditCtrl* editCtrl() const { return edit_.get(); }
 
  private:
@@ -116,5 +122,6 @@ class CMainWnd : public fw::CFrameWnd {
   std::unique_ptr<EditCtrl> edit_;
   std::unique_ptr<EditCommands> editCommands_;
   std::unique_ptr<DateTimeCommands> dateTimeCommands_;
+  std::unique_ptr<DocumentCommands> documentCommands_;
   std::unique_ptr<SearchCommands> searchCommands_;
 };

@@ -67,10 +67,15 @@ void TextMirror::rewrite(size_t first, size_t last, std::wstring_view text) {
     pos += units;
   }
   const size_t added = fresh.size();
-  blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(first),
-                blocks_.begin() + static_cast<std::ptrdiff_t>(last));
-  blocks_.insert(blocks_.begin() + static_cast<std::ptrdiff_t>(first), std::make_move_iterator(fresh.begin()),
-                 std::make_move_iterator(fresh.end()));
+  if (added == last - first) {
+    // A typed key: same number of blocks, nothing after them moves.
+    std::move(fresh.begin(), fresh.end(), blocks_.begin() + static_cast<std::ptrdiff_t>(first));
+  } else {
+    blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(first),
+                  blocks_.begin() + static_cast<std::ptrdiff_t>(last));
+    blocks_.insert(blocks_.begin() + static_cast<std::ptrdiff_t>(first), std::make_move_iterator(fresh.begin()),
+                   std::make_move_iterator(fresh.end()));
+  }
   if (blocks_.empty()) blocks_.emplace_back();
   // The edges of the new text may have met a surrogate half next door.
   if (first + added < blocks_.size() && first + added > 0) joinPairAt(first + added - 1);

@@ -25,7 +25,11 @@ bash tools/setup.sh
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
 
-# apt-get source needs a deb-src entry; Debian images ship without one.
+# apt-get source unpacks with dpkg-source, and needs a deb-src entry, which
+# Debian images ship without.
+if ! command -v dpkg-source >/dev/null; then
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends dpkg-dev >/dev/null
+fi
 if ! apt-get source --print-uris benchmark >/dev/null 2>&1; then
   echo "bench-setup: adding the Debian source entry"
   . /etc/os-release

@@ -10,6 +10,7 @@ packages=(
   wine wine64 xvfb xauth x11-utils
   locales fonts-noto-cjk fonts-wine imagemagick
   fp-utils nsis libchm-bin zip unzip
+  clang libclang-rt-14-dev llvm
 )
 
 sudo_cmd=()

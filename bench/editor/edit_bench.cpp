@@ -111,6 +111,7 @@ void updatePositionPane(const EditCtrl& edit) {
 void typeKey(benchmark::State& state, bool ours) {
   Documents& d = documents();
   HWND target = ours ? d.ours->hwnd() : d.bare;
+  SetFocus(target);  // as the user's keys find it
   if (ours) updatePositionPane(*d.ours);  // the offsets exist before the first key
   for (auto _ : state) {
     SendMessageW(target, WM_CHAR, 0x3042, 1);  // あ
@@ -126,6 +127,7 @@ void typeKey(benchmark::State& state, bool ours) {
 
 void selectAllAndCopy(benchmark::State& state, bool ours) {
   Documents& d = documents();
+  SetFocus(ours ? d.ours->hwnd() : d.bare);
   for (auto _ : state) {
     if (ours) {
       d.ours->setSelection(0, -1);
@@ -159,6 +161,7 @@ void switchWordWrap(benchmark::State& state, bool ours) {
       text.resize(static_cast<size_t>(GetWindowTextW(d.bare, text.data(), static_cast<int>(text.size()))));
       const LRESULT modified = SendMessageW(d.bare, EM_GETMODIFY, 0, 0);
       HWND next = createBare(d.bareParent, wrap);
+      SetFocus(next);  // as createEditCtrl does
       SetWindowTextW(next, text.c_str());
       SendMessageW(next, EM_SETMODIFY, modified, 0);
       DestroyWindow(d.bare);

@@ -4,11 +4,15 @@
 // Resources of the main window: menu, accelerators, application icon,
 // tool-bar layout and its bitmap all carry this id.
 #define IDR_MAINFRAME 101
+// The password panel below the Save As dialog's own controls.
+#define IDD_SAVE_PASSWORDS 102
+#define IDD_INPUT_PASSWORD 103
 #define IDD_JUMP_LINE 104
 #define IDD_DATE_FORMAT 105
 #define IDD_ABOUT 106
 // Second icon of the program: the one the document type shows.
 #define IDI_DOCUMENT 107
+#define IDD_READ_ONLY_LIST 108
 
 // Type number of the tool-bar layout resource (version, button size, ids).
 #define RT_TOOLBAR_LAYOUT 241
@@ -20,6 +24,15 @@
 #define IDC_ABOUT_NOTE 1016
 
 // Controls of the dialogs.
+#define IDC_OLD_PASSWORD 1000
+#define IDC_NEW_PASSWORD 1001
+#define IDC_CONFIRM_PASSWORD 1002
+#define IDC_OLD_PASSWORD_LABEL 1003
+#define IDC_PASSWORD 1004
+#define IDC_PASSWORD_PATH 1005
+#define IDC_PER_FILE_READ_ONLY 1010
+#define IDC_READ_ONLY_CAPACITY 1011
+#define IDC_READ_ONLY_FILES 1012
 #define IDC_JUMP_LINE 1006
 #define IDC_JUMP_SPIN 1007
 #define IDC_DATE_FORMAT 1008

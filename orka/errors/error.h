@@ -45,7 +45,7 @@ class StreamError : public Error {
     kShortInput = 4,
     kSeekFailed = 5,
     kWriteFailed = 6,
-    kNoOutputSpace = 7,  // reserved
+    kNoOutputSpace = 7,  // a document whose text is longer than the editor holds
     kUnsupported = 8,
     kIoError = 9,  // reserved
     kInvalidStream = 10,

@@ -13,6 +13,8 @@
 #include <string>
 #include <thread>
 
+#include "support/build_path.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -22,14 +24,7 @@ constexpr UINT kUnassociate = 40027;
 constexpr UINT kHelpContents = 40023;
 constexpr int kEditId = 1013;
 
-// The build passes Unix paths, which wine maps to the Z: drive.
-fs::path buildPath(const wchar_t* unixPath) {
-  std::wstring path = unixPath;
-  if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
-  for (wchar_t& c : path)
-    if (c == L'/') c = L'\\';
-  return fs::path(path);
-}
+using testing_support::fromBuildPath;
 
 std::optional<std::wstring> readString(HKEY root, const std::wstring& path, const wchar_t* name) {
   wchar_t buffer[1024] = {};
@@ -190,7 +185,7 @@ class AssocProgram : public testing::Test {
     GetTempPathW(MAX_PATH, temp);
     folder_ = fs::path(temp) / (L"tolvane assoc " + std::to_wstring(GetCurrentProcessId())) / L"Tolvane Dir";
     fs::create_directories(folder_);
-    fs::copy_file(buildPath(TOLVANE_EXE), folder_ / L"Tolvane.exe", fs::copy_options::overwrite_existing);
+    fs::copy_file(fromBuildPath(TOLVANE_EXE), folder_ / L"Tolvane.exe", fs::copy_options::overwrite_existing);
   }
 
   static void TearDownTestSuite() {
@@ -200,7 +195,7 @@ class AssocProgram : public testing::Test {
 
   void SetUp() override {
     removeAssociationKeys();
-    fs::copy_file(buildPath(TOLVREG_EXE), helper(), fs::copy_options::overwrite_existing);
+    fs::copy_file(fromBuildPath(TOLVREG_EXE), helper(), fs::copy_options::overwrite_existing);
   }
 
   void TearDown() override {
@@ -286,6 +281,17 @@ TEST_F(AssocProgram, OnWindowsXpRegistrationEndsWithTheHelper) {
   expectFileType();
   expectBox(tolvane.commandEndingInBox(kUnassociate), L"確認 [ミルデア]", L"関連付けを解除しました。");
   EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, L".vtxt"));
+}
+
+// F1 opens the manual beside the program with the system's help viewer.
+TEST_F(AssocProgram, HelpOpensTheManualBesideTheProgram) {
+  const fs::path manual = fromBuildPath(TOLVANE_CHM);
+  if (!fs::exists(manual)) GTEST_SKIP() << "the manual was not built (no chmcmd)";
+  fs::copy_file(manual, folder_ / L"Tolvane.chm", fs::copy_options::overwrite_existing);
+  Editor tolvane(editor());
+  ASSERT_TRUE(tolvane.running());
+  tolvane.command(kHelpContents);
+  EXPECT_TRUE(waitFor([&] { return tolvane.topLevel(L"HH Parent") != nullptr; }, 20));
 }
 
 }  // namespace

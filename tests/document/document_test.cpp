@@ -1,13 +1,21 @@
 // The document container: layout, keys, damaged files and safe saving.
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstdio>
 #include <functional>
+#include <optional>
+#include <vector>
 
 #include "document/document.h"
 #include "document/document_files.h"
 #include "document/machine_serial.h"
+#include "orka/crypto/rijndael.h"
 #include "orka/errors/error.h"
 #include "orka/files/safe_write.h"
+#include "support/injected_faults.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -131,6 +139,7 @@ TEST_F(DocumentTest, DamagedFilesFailWithCode13) {
   };
   const std::pair<const char*, std::string> cases[] = {
       {"empty file", ""},
+      {"one block of zeros", std::string(16, '\0')},
       {"cut in the middle", good.substr(0, good.size() / 2)},
       {"cut to whole blocks", good.substr(0, good.size() - 16)},
       {"cut inside a block", good.substr(0, good.size() - 5)},
@@ -142,6 +151,48 @@ TEST_F(DocumentTest, DamagedFilesFailWithCode13) {
     std::string path = dir.write("damaged.vtxt", c.second);
     EXPECT_EQ(streamCode([&] { load(path, key); }), orka::StreamError::kInflateFailed) << c.first;
   }
+}
+
+// A document file of `zeros` zero bytes of text, compressed as tightly as
+// zlib can: a few kilobytes per hundred megabytes.
+std::string zeroTextFile(uint64_t zeros, const DocumentKey& key) {
+  z_stream zs{};
+  EXPECT_EQ(deflateInit(&zs, 9), Z_OK);
+  std::vector<unsigned char> in(1 << 16), out(1 << 16);
+  std::string z;
+  uint64_t left = zeros;
+  int result;
+  do {
+    uInt piece = static_cast<uInt>(std::min<uint64_t>(left, in.size()));
+    left -= piece;
+    zs.next_in = in.data();
+    zs.avail_in = piece;
+    do {
+      zs.next_out = out.data();
+      zs.avail_out = static_cast<uInt>(out.size());
+      result = deflate(&zs, left == 0 ? Z_FINISH : Z_NO_FLUSH);
+      z.append(reinterpret_cast<char*>(out.data()), out.size() - zs.avail_out);
+    } while (zs.avail_out == 0);
+  } while (left > 0 || result != Z_STREAM_END);
+  deflateEnd(&zs);
+  z.append((16 - z.size() % 16) % 16, '\0');
+  orka::RijndaelBE cipher(orka::RijndaelBE::kCBC);
+  cipher.setEncryptKey(key.data());
+  std::string file(z.size(), '\0');
+  cipher.encrypt(z.data(), static_cast<uint32_t>(z.size()), &file[0]);
+  return file;
+}
+
+// A small file may inflate to any size; the text stops at the limit.
+TEST_F(DocumentTest, TextsLongerThanTheEditorHoldsFailWithCode7) {
+  std::string path = dir.write("limit.vtxt", zeroTextFile(1000, key));
+  EXPECT_EQ(textOf(*readDocument(path, key, 1000)).size(), 1000u);
+  EXPECT_EQ(streamCode([&] { readDocument(path, key, 999); }), orka::StreamError::kNoOutputSpace);
+
+  std::string bomb = zeroTextFile(uint64_t{256} << 20, key);  // 256 MiB of text in a quarter megabyte
+  EXPECT_LT(bomb.size(), 1u << 20);
+  path = dir.write("bomb.vtxt", bomb);
+  EXPECT_EQ(streamCode([&] { readDocument(path, key); }), orka::StreamError::kNoOutputSpace);
 }
 
 TEST_F(DocumentTest, WholeBlocksAppendedAfterTheDocumentAreIgnored) {
@@ -259,6 +310,42 @@ TEST_F(DocumentTest, ASaveThatFailsPartWayKeepsTheOldFileAndRemovesTheTemporaryO
   }
   EXPECT_EQ(TempDir::readFile(path), before);
   EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"doc.vtxt"});
+}
+
+// Every step of a save failing in turn, through the native file seam: the
+// old document stays byte for byte, nothing else is left in its folder, and
+// the error names the document.
+TEST_F(DocumentTest, ASaveFailingAtAnyStepKeepsTheOldDocumentAndReportsIt) {
+  const std::string path = dir.path("doc.vtxt");
+  const std::string before = TempDir::readFile(save("doc.vtxt", kJapanese, key));
+  const std::string text = sample(9000, 11, false);  // several blocks to write
+  std::optional<orka::StreamError> error;
+  auto attempt = [&] {
+    dir.write("doc.vtxt", before);
+    error.reset();
+    try {
+      writeDocument(path, key, text.data(), static_cast<uint32_t>(text.size()));
+    } catch (const orka::StreamError& e) {
+      error = e;
+    }
+  };
+  std::string steps = testing_support::forEveryFault(attempt, [&](const std::string& fault,
+                                                                   testing_support::FileStep step) {
+    ASSERT_TRUE(error) << fault << " was reported as a success";
+    const bool opening = step == testing_support::FileStep::kCreate;
+    EXPECT_EQ(error->code(), opening ? orka::StreamError::kOpenFailed : orka::StreamError::kWriteFailed) << fault;
+    EXPECT_EQ(error->message(), std::string(opening ? "ファイルのオープンに失敗しました。\n\n"
+                                                    : "ファイルの書き込みに失敗しました。\n\n") +
+                                    path)
+        << fault;
+    EXPECT_EQ(TempDir::readFile(path), before) << fault;
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"doc.vtxt"}) << fault;
+  });
+  std::printf("document save steps, each failed alone: %s\n", steps.c_str());
+  EXPECT_NE(steps.find("write write"), std::string::npos) << steps;
+  attempt();  // unhindered
+  EXPECT_FALSE(error);
+  EXPECT_TRUE(load(path, key) == text);
 }
 
 }  // namespace

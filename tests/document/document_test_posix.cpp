@@ -1,15 +1,20 @@
 // Our documents against an independent implementation of the same format
 // (zlib and OpenSSL's AES), and a save that runs out of disk space.
 #include <gtest/gtest.h>
+#include <cstdio>
 #include <openssl/evp.h>
 #include <openssl/sha.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include "document/document.h"
 #include "document/document_files.h"
+#include "orka/files/path_ops.h"
 #include "orka/errors/error.h"
 #include "support/temp_dir.h"
 
@@ -129,6 +134,100 @@ TEST(DocumentSafeSave, RunningOutOfSpaceKeepsTheOldDocument) {
   EXPECT_EQ(TempDir::readFile(path), before);
   EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"doc.vtxt"});
   EXPECT_TRUE(textOf(*tolvane::readDocument(path, key)) == old);
+}
+
+// Files no editor wrote end in an error, quickly and without holding them in
+// memory; long paths simply work.
+TEST(DocumentLimits, AHugeFileAndADeepPathAreHandled) {
+  TempDir dir;
+  tolvane::DocumentKey key = tolvane::makeDocumentKey("pw");
+  std::string huge = dir.write("huge.vtxt", "");
+  ASSERT_EQ(truncate(huge.c_str(), off_t{5} << 30), 0);  // 5 GiB, sparse
+  try {
+    tolvane::readDocument(huge, key);
+    ADD_FAILURE() << "read a file of zeros";
+  } catch (const orka::StreamError& e) {
+    EXPECT_EQ(e.code(), orka::StreamError::kInflateFailed);
+  }
+
+  std::string deep = dir.path();
+  while (deep.size() < 400) {
+    deep += "/" + std::string(50, 'd');
+    ASSERT_EQ(mkdir(deep.c_str(), 0700), 0);
+  }
+  deep += "/doc.vtxt";
+  tolvane::writeDocument(deep, key, "text", 4);
+  tolvane::writeDocument(deep, key, "more text", 9);
+  EXPECT_EQ(textOf(*tolvane::readDocument(deep, key)), "more text");
+}
+
+// Saves killed at random moments: the document is always the whole old one or
+// the whole new one, and the next save clears what the killed ones left.
+TEST(DocumentSafeSave, ASaveKilledAtAnyMomentLeavesTheOldOrTheNewDocument) {
+  // Renaming is as atomic in memory as on a disk, and far quicker to flush.
+  TempDir dir(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : std::filesystem::temp_directory_path());
+  const tolvane::DocumentKey oldKey = tolvane::makeDocumentKey("old"), newKey = tolvane::makeDocumentKey("new");
+  const std::string path = dir.path("doc.vtxt");
+  const std::string oldText = japaneseText(100);
+  std::string newText(256 << 10, '\0');  // incompressible, so that writing takes a while
+  uint32_t x = 7;
+  for (char& c : newText) c = static_cast<char>((x = x * 1664525u + 1013904223u) >> 24);
+  tolvane::writeDocument(path, oldKey, oldText.data(), static_cast<uint32_t>(oldText.size()));
+  const std::string oldFile = TempDir::readFile(path);
+
+  auto startSave = [&] {
+    pid_t child = fork();
+    if (child == 0) {
+      try {
+        tolvane::writeDocument(path, newKey, newText.data(), static_cast<uint32_t>(newText.size()));
+      } catch (...) {
+        _exit(1);
+      }
+      _exit(0);
+    }
+    return child;
+  };
+  auto nowNs = [] {
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return int64_t{t.tv_sec} * 1000000000 + t.tv_nsec;
+  };
+  // How long a whole save takes here, to spread the kills over it.
+  int64_t start = nowNs();
+  int status = 0;
+  ASSERT_EQ(waitpid(startSave(), &status, 0) > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0, true);
+  const int64_t saveNs = nowNs() - start;
+
+  constexpr int kKills = 220;
+  int sawOld = 0, sawNew = 0;
+  uint32_t r = 12345;
+  for (int i = 0; i < kKills; ++i) {
+    dir.write("doc.vtxt", oldFile);
+    pid_t child = startSave();
+    ASSERT_GT(child, 0);
+    r = r * 1664525u + 1013904223u;
+    const int64_t delay = static_cast<int64_t>((r >> 8) % 1000) * saveNs / 900;  // up to 1.1 saves
+    const timespec pause = {static_cast<time_t>(delay / 1000000000), static_cast<long>(delay % 1000000000)};
+    nanosleep(&pause, nullptr);
+    kill(child, SIGKILL);
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+
+    std::string file = TempDir::readFile(path);
+    if (file == oldFile) {
+      ++sawOld;
+      EXPECT_EQ(textOf(*tolvane::readDocument(path, oldKey)), oldText);
+    } else {
+      ++sawNew;
+      ASSERT_TRUE(textOf(*tolvane::readDocument(path, newKey)) == newText) << "kill " << i;
+    }
+  }
+  std::printf("%d saves killed: %d left the old document, %d the new one, none anything else\n", kKills, sawOld,
+              sawNew);
+  EXPECT_GT(sawOld, 0);
+  EXPECT_GT(namesIn(dir.path()).size(), 1u) << "no kill interrupted a save";
+
+  tolvane::writeDocument(path, oldKey, oldText.data(), static_cast<uint32_t>(oldText.size()));
+  EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"doc.vtxt"});
 }
 
 TEST(DocumentSafeSave, ReplacingADocumentKeepsItsPermissions) {

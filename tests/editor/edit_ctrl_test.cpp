@@ -188,6 +188,17 @@ TEST_F(EditCtrlTest, TextComingInShowsWhatSavingKeeps) {
   EXPECT_EQ(saved.substr(saved.size() - 2), "\x82\xa0") << "what the code page holds stays as it is";
   SendMessageW(edit_->hwnd(), EM_UNDO, 0, 0);
   EXPECT_EQ(edit_->text().find("\x82\xa0"), std::string::npos) << "the paste is undone as one";
+
+  // Shift+Insert pastes inside the control, without a WM_PASTE of its own.
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  keys[VK_SHIFT] = 0x80;
+  SetKeyboardState(keys);
+  SendMessageW(edit_->hwnd(), WM_KEYDOWN, VK_INSERT, 1);
+  keys[VK_SHIFT] = 0;
+  SetKeyboardState(keys);
+  expectShownIsSaved("pasted with Shift+Insert");
+  EXPECT_NE(edit_->text().find("\x82\xa0"), std::string::npos);
 }
 
 TEST_F(EditCtrlTest, TextLockIsMadeOncePerChange) {

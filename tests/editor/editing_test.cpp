@@ -40,7 +40,11 @@ void putTextOnClipboard(HWND owner, const wchar_t* text) {
 
 // A character typed into `target`, through pre-translation as the loop does.
 void typeChar(HWND target, wchar_t ch) {
-  MSG msg{target, WM_CHAR, ch, 1};
+  MSG msg{};
+  msg.hwnd = target;
+  msg.message = WM_CHAR;
+  msg.wParam = ch;
+  msg.lParam = 1;
   testApp().processMessage(msg);
   pump();
 }

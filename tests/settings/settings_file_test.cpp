@@ -2,6 +2,7 @@
 // checks that send a file back to the defaults, and saves that fail.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "orka/streams/file_stream.h"
 #include "settings/settings.h"
+#include "support/injected_faults.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -438,6 +440,30 @@ TEST_F(FailedSave, FileHeldOpenIsKept) {
     EXPECT_FALSE(Settings().save(path()));
   }
   expectOldFileAlone();
+}
+
+// Every step of a settings save failing in turn: silent, and the old file
+// stays as it was.
+TEST_F(FailedSave, AFailureAtAnyStepKeepsTheOldFile) {
+  Settings s;
+  s.windowWidth = 640;
+  for (int i = 0; i < 3; ++i) s.readOnlyList.touch("C:\\documents\\" + std::to_string(i) + ".vtxt");
+  bool saved = false;
+  auto attempt = [&] {
+    write(kOld);
+    saved = s.save(path());
+  };
+  std::string steps = testing_support::forEveryFault(attempt, [&](const std::string& fault,
+                                                                   testing_support::FileStep) {
+    EXPECT_FALSE(saved) << fault << " was reported as a success";
+    EXPECT_EQ(contents(), kOld) << fault;
+    expectOldFileAlone();
+  });
+  std::printf("settings save steps, each failed alone: %s\n", steps.c_str());
+  attempt();  // unhindered
+  Settings back;
+  ASSERT_TRUE(back.load(path(), kScreen));
+  EXPECT_EQ(back.windowWidth, 640);
 }
 
 TEST_F(FailedSave, MissingFolderWritesNothing) {

@@ -12,12 +12,12 @@ namespace testing_support {
 
 class TempDir {
  public:
-  TempDir() {
+  TempDir() : TempDir(std::filesystem::temp_directory_path()) {}
+  // Inside `base` instead of the system's temporary folder.
+  explicit TempDir(const std::filesystem::path& base) {
     static std::atomic<int> counter{0};
-    namespace fs = std::filesystem;
-    path_ = fs::temp_directory_path() /
-            ("tolvane-test-" + std::to_string(nowTicks()) + "-" + std::to_string(counter++));
-    fs::create_directories(path_);
+    path_ = base / ("tolvane-test-" + std::to_string(nowTicks()) + "-" + std::to_string(counter++));
+    std::filesystem::create_directories(path_);
   }
   ~TempDir() {
     std::error_code ec;

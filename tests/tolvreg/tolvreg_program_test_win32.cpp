@@ -15,19 +15,12 @@
 #include <string>
 #include <thread>
 
+#include "support/build_path.h"
 #include "tolvreg/association.h"
 
 namespace {
 
-// The build passes the program's path; under wine it is a Unix path, which
-// the Z: drive maps.
-std::wstring programPath() {
-  std::wstring path = TOLVREG_EXE;
-  if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
-  for (wchar_t& c : path)
-    if (c == L'/') c = L'\\';
-  return path;
-}
+std::wstring programPath() { return testing_support::fromBuildPath(TOLVREG_EXE).wstring(); }
 
 struct RunResult {
   bool finished = false;

@@ -50,17 +50,6 @@ struct Failure {
   std::string message;
 };
 
-struct Options {
-  std::string command;
-  std::string file;
-  std::optional<std::string> passwordFile;
-  std::optional<std::string> newPasswordFile;
-  std::optional<std::string> serial;
-  std::optional<std::string> codePageName;
-  bool raw = false;
-  bool help = false;
-};
-
 Failure usage(const std::string& what) { return {kUsage, what + "\nTry 'vtxt --help'."}; }
 
 Options parse(const std::vector<std::string>& args) {
@@ -252,6 +241,15 @@ int exitCodeOf(const orka::Error& e) {
 }
 
 }  // namespace
+
+std::optional<Options> parseArguments(const std::vector<std::string>& args, std::string* usageMessage) {
+  try {
+    return parse(args);
+  } catch (const Failure& f) {
+    *usageMessage = f.message;
+    return std::nullopt;
+  }
+}
 
 int run(const std::vector<std::string>& args, Console& console) {
   try {

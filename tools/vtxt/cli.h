@@ -15,6 +15,7 @@
 // run() never throws; it reports on the console and returns the exit code.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,5 +33,21 @@ enum ExitCode {
 
 // Runs the command line `args` (without the program name).
 int run(const std::vector<std::string>& args, Console& console);
+
+// What a command line asks for, before anything is opened.
+struct Options {
+  std::string command;
+  std::string file;
+  std::optional<std::string> passwordFile;
+  std::optional<std::string> newPasswordFile;
+  std::optional<std::string> serial;
+  std::optional<std::string> codePageName;
+  bool raw = false;
+  bool help = false;
+};
+
+// Parses `args` alone; nothing and the usage message when they are not a
+// command line that run() would carry out.
+std::optional<Options> parseArguments(const std::vector<std::string>& args, std::string* usageMessage);
 
 }  // namespace vtxt

@@ -1,0 +1,257 @@
+#include "editor/document_commands.h"
+
+#include <cstring>
+#include <new>
+#include <utility>
+
+#include "editor/date_time.h"
+#include "editor/input_pass_dialog.h"
+#include "editor/main_wnd.h"
+#include "editor/passed_file_dialog.h"
+#include "editor/password_text.h"
+#include "editor/read_only_dialog.h"
+#include "editor/res/resource.h"
+#include "editor/shortcut.h"
+#include "framework/modal.h"
+#include "orka/errors/error.h"
+
+namespace {
+
+constexpr const char* kQuestionCaption = "確認 [ミルデア]";
+constexpr const char* kWrongPassword = "パスワードが間違っています。";
+constexpr const char* kSaveFailed = "ファイルの保存に失敗しました。\n\n";
+constexpr const char* kOutOfMemory = "メモリが足りないため開けません。\n\n";
+
+// The whole text of the control, read in place for the writer.
+class TextForWriting {
+ public:
+  explicit TextForWriting(const EditCtrl& edit) : lock_(lockEditText(edit)) {}
+  ~TextForWriting() { unlockEditText(lock_); }
+  TextForWriting(const TextForWriting&) = delete;
+  TextForWriting& operator=(const TextForWriting&) = delete;
+  const char* data() const { return lock_.text; }
+  uint32_t length() const { return static_cast<uint32_t>(lock_.length); }
+
+ private:
+  EditTextLock lock_;
+};
+
+void wipeKey(tolvane::DocumentKey& key) { SecureZeroMemory(key.data(), key.size()); }
+
+}  // namespace
+
+DocumentCommands::DocumentCommands(CMainWnd& main) : main_(main) {
+  setReader(nullptr);
+  main_.onCommand(ID_FILE_NEW, [this] { newDocument(); });
+  main_.onCommand(ID_FILE_OPEN, [this] { open(); });
+  main_.onCommand(
+      ID_FILE_SAVE, [this] { save(); },
+      [this](fw::CmdUI& ui) { ui.enable(main_.editCtrl() && main_.editCtrl()->modified()); });
+  main_.onCommand(ID_FILE_SAVE_AS, [this] {
+    saveDocumentAs();
+    main_.focusEdit();
+  });
+  main_.onCommand(ID_SETTINGS_READ_ONLY_LIST, [this] { readOnlyList(); });
+}
+
+void DocumentCommands::setReader(Reader reader) {
+  if (!reader) {
+    reader = [](const std::string& path, const tolvane::DocumentKey& key) {
+      try {
+        return tolvane::readDocument(path, key, EditCtrl::kMaxBytes);
+      } catch (const orka::StreamError& e) {
+        // The stream's own words for this ("no room for the output") would
+        // not tell the user what is wrong with the file.
+        if (e.code() != orka::StreamError::kNoOutputSpace) throw;
+        throw orka::Error("ファイルが大きすぎるため開けません。\n\n" + path);
+      }
+    };
+  }
+  reader_ = std::move(reader);
+}
+
+bool DocumentCommands::querySaveChanges() {
+  EditCtrl* edit = main_.editCtrl();
+  if (!edit || !edit->modified()) return true;
+  const std::string& path = main_.currentDocument().path;
+  const std::string question = "ファイル " + (path.empty() ? std::string("無題") : path) +
+                               " の内容は変更されています。\n\n変更を保存しますか？";
+  switch (fw::messageBox(main_.hwnd(), question, kQuestionCaption, MB_YESNOCANCEL | MB_ICONEXCLAMATION)) {
+    case IDYES:
+      return path.empty() ? saveDocumentAs() : saveDocument();
+    case IDNO:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void DocumentCommands::newDocument() {
+  if (querySaveChanges()) {
+    EditCtrl* edit = main_.editCtrl();
+    edit->setText("");
+    edit->setModified(false);
+    DocumentRecord& document = main_.currentDocument();
+    document.path.clear();
+    document.key.fill(0);
+    main_.updateTitle();
+  }
+  main_.focusEdit();
+}
+
+void DocumentCommands::open() {
+  if (querySaveChanges()) {
+    fw::CFileDialog dialog(true, main_.hwnd());
+    dialog.setFilter(kDocumentFilter);
+    dialog.setFlags(OFN_HIDEREADONLY | OFN_FILEMUSTEXIST);
+    dialog.setFlagsEx(OFN_EX_NOPLACESBAR);
+    if (dialog.DoModal() == IDOK) openDocument(dialog.path());
+  }
+  main_.focusEdit();
+}
+
+void DocumentCommands::openDocument(const std::string& requested) {
+  // A shortcut's target stands for it everywhere: dialog, title, list.
+  const std::string path = resolveShortcut(requested, main_.hwnd()).value_or(requested);
+  tolvane::DocumentKey key{};
+  std::unique_ptr<orka::MemWriteStream> text = readWithPassword(path, key);
+  // The stamp is decided on the bytes, before they are handed over.
+  const bool log = text && std::strncmp(reinterpret_cast<const char*>(text->data()), ".LOG", 4) == 0;
+  if (text && showText(std::move(text), path)) {
+    main_.editCtrl()->setModified(false);
+    DocumentRecord& document = main_.currentDocument();
+    document.path = path;
+    document.key = key;
+    main_.updateTitle();
+    restoreReadOnlyMode();
+    if (log && !main_.settings().readOnly) stampLog();
+  }
+  wipeKey(key);
+  main_.focusEdit();
+}
+
+std::unique_ptr<orka::MemWriteStream> DocumentCommands::readWithPassword(const std::string& path,
+                                                                         tolvane::DocumentKey& key) {
+  // Silent mode tries the default password first; once that fails, or
+  // whenever silent mode is off, the user is asked.
+  bool ask = !main_.settings().hidePasswordDialog;
+  for (;;) {
+    std::string password;
+    if (ask) {
+      InputPassDialog dialog(path, main_.hwnd());
+      if (dialog.DoModal() != IDOK) return nullptr;
+      password.swap(dialog.password);
+    }
+    try {
+      key = tolvane::makeDocumentKey(password);
+      wipePassword(password);
+      return reader_(path, key);
+    } catch (const orka::StreamError& e) {
+      wipePassword(password);
+      // The reader cannot tell a wrong key from a damaged file: both fail
+      // to inflate, and both are answered as a wrong password.
+      if (e.code() != orka::StreamError::kInflateFailed) {
+        showError(e.message());
+        return nullptr;
+      }
+      if (ask) showError(kWrongPassword);
+      ask = true;
+    } catch (const orka::Error& e) {
+      wipePassword(password);
+      showError(e.message());
+      return nullptr;
+    } catch (const std::bad_alloc&) {
+      wipePassword(password);
+      showError(kOutOfMemory + path);
+      return nullptr;
+    }
+  }
+}
+
+bool DocumentCommands::showText(std::unique_ptr<orka::MemWriteStream> text, const std::string& path) {
+  // The text ends at its first 0 byte.  The bytes go as soon as they are
+  // converted, before the control and its mirror take their copies.
+  const char* bytes = reinterpret_cast<const char*>(text->data());
+  bool shown = false;
+  try {
+    shown = main_.editCtrl()->setText(std::string_view(bytes, std::strlen(bytes)), [&text] { text.reset(); });
+  } catch (const std::bad_alloc&) {
+  }
+  if (!shown) showError(kOutOfMemory + path);
+  return shown;
+}
+
+void DocumentCommands::restoreReadOnlyMode() {
+  Settings& settings = main_.settings();
+  const std::string& path = main_.currentDocument().path;
+  if (settings.perFileReadOnly && !path.empty()) main_.setReadOnlyMode(settings.readOnlyList.touch(path));
+}
+
+void DocumentCommands::stampLog() {
+  EditCtrl* edit = main_.editCtrl();
+  // At the very end, however long the text.
+  const int end = edit->textLength();
+  edit->setSelection(end, end);
+  edit->send(EM_SCROLLCARET);
+  edit->replaceSelection("\r\n" + dateTimeStamp(main_.settings().dateFormat) + "\r\n", true);
+}
+
+void DocumentCommands::save() {
+  if (main_.currentDocument().path.empty())
+    saveDocumentAs();
+  else
+    saveDocument();
+  main_.focusEdit();
+}
+
+bool DocumentCommands::saveDocument() {
+  const DocumentRecord& document = main_.currentDocument();
+  EditCtrl* edit = main_.editCtrl();
+  try {
+    TextForWriting text(*edit);
+    tolvane::writeDocument(document.path, document.key, text.data(), text.length());
+    edit->setModified(false);
+    return true;
+  } catch (const orka::Error&) {
+  } catch (const std::bad_alloc&) {
+  }
+  // The error's own text is not shown: whatever failed, the user needs to
+  // know which file was not saved.
+  showError(kSaveFailed + document.path);
+  return false;
+}
+
+bool DocumentCommands::saveDocumentAs() {
+  DocumentRecord& document = main_.currentDocument();
+  std::string path;
+  tolvane::DocumentKey key{};
+  try {
+    PassedFileDialog dialog(document, main_.hwnd());
+    if (dialog.DoModal() != IDOK) return false;
+    key = tolvane::makeDocumentKey(dialog.newPassword);
+    path = dialog.path();
+  } catch (const orka::Error&) {
+    // No key could be made (an empty password without the machine's serial
+    // number): nothing has changed yet.
+    showError(kSaveFailed + document.path);
+    return false;
+  }
+  // Name, key and title stay even if the write below fails: the text is
+  // then still modified and a later Save tries the same file again.
+  document.path = std::move(path);
+  document.key = key;
+  wipeKey(key);
+  main_.updateTitle();
+  restoreReadOnlyMode();
+  return saveDocument();
+}
+
+void DocumentCommands::readOnlyList() {
+  ReadOnlyDialog dialog(main_.settings());
+  if (dialog.DoModal() == IDOK) restoreReadOnlyMode();
+  main_.focusEdit();
+}
+
+void DocumentCommands::showError(const std::string& text) {
+  fw::messageBox(main_.hwnd(), text, CMainWnd::kErrorCaption, MB_OK | MB_ICONEXCLAMATION);
+}

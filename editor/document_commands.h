@@ -1,0 +1,75 @@
+// DocumentCommands: the one document's coming and going.  New, Open, Save,
+// Save As and the per-file read-only settings (commands 40001-40004, 40030),
+// the save-changes prompt that guards whatever would discard unsaved text,
+// and opening a document from any source (the Open dialog, the command line,
+// a dropped file).
+//
+// Opening.  A shell shortcut is replaced by its target first.  Then the
+// password is asked for (InputPassDialog) until the document opens or the
+// user cancels; with hidePasswordDialog set the default password is tried
+// first without a word.  A wrong password (or a damaged document, which
+// cannot be told apart) gets "パスワードが間違っています。" and the dialog again;
+// any other failure its own message, and the open ends.  Nothing changes
+// until the text is read and converted: a failed or cancelled open leaves
+// the current document exactly as it was.  A text larger than the edit
+// control takes (EditCtrl::kMaxBytes) is refused before it is read whole.
+// A text beginning with ".LOG" gets the date and time appended at its end as
+// an undoable edit, unless read-only mode is on.
+//
+// Saving writes the text under the key kept from opening or from Save As,
+// so Save never asks for a password; a failure says "ファイルの保存に失敗しま
+// した。" with the path and keeps the text modified.  Save As sets the new
+// name, key and title before writing and keeps them should the write fail.
+//
+// With perFileReadOnly set, opening and Save As restore the document's
+// remembered read-only mode (the read-only list of the settings).
+//
+// Every box belongs to the main window; the focus goes back to the text
+// after each command.  Registers its commands with the main window on
+// construction.  User-interface thread only.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "document/document.h"
+
+class CMainWnd;
+
+class DocumentCommands {
+ public:
+  explicit DocumentCommands(CMainWnd& main);
+
+  // True when the caller may go on: nothing to save, the user said No, or
+  // the save succeeded.
+  bool querySaveChanges();
+  void openDocument(const std::string& path);
+  bool saveDocument();
+  bool saveDocumentAs();
+
+  // Where opening reads a document from; for tests.  An empty function
+  // restores readDocument, limited to what the edit control takes.
+  using Reader = std::function<std::unique_ptr<orka::MemWriteStream>(const std::string& path,
+                                                                     const tolvane::DocumentKey& key)>;
+  void setReader(Reader reader);
+
+ private:
+  void newDocument();
+  void open();
+  void save();
+  void readOnlyList();
+
+  // The text of `path` and the key that opened it, asking for passwords as
+  // needed; null when the user cancelled or the error was shown.
+  std::unique_ptr<orka::MemWriteStream> readWithPassword(const std::string& path, tolvane::DocumentKey& key);
+  // Replaces the control's text; false (after saying so) when memory ran out.
+  bool showText(std::unique_ptr<orka::MemWriteStream> text, const std::string& path);
+  // The per-file read-only mode of the current document, when remembered.
+  void restoreReadOnlyMode();
+  void stampLog();
+  void showError(const std::string& text);
+
+  CMainWnd& main_;
+  Reader reader_;
+};

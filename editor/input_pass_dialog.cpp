@@ -1,0 +1,24 @@
+#include "editor/input_pass_dialog.h"
+
+#include <utility>
+
+#include "editor/dialog_font.h"
+#include "editor/password_text.h"
+#include "editor/res/resource.h"
+
+InputPassDialog::InputPassDialog(std::string path, HWND parent)
+    : fw::CDialog(IDD_INPUT_PASSWORD, parent), path(std::move(path)) {}
+
+InputPassDialog::~InputPassDialog() { wipePassword(password); }
+
+BOOL InputPassDialog::OnInitDialog() {
+  useUiFontIfFaceMissing(hwnd());
+  setItemText(IDC_PASSWORD_PATH, path);
+  return TRUE;
+}
+
+void InputPassDialog::OnOK() {
+  wipePassword(password);
+  password = typedPassword(item(IDC_PASSWORD));
+  EndDialog(IDOK);
+}

@@ -1,0 +1,99 @@
+#include "editor/passed_file_dialog.h"
+
+#include <optional>
+#include <utility>
+
+#include "document/document.h"
+#include "editor/dialog_font.h"
+#include "editor/password_text.h"
+#include "editor/res/resource.h"
+#include "framework/modal.h"
+
+namespace {
+
+// All 32 bytes, without stopping at the first difference.
+bool sameKey(const tolvane::DocumentKey& a, const std::array<uint8_t, 32>& b) {
+  unsigned difference = 0;
+  for (size_t i = 0; i < a.size(); ++i) difference |= static_cast<unsigned>(a[i] ^ b[i]);
+  return difference == 0;
+}
+
+}  // namespace
+
+PassedFileDialog::PassedFileDialog(const DocumentRecord& document, HWND parent)
+    : fw::CFileDialog(false, parent), document(document) {
+  setDefaultExtension("vtxt");
+  if (!document.path.empty()) setFileName(document.path);
+  setFlags(OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
+  setFlagsEx(OFN_EX_NOPLACESBAR);
+  setFilter(kDocumentFilter);
+  setPanelTemplate(IDD_SAVE_PASSWORDS);
+  onMessage(UM_PASSWORD_MISMATCH, &PassedFileDialog::OnPasswordMismatch);
+}
+
+PassedFileDialog::~PassedFileDialog() { wipePassword(newPassword); }
+
+BOOL PassedFileDialog::OnInitDialog() {
+  useUiFontIfFaceMissing(hwnd());
+  if (document.path.empty()) {
+    enableItem(IDC_OLD_PASSWORD_LABEL, false);
+    enableItem(IDC_OLD_PASSWORD, false);
+  }
+  return TRUE;
+}
+
+bool PassedFileDialog::OnFileNameOK() {
+  wipePassword(newPassword);
+  if (!document.path.empty()) {
+    std::string old = typedPassword(item(IDC_OLD_PASSWORD));
+    tolvane::DocumentKey key;
+    try {
+      key = tolvane::makeDocumentKey(old);
+    } catch (...) {
+      wipePassword(old);
+      throw;
+    }
+    wipePassword(old);
+    if (!sameKey(key, document.key)) return reject(kOldPassword, IDC_OLD_PASSWORD);
+  }
+  std::string typed = typedPassword(item(IDC_NEW_PASSWORD));
+  std::string confirmation = typedPassword(item(IDC_CONFIRM_PASSWORD));
+  const bool same = typed == confirmation;
+  wipePassword(typed);
+  wipePassword(confirmation);
+  if (!same) {
+    setItemText(IDC_CONFIRM_PASSWORD, "");
+    return reject(kConfirmation, IDC_NEW_PASSWORD);
+  }
+  std::optional<std::string> exact = exactPassword(item(IDC_NEW_PASSWORD));
+  if (!exact) return reject(kUnrepresentable, IDC_NEW_PASSWORD);
+  newPassword = std::move(*exact);
+  return fw::CFileDialog::OnFileNameOK();
+}
+
+bool PassedFileDialog::reject(Mismatch why, int focus) {
+  PostMessageW(hwnd(), UM_PASSWORD_MISMATCH, why, 0);
+  focusItem(focus);
+  return false;
+}
+
+LRESULT PassedFileDialog::OnPasswordMismatch(WPARAM wParam, LPARAM) {
+  const char* text = nullptr;
+  switch (wParam) {
+    case kOldPassword:
+      text = "旧パスワードが一致しません。";
+      break;
+    case kConfirmation:
+      text = "パスワードが確認用と一致しません。";
+      break;
+    case kUnrepresentable:
+      text = "パスワードに使えない文字が含まれています。\n\n"
+             "この文字は保存時に別の文字に置き換わり、異なるパスワードで同じ暗号キーになってしまいます。";
+      break;
+    default:
+      return 0;
+  }
+  // Owned by the file dialog, which holds the panel.
+  fw::messageBox(GetParent(hwnd()), text, CMainWnd::kErrorCaption, MB_OK | MB_ICONEXCLAMATION);
+  return 0;
+}

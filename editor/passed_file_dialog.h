@@ -1,0 +1,57 @@
+// PassedFileDialog: the Save As dialog.  The system's save dialog with a
+// panel of three masked fields below its own controls: the old password, the
+// new password and its confirmation.
+//
+// The panel's checks run when the user confirms a name, before the dialog
+// may close, so that a mistake keeps the dialog open with the name and the
+// other fields as typed:
+//   1. for a document that has a file, the old password must give the
+//      document's current key (an untitled document has no old password:
+//      its row is disabled and never looked at);
+//   2. the new password and its confirmation must be the same text; if not,
+//      the confirmation is emptied and the focus goes to the new password;
+//   3. the new password must be representable in the ANSI code page (see
+//      password_text.h); if not, the focus goes to the new password.
+// Each refusal posts UM_PASSWORD_MISMATCH to the panel, so its message box
+// comes after the file dialog has finished handling the confirmation.  Only
+// the first failing check speaks.  The system asks before an existing file is
+// replaced.
+//
+// Deriving the key of an empty old password can throw orka::Error (no
+// machine serial number); the dialog then closes and DoModal rethrows it.
+//
+// After IDOK, path() is the chosen file (UTF-8) and `newPassword` the new
+// password as ANSI bytes (empty: the default password); it is wiped with the
+// object.  The record must outlive the dialog.
+#pragma once
+
+#include <string>
+
+#include "editor/main_wnd.h"
+#include "framework/common_dialogs.h"
+
+// The filter of the Open and Save As dialogs.
+constexpr const char* kDocumentFilter = "暗号テキストファイル(*.vtxt)|*.vtxt|全てのファイル(*.*)|*.*||";
+
+// Posted to the password panel: wParam 0 the old password is wrong, 1 the
+// confirmation differs, 2 the new password has a character the code page
+// cannot hold; lParam 0.
+constexpr UINT UM_PASSWORD_MISMATCH = WM_USER + 100;
+
+class PassedFileDialog : public fw::CFileDialog {
+ public:
+  enum Mismatch { kOldPassword = 0, kConfirmation = 1, kUnrepresentable = 2 };
+
+  PassedFileDialog(const DocumentRecord& document, HWND parent);
+  ~PassedFileDialog() override;
+
+  const DocumentRecord& document;
+  std::string newPassword;
+
+  BOOL OnInitDialog() override;
+  bool OnFileNameOK() override;
+
+ private:
+  LRESULT OnPasswordMismatch(WPARAM wParam, LPARAM lParam);
+  bool reject(Mismatch why, int focus);
+};
