@@ -25,16 +25,20 @@ HWND makeParent();
 // The platform's EDIT control, styled as ours, with the 64 MiB limit.
 HWND createBare(HWND parent, bool wordWrap);
 
-// Prints, after the usual table, for each name N the time of "N/ours"
-// divided by that of "N/bare" in the same run.
+// Prints, after the usual table, for each pair (A, B) of benchmark names
+// the time of A divided by that of B in the same run.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
-  explicit RatioReporter(std::vector<std::string> names) : names_(std::move(names)) {}
+  using Pairs = std::vector<std::pair<std::string, std::string>>;
+  explicit RatioReporter(Pairs pairs) : pairs_(std::move(pairs)) {}
+  // For each name N: "N/ours" against "N/bare".
+  static Pairs oursAgainstBare(const std::vector<std::string>& names);
+
   void ReportRuns(const std::vector<Run>& runs) override;
   void Finalize() override;
 
  private:
-  std::vector<std::string> names_;
+  Pairs pairs_;
   std::map<std::string, double> seconds_;
 };
 

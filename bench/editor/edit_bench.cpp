@@ -150,7 +150,7 @@ int main(int argc, char** argv) {
   RegisterBenchmark("word_wrap_off/bare", switchWordWrap, false)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  bench::RatioReporter reporter({"type_key_and_pane", "select_all_copy", "word_wrap_on", "word_wrap_off"});
+  bench::RatioReporter reporter(bench::RatioReporter::oursAgainstBare({"type_key_and_pane", "select_all_copy", "word_wrap_on", "word_wrap_off"}));
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   return 0;

@@ -191,7 +191,7 @@ int main(int argc, char** argv) {
   }
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  bench::RatioReporter reporter({"open", "save"});
+  bench::RatioReporter reporter(bench::RatioReporter::oursAgainstBare({"open", "save"}));
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   sides();  // the document, should the filter have run nothing
