@@ -69,6 +69,14 @@ TEST(Windows, ADocumentAtThePathLimitCanBeSaved) {
   writeFileSafely(path, writeNew);  // and over an existing one
   EXPECT_EQ(TempDir::readFile(path), "new");
   EXPECT_EQ(filesIn(folder).size(), 1u);
+
+  // Past the limit the system calls take the long form too.
+  const std::string longer = folder + "\\" + std::string(60, 'b');
+  writeFileSafely(longer, writeNew);
+  FileReadStream in(longer);
+  char got[4] = {};
+  EXPECT_EQ(in.read(got, 4), 3u);
+  EXPECT_STREQ(got, "new");
 }
 
 // Replacing keeps what belongs to the file rather than to its contents.
