@@ -8,6 +8,7 @@
 
 #include "orka/errors/error.h"
 #include "orka/files/safe_write.h"
+#include "orka/streams/buffered_stream.h"
 #include "orka/streams/file_stream.h"
 #include "orka/text/codepage.h"
 
@@ -139,7 +140,8 @@ void Settings::load() {
 bool Settings::load(const std::string& path, const ScreenSize& screen) {
   setDefaults();
   try {
-    orka::FileReadStream in(path);
+    // Strings are read a byte at a time: a block at a time from the file.
+    orka::BufferedReadStream in(new orka::FileReadStream(path));
     readRecord(in, *this);
   } catch (const orka::Error&) {
     setDefaults();

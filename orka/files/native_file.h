@@ -5,7 +5,9 @@
 // Windows an existing file's hidden attribute is carried over, since the
 // system refuses to create a plain file over a hidden one).  Operations
 // report failure by their return value; the file streams turn it into
-// orka::StreamError.  Not thread-safe.
+// orka::StreamError.  Creating, writing, flushing and closing each ask the
+// fault seam of file_faults.h first, so tests can make them fail.  Not
+// thread-safe.
 #pragma once
 
 #include <cstdint>

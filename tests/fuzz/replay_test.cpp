@@ -39,7 +39,7 @@ INSTANTIATE_TEST_SUITE_P(Fuzz, Replay,
                          ::testing::Values(Target{"document", fuzz::document}, Target{"settings", fuzz::settings},
                                            Target{"tolvreg", fuzz::tolvreg},
                                            Target{"vtxt_args", fuzz::vtxtArguments},
-                                           Target{"codepage", fuzz::codePage}),
+                                           Target{"codepage", fuzz::codePage}, Target{"search", fuzz::search}),
                          [](const ::testing::TestParamInfo<Target>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -23,6 +23,9 @@ void settings(const uint8_t* data, size_t size);
 void tolvreg(const uint8_t* data, size_t size);
 // vtxt's command line (arguments separated by 0 bytes) through its parser.
 void vtxtArguments(const uint8_t* data, size_t size);
+// Shift_JIS text, a search text, case rule, direction and selection through
+// the search engine, against a naive reference: the same hit or the same miss.
+void search(const uint8_t* data, size_t size);
 // Text through the code-page conversions both ways, in the code page that
 // the first byte picks.
 void codePage(const uint8_t* data, size_t size);

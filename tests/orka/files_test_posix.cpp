@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "orka/errors/error.h"
@@ -48,6 +52,23 @@ TEST(FilesPosix, SavingThroughASymbolicLinkReplacesItsTargetAndKeepsTheLink) {
   EXPECT_TRUE(fs::is_symlink(fs::u8path(dir.path("hop.vtxt"))));
   EXPECT_EQ(dir.read("real/doc.vtxt"), "new");
   EXPECT_EQ(std::distance(fs::directory_iterator(fs::u8path(dir.path("real"))), fs::directory_iterator()), 1);
+}
+
+// A save still running in another process keeps its temporary file.
+TEST(FilesPosix, ATemporaryFileOfARunningProcessIsLeftAlone) {
+  testing_support::TempDir dir;
+  pid_t other = fork();
+  if (other == 0) {
+    pause();
+    _exit(0);
+  }
+  ASSERT_GT(other, 0);
+  const std::string running = ".~doc.vtxt." + std::to_string(other) + "-0.tmp";
+  dir.write(running, "being written");
+  writeFileSafely(dir.write("doc.vtxt", "old"), writeNew);
+  kill(other, SIGKILL);
+  waitpid(other, nullptr, 0);
+  EXPECT_EQ(dir.read(running), "being written");
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "orka/errors/error.h"
 #include "orka/files/file.h"
@@ -39,6 +41,19 @@ TEST(Windows, AHiddenFileIsReplacedAndStaysHidden) {
   }
 }
 
+// The names of the files (not folders) in `folder`.
+std::vector<std::wstring> filesIn(const std::string& folder) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(widen(folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return names;
+}
+
 // The temporary name is longer than a short document name: near the limit it
 // only fits in the long form of the path.
 TEST(Windows, ADocumentAtThePathLimitCanBeSaved) {
@@ -53,15 +68,15 @@ TEST(Windows, ADocumentAtThePathLimitCanBeSaved) {
   writeFileSafely(path, writeNew);  // a new document
   writeFileSafely(path, writeNew);  // and over an existing one
   EXPECT_EQ(TempDir::readFile(path), "new");
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(widen(folder + "\\*").c_str(), &found);
-  ASSERT_NE(search, INVALID_HANDLE_VALUE);
-  int files = 0;
-  do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++files;
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
-  EXPECT_EQ(files, 1);
+  EXPECT_EQ(filesIn(folder).size(), 1u);
+
+  // Past the limit the system calls take the long form too.
+  const std::string longer = folder + "\\" + std::string(60, 'b');
+  writeFileSafely(longer, writeNew);
+  FileReadStream in(longer);
+  char got[4] = {};
+  EXPECT_EQ(in.read(got, 4), 3u);
+  EXPECT_STREQ(got, "new");
 }
 
 // Replacing keeps what belongs to the file rather than to its contents.
@@ -73,6 +88,8 @@ TEST(Windows, ReplacingKeepsTheAlternateStreamsOfTheDocument) {
   DWORD put;
   WriteFile(h, "zone", 4, &put, nullptr);
   CloseHandle(h);
+  // Wine makes a file of that name beside the document instead.
+  if (filesIn(dir.path()).size() != 1) GTEST_SKIP() << "alternate streams are separate files here";
   writeFileSafely(path, writeNew);
   EXPECT_EQ(TempDir::readFile(path), "new");
   EXPECT_EQ(TempDir::readFile(path + ":origin"), "zone");

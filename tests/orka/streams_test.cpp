@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "orka/errors/error.h"
+#include "orka/streams/buffered_stream.h"
 #include "orka/streams/mem_stream.h"
 #include "orka/streams/stream.h"
 
@@ -226,6 +227,24 @@ TEST(TypedValues, IntegersAreLittleEndianAndShortReadsFail) {
     EXPECT_EQ(e.code(), StreamError::kShortInput);
     EXPECT_EQ(e.message(), "入力に必要なデータが足りません。");
   }
+}
+
+TEST(BufferedReadStream, DeliversTheSourceInAnyPiecesWithOneReadPerBlock) {
+  std::string bytes(2 * BufferedReadStream::kBlockSize + 5, '\0');
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 + i / 251);
+  auto* source = new ScriptedReadStream(bytes);
+  BufferedReadStream in(source);
+  std::string got;
+  char piece[BufferedReadStream::kBlockSize + 3];
+  for (uint32_t size : {1u, 7u, BufferedReadStream::kBlockSize + 3, 1u, 100000u}) {
+    uint32_t n = in.read(piece, size);
+    got.append(piece, n);
+    EXPECT_EQ(in.tell(), got.size());
+  }
+  EXPECT_EQ(got, bytes);
+  EXPECT_EQ(in.read(piece, 1), 0u);
+  EXPECT_EQ(source->reads, (std::vector<uint32_t>{BufferedReadStream::kBlockSize, BufferedReadStream::kBlockSize,
+                                                   5, 0, 0}));
 }
 
 TEST(DefaultSkip, ReadsByteByByteAndFailsAtTheEnd) {
