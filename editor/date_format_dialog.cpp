@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "editor/date_time.h"
+#include "editor/dialog_font.h"
 #include "editor/res/resource.h"
 #include "orka/text/wide.h"
 #include "settings/settings.h"
@@ -23,6 +24,7 @@ DateFormatDialog::DateFormatDialog(std::string format, HWND parent)
     : fw::CDialog(IDD_DATE_FORMAT, parent), m_format(std::move(format)) {}
 
 BOOL DateFormatDialog::OnInitDialog() {
+  useUiFontIfFaceMissing(hwnd());
   HWND combo = item(IDC_DATE_FORMAT);
   for (UINT id = IDS_DATE_FORMAT_FIRST; id <= IDS_DATE_FORMAT_LAST; ++id) {
     std::wstring entry = orka::widen(fw::loadString(id));
