@@ -48,6 +48,12 @@ void EditCommands::toggleWordWrap() {
       createEditCtrl(main_.hwnd(), !settings.wordWrap, main_.font(), settings.readOnly);
   if (!next) return;
   EditCtrl* old = main_.editCtrl();
+  // In the old control's place before the text goes in: a wrapping control
+  // lays out its whole text again at every change of size.
+  RECT place{};
+  GetWindowRect(old->hwnd(), &place);
+  MapWindowPoints(nullptr, main_.hwnd(), reinterpret_cast<POINT*>(&place), 2);
+  MoveWindow(next->hwnd(), place.left, place.top, place.right - place.left, place.bottom - place.top, FALSE);
   next->setText(old->text());
   // After the text, which the control counts as a change of its own.
   next->setModified(old->modified());
