@@ -264,7 +264,7 @@ void CMainWnd::OnExit() { PostMessageW(hwnd(), WM_CLOSE, 0, 0); }
 
 void CMainWnd::OnHelpContents() {
   std::string helpFile = helpFilePath();
-  if (!fw::showHtmlHelp(hwnd(), helpFile)) {
+  if (!fw::showHtmlHelp(helpFile)) {
     fw::messageBox(hwnd(), fw::loadString(IDP_HELP_NOT_LAUNCHED) + helpFile, kErrorCaption,
                    MB_OK | MB_ICONEXCLAMATION);
   }

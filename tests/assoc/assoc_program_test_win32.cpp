@@ -305,7 +305,8 @@ TEST_F(AssocProgram, OnWindowsXpRegistrationEndsWithTheHelper) {
   EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, L".vtxt"));
 }
 
-// F1 opens the manual beside the program with the system's help viewer.
+// F1 opens the manual beside the program in the system's help viewer, a
+// process of its own.
 TEST_F(AssocProgram, HelpOpensTheManualBesideTheProgram) {
   const fs::path manual = fromBuildPath(TOLVANE_CHM);
   if (!fs::exists(manual)) GTEST_SKIP() << "the manual was not built (no chmcmd)";
@@ -313,8 +314,10 @@ TEST_F(AssocProgram, HelpOpensTheManualBesideTheProgram) {
   Editor tolvane(editor());
   ASSERT_TRUE(tolvane.running());
   tolvane.command(kHelpContents);
-  EXPECT_TRUE(waitFor([&] { return tolvane.topLevel(L"HH Parent") != nullptr; }, 30))
+  HWND viewer = nullptr;
+  EXPECT_TRUE(waitFor([&] { return (viewer = FindWindowW(L"HH Parent", nullptr)) != nullptr; }, 30))
       << "the editor shows: " << tolvane.describeWindows();
+  if (viewer) PostMessageW(viewer, WM_CLOSE, 0, 0);
 }
 
 }  // namespace

@@ -180,7 +180,7 @@ TEST_F(AppTest, ModelessDialogWhoseSetUpThrowsIsNotCreatedAndTheLoopRethrows) {
 }
 
 TEST(Help, MissingHelpFileIsReportedAsFailure) {
-  EXPECT_FALSE(fw::showHtmlHelp(nullptr, "C:\\nowhere\\ヘルプ.chm"));
+  EXPECT_FALSE(fw::showHtmlHelp("C:\\nowhere\\ヘルプ.chm"));
 }
 
 TEST(ResourceText, JapaneseStringsComeBackWholeAsUtf8) {
