@@ -11,12 +11,7 @@
 namespace {
 
 // Bytes `utf8` takes in the ANSI code page, the unit the settings file keeps.
-size_t ansiLength(const std::string& utf8) {
-  std::wstring wide = orka::widen(utf8);
-  int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
-                              nullptr);
-  return n > 0 ? static_cast<size_t>(n) : 0;
-}
+size_t ansiLength(const std::string& utf8) { return orka::wideToAnsi(orka::widen(utf8)).size(); }
 
 }  // namespace
 

@@ -1,6 +1,5 @@
 #include "editor/date_time.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "orka/text/wide.h"
@@ -46,13 +45,7 @@ LocalClock setLocalClock(LocalClock next) { return std::exchange(clock(), std::m
 std::string formatDateTime(std::string_view format) { return formatDateTime(format, now()); }
 
 std::string dateTimeStamp(std::string_view format) {
-  std::wstring wide = orka::widen(formatDateTime(format));
-  int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
-                              nullptr);
-  std::string ansi(static_cast<size_t>(std::max(n, 0)), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), ansi.data(), n, nullptr,
-                      nullptr);
-  return ansi;
+  return orka::wideToAnsi(orka::widen(formatDateTime(format)));
 }
 
 std::string formatDateTime(std::string_view format, const SYSTEMTIME& at) {

@@ -7,18 +7,11 @@
 
 #include "editor/res/resource.h"
 #include "editor/viewer_keys.h"
+#include "orka/text/wide.h"
 
 namespace {
 
 constexpr UINT_PTR kSubclassId = 1;
-
-std::wstring toWide(std::string_view ansi) {
-  if (ansi.empty()) return std::wstring();
-  int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), n);
-  return wide;
-}
 
 // What `wide` takes in the ANSI code page, measured without making a copy.
 int ansiByteCount(std::wstring_view wide) {
@@ -27,18 +20,9 @@ int ansiByteCount(std::wstring_view wide) {
                              nullptr);
 }
 
-std::string toAnsi(std::wstring_view wide) {
-  if (wide.empty()) return std::string();
-  int n = ansiByteCount(wide);
-  std::string ansi(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), n, nullptr,
-                      nullptr);
-  return ansi;
-}
-
 // `wide` as the document will store it, read back: characters the code page
 // cannot hold become what saving turns them into.
-std::wstring asStored(std::wstring_view wide) { return toWide(toAnsi(wide)); }
+std::wstring asStored(std::wstring_view wide) { return orka::ansiToWide(orka::wideToAnsi(wide)); }
 
 // The clipboard's text as the control would paste it (up to its first NUL).
 // Closed and unlocked again even when the copy runs out of memory.
@@ -144,7 +128,7 @@ std::shared_ptr<const std::string> EditCtrl::sharedText() const {
   // the way, at no extra pass.
   const std::wstring wide = windowText();
   if (!mirrorValid_ || !mirror_.holds(wide)) adopt(wide);
-  ansi_ = std::make_shared<const std::string>(toAnsi(wide));
+  ansi_ = std::make_shared<const std::string>(orka::wideToAnsi(wide));
   return ansi_;
 }
 
@@ -161,9 +145,10 @@ void unlockEditText(EditTextLock& lock) { lock = EditTextLock(); }
 void EditCtrl::setText(std::string_view ansi) { setText(ansi, nullptr); }
 
 bool EditCtrl::setText(std::string_view ansi, const std::function<void()>& release) {
-  const std::wstring wide = toWide(ansi);
+  const std::wstring wide = orka::ansiToWide(ansi);
   if (release) release();
-  if (!SetWindowTextW(hwnd(), wide.c_str()) || GetWindowTextLengthW(hwnd()) != static_cast<int>(wide.size())) {
+  if (!SetWindowTextW(hwnd(), wide.c_str()) ||
+      GetWindowTextLengthW(hwnd()) != static_cast<int>(wide.size())) {
     invalidate();
     return false;
   }
@@ -195,7 +180,7 @@ void EditCtrl::setSelection(int start, int end) {
 }
 
 void EditCtrl::replaceSelection(std::string_view ansi, bool canUndo) {
-  std::wstring wide = toWide(ansi);
+  std::wstring wide = orka::ansiToWide(ansi);
   send(EM_REPLACESEL, canUndo ? TRUE : FALSE, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
@@ -333,8 +318,10 @@ EditCtrl::Change EditCtrl::expectedChange(UINT& message, WPARAM& wParam, LPARAM&
             // shows more than the file keeps.
             const wchar_t typed = static_cast<wchar_t>(wParam);
             change = {Effect::kInsert, asStored(std::wstring_view(&typed, 1))};
-            if (change.text.size() == 1) wParam = change.text[0];
-            else change.text.assign(1, typed);
+            if (change.text.size() == 1)
+              wParam = change.text[0];
+            else
+              change.text.assign(1, typed);
           }
       }
       break;
@@ -376,7 +363,8 @@ EditCtrl::Change EditCtrl::expectedChange(UINT& message, WPARAM& wParam, LPARAM&
   }
   // A read-only control refuses what the user types, pastes or deletes (a
   // program's EM_REPLACESEL still goes in); Enter there only moves the caret.
-  if (readOnly && message != EM_REPLACESEL && change.effect != Effect::kUnknown) change.effect = Effect::kNone;
+  if (readOnly && message != EM_REPLACESEL && change.effect != Effect::kUnknown)
+    change.effect = Effect::kNone;
   return change;
 }
 

@@ -24,15 +24,7 @@ auto withEditText(const EditCtrl& edit, Use use) {
 
 // A replacement goes in as typed text does: characters the code page cannot
 // hold become what saving would make of them.
-std::string toAnsiAsStored(const std::string& utf8) {
-  const std::wstring wide = orka::widen(utf8);
-  if (wide.empty()) return {};
-  const int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
-                                    nullptr);
-  std::string ansi(static_cast<size_t>(n > 0 ? n : 0), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), n, nullptr, nullptr);
-  return ansi;
-}
+std::string toAnsiAsStored(const std::string& utf8) { return orka::wideToAnsi(orka::widen(utf8)); }
 
 }  // namespace
 
@@ -73,7 +65,8 @@ bool TextSearch::selectionMatches(EditCtrl& edit) {
   const search::Searcher* s = searcher();
   if (!s) return false;
   const EditCtrl::Selection sel = edit.selection();
-  return withEditText(edit, [&](std::string_view text) { return s->selectionMatches(text, sel.start, sel.end); });
+  return withEditText(edit,
+                      [&](std::string_view text) { return s->selectionMatches(text, sel.start, sel.end); });
 }
 
 bool TextSearch::replaceOne(EditCtrl& edit) {

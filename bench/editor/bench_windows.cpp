@@ -31,6 +31,9 @@ std::string japaneseText(int bytes) {
     text += "\r\n";
   }
   text.resize(static_cast<size_t>(bytes));
+  // Every character and line end takes two bytes: an odd size cuts the last
+  // character, whose lead byte would join whatever follows.
+  if (bytes % 2 != 0) text.back() = ' ';
   return text;
 }
 
@@ -50,14 +53,24 @@ void pump() {
 }
 
 HWND makeParent() {
-  HWND parent = CreateWindowExW(0, L"STATIC", L"editor_bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800, 600,
-                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND parent = CreateWindowExW(0, L"STATIC", L"editor_bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800,
+                                600, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!parent) std::abort();
   return parent;
 }
 
+std::unique_ptr<EditCtrl> createOurs(HWND parent, bool wordWrap) {
+  std::unique_ptr<EditCtrl> ours = createEditCtrl(parent, wordWrap, nullptr, false);
+  if (!ours) std::abort();
+  // Sized before any text goes in: a wrapping control lays out its whole
+  // text again on every change of its size.
+  MoveWindow(ours->hwnd(), 0, 0, 780, 560, TRUE);
+  return ours;
+}
+
 HWND createBare(HWND parent, bool wordWrap) {
-  DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL;
+  DWORD style =
+      WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL;
   if (!wordWrap) style |= WS_HSCROLL | ES_AUTOHSCROLL;
   HWND bare = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", style, 0, 0, 780, 560, parent, nullptr,
                               GetModuleHandleW(nullptr), nullptr);

@@ -7,14 +7,18 @@
 #include <benchmark/benchmark.h>
 
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+class EditCtrl;
+
 namespace bench {
 
 // `bytes` of lines of 20 to 60 double-byte characters (kanji rows and
-// hiragana) with CR LF, in code page 932; the same text on every call.
+// hiragana) with CR LF, in code page 932; the same text on every call.  An
+// odd size ends in a space, never in half a character.
 std::string japaneseText(int bytes);
 // `ansi` (code page 932) as UTF-16.
 std::wstring toWide(const std::string& ansi);
@@ -22,6 +26,8 @@ std::wstring toWide(const std::string& ansi);
 void pump();
 // A visible top-level window to hold one side's control.
 HWND makeParent();
+// Our edit control, empty and at the bare control's size.
+std::unique_ptr<EditCtrl> createOurs(HWND parent, bool wordWrap);
 // The platform's EDIT control, styled as ours, with the 64 MiB limit.
 HWND createBare(HWND parent, bool wordWrap);
 

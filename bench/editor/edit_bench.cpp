@@ -42,9 +42,7 @@ struct Documents {
 
   Documents() {
     const std::string text = bench::japaneseText(kTextBytes);
-    ours = createEditCtrl(oursParent, false, nullptr, false);
-    if (!ours) std::abort();
-    MoveWindow(ours->hwnd(), 0, 0, 780, 560, TRUE);
+    ours = bench::createOurs(oursParent, false);
     ours->setText(text);
     ours->setSelection(kTextBytes / 2, kTextBytes / 2);
     bare = createBare(bareParent, false);
@@ -113,10 +111,7 @@ void switchWordWrap(benchmark::State& state, bool ours) {
     if (ours) {
       const std::string text = d.ours->text();
       const bool modified = d.ours->modified();
-      std::unique_ptr<EditCtrl> next = createEditCtrl(d.oursParent, wrap, nullptr, false);
-      // Placed before the text goes in: a wrapping control lays out its
-      // whole text again on every change of its size.
-      MoveWindow(next->hwnd(), 0, 0, 780, 560, TRUE);
+      std::unique_ptr<EditCtrl> next = bench::createOurs(d.oursParent, wrap);
       next->setText(text);
       next->setModified(modified);
       d.ours = std::move(next);

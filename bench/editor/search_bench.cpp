@@ -19,7 +19,6 @@
 #include <benchmark/benchmark.h>
 #include <windows.h>
 
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -45,7 +44,7 @@ constexpr size_t kPeriodBytes = 64u << 10;
 constexpr size_t kReplaceBytes = 8u << 20;
 constexpr int kReplaceMatches = 100000;
 
-// Katakana: the filler below never makes them (its lead bytes are 0x82 and
+// Katakana: bench::japaneseText never makes them (its lead bytes are 0x82 and
 // 0x89-0x97), so they are found only where they were put.
 const char* const kEndWord = "ミツケタイコトバ";
 const char* const kMark = "シルシ";
@@ -58,41 +57,8 @@ std::string sjis(const char* utf8) {
   return *bytes;
 }
 
-// Japanese filler: hiragana and common kanji, lines of 20 to 60 characters.
-class Filler {
- public:
-  void append(std::string& text, size_t bytes) {
-    const size_t end = text.size() + bytes;
-    while (text.size() + 2 <= end) {
-      if (--lineLeft_ <= 0) {
-        text += "\r\n";
-        lineLeft_ = 20 + static_cast<int>(next(41));
-      } else if (next(3) == 0) {
-        text += '\x82';
-        text += static_cast<char>(0x9F + next(0x52));
-      } else {
-        text += static_cast<char>(0x89 + next(15));
-        unsigned trail = 0x40 + next(0xBC);
-        if (trail >= 0x7F) ++trail;
-        text += static_cast<char>(trail);
-      }
-    }
-    if (text.size() < end) text += ' ';
-  }
-
- private:
-  uint32_t next(uint32_t n) {
-    x_ = x_ * 1664525u + 1013904223u;
-    return (x_ >> 8) % n;
-  }
-  uint32_t x_ = 20261208;
-  int lineLeft_ = 40;
-};
-
 std::unique_ptr<EditCtrl> makeEdit(HWND parent, const std::string& text) {
-  std::unique_ptr<EditCtrl> edit = createEditCtrl(parent, false, nullptr, false);
-  if (!edit) std::abort();
-  MoveWindow(edit->hwnd(), 0, 0, 780, 560, TRUE);
+  std::unique_ptr<EditCtrl> edit = bench::createOurs(parent, false);
   edit->setText(text);
   edit->setSelection(0, 0);
   pump();
@@ -119,14 +85,10 @@ struct LargeDocument {
   LargeDocument() {
     const std::string mark = sjis(kMark);
     const std::string endWord = sjis(kEndWord);
-    Filler filler;
+    const std::string period = bench::japaneseText(static_cast<int>(kPeriodBytes - mark.size())) + mark;
     text.reserve(kLargeBytes);
-    while (text.size() + kPeriodBytes < kLargeBytes) {
-      filler.append(text, kPeriodBytes - mark.size());
-      text += mark;
-    }
-    filler.append(text, kLargeBytes - text.size() - endWord.size());
-    text += endWord;
+    while (text.size() + kPeriodBytes < kLargeBytes) text += period;
+    text += bench::japaneseText(static_cast<int>(kLargeBytes - text.size() - endWord.size())) + endWord;
     edit = makeEdit(parent, text);
     bare = makeBare(makeParent(), text);
   }
@@ -149,12 +111,10 @@ struct ReplaceDocuments {
 
   ReplaceDocuments() {
     const std::string token = sjis(kTokenA);
-    const size_t gap = kReplaceBytes / kReplaceMatches - token.size();
-    Filler filler;
-    for (int i = 0; i < kReplaceMatches; ++i) {
-      filler.append(text, gap);
-      text += token;
-    }
+    const std::string period =
+        bench::japaneseText(static_cast<int>(kReplaceBytes / kReplaceMatches - token.size())) + token;
+    text.reserve(period.size() * kReplaceMatches);
+    for (int i = 0; i < kReplaceMatches; ++i) text += period;
     edit = makeEdit(parent, text);
     bare = makeBare(parent, text);
   }
@@ -185,7 +145,8 @@ void repaint(benchmark::State& state, bool timed) {
 }
 
 // `presses` times Find next from the top; the last hit must start at `last`.
-void pressFindNext(benchmark::State& state, const char* word, int presses, size_t last, bool paintTimed = true) {
+void pressFindNext(benchmark::State& state, const char* word, int presses, size_t last,
+                   bool paintTimed = true) {
   LargeDocument& d = large();
   TextSearch search;
   search.searchText = word;
@@ -321,7 +282,10 @@ int main(int argc, char** argv) {
   RegisterBenchmark("find_at_end/engine", findAtEndEngine)->Iterations(20)->Unit(ms)->UseRealTime();
   RegisterBenchmark("find_at_end/bare", findAtEndBare, true)->Iterations(5)->Unit(ms)->UseRealTime();
   RegisterBenchmark("find_at_end/editor", findAtEndEditor)->Iterations(5)->Unit(ms)->UseRealTime();
-  RegisterBenchmark("find_at_end_unpainted/bare", findAtEndBare, false)->Iterations(5)->Unit(ms)->UseRealTime();
+  RegisterBenchmark("find_at_end_unpainted/bare", findAtEndBare, false)
+      ->Iterations(5)
+      ->Unit(ms)
+      ->UseRealTime();
   RegisterBenchmark("find_at_end_unpainted/editor", findAtEndEditorUnpainted)
       ->Iterations(5)
       ->Unit(ms)
@@ -333,12 +297,12 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   RatioReporter reporter({{"find_at_end/editor", "find_at_end/engine"},
-                           {"find_at_end/editor", "find_at_end/bare"},
-                           {"find_at_end_unpainted/editor", "find_at_end/engine"},
-                           {"find_at_end_unpainted/editor", "find_at_end_unpainted/bare"},
-                           {"thousand_presses/editor", "find_at_end/engine"},
-                           {"thousand_presses/editor", "thousand_presses/bare"},
-                           {"replace_all/editor", "replace_all/bare"}});
+                          {"find_at_end/editor", "find_at_end/bare"},
+                          {"find_at_end_unpainted/editor", "find_at_end/engine"},
+                          {"find_at_end_unpainted/editor", "find_at_end_unpainted/bare"},
+                          {"thousand_presses/editor", "find_at_end/engine"},
+                          {"thousand_presses/editor", "thousand_presses/bare"},
+                          {"replace_all/editor", "replace_all/bare"}});
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   return 0;

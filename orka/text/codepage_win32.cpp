@@ -77,4 +77,22 @@ std::string narrow(std::wstring_view wide) {
   return out;
 }
 
+std::string wideToAnsi(std::wstring_view wide) {
+  if (wide.empty()) return std::string();
+  const int n = static_cast<int>(wide.size());
+  int len = WideCharToMultiByte(CP_ACP, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(len > 0 ? len : 0), '\0');
+  if (len > 0) WideCharToMultiByte(CP_ACP, 0, wide.data(), n, &out[0], len, nullptr, nullptr);
+  return out;
+}
+
+std::wstring ansiToWide(std::string_view ansi) {
+  if (ansi.empty()) return std::wstring();
+  const int n = static_cast<int>(ansi.size());
+  int len = MultiByteToWideChar(CP_ACP, 0, ansi.data(), n, nullptr, 0);
+  std::wstring out(static_cast<size_t>(len > 0 ? len : 0), L'\0');
+  if (len > 0) MultiByteToWideChar(CP_ACP, 0, ansi.data(), n, &out[0], len);
+  return out;
+}
+
 }  // namespace orka

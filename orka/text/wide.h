@@ -11,4 +11,10 @@ namespace orka {
 std::wstring widen(std::string_view utf8);
 std::string narrow(std::wstring_view wide);
 
+// UTF-16 <-> the ANSI code page, converted as the system does: a character
+// the code page cannot hold becomes its substitute, as the edit control's
+// text does when it is saved.
+std::string wideToAnsi(std::wstring_view wide);
+std::wstring ansiToWide(std::string_view ansi);
+
 }  // namespace orka
