@@ -38,6 +38,24 @@ std::optional<std::string> fromWide(std::wstring_view wide, unsigned codePage) {
   return out;
 }
 
+std::wstring replacingToWide(std::string_view bytes, UINT codePage) {
+  if (bytes.empty()) return std::wstring();
+  const int n = static_cast<int>(bytes.size());
+  int len = MultiByteToWideChar(codePage, 0, bytes.data(), n, nullptr, 0);
+  std::wstring out(static_cast<size_t>(len > 0 ? len : 0), L'\0');
+  if (len > 0) MultiByteToWideChar(codePage, 0, bytes.data(), n, &out[0], len);
+  return out;
+}
+
+std::string replacingFromWide(std::wstring_view wide, UINT codePage) {
+  if (wide.empty()) return std::string();
+  const int n = static_cast<int>(wide.size());
+  int len = WideCharToMultiByte(codePage, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(len > 0 ? len : 0), '\0');
+  if (len > 0) WideCharToMultiByte(codePage, 0, wide.data(), n, &out[0], len, nullptr, nullptr);
+  return out;
+}
+
 }  // namespace
 
 unsigned ansiCodePage() { return GetACP(); }
@@ -59,40 +77,10 @@ std::optional<std::string> decodeText(std::string_view bytes, unsigned codePage)
 
 }  // namespace detail
 
-std::wstring widen(std::string_view utf8) {
-  if (utf8.empty()) return std::wstring();
-  const int n = static_cast<int>(utf8.size());
-  int len = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), n, nullptr, 0);
-  std::wstring out(static_cast<size_t>(len > 0 ? len : 0), L'\0');
-  if (len > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), n, &out[0], len);
-  return out;
-}
-
-std::string narrow(std::wstring_view wide) {
-  if (wide.empty()) return std::string();
-  const int n = static_cast<int>(wide.size());
-  int len = WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(len > 0 ? len : 0), '\0');
-  if (len > 0) WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, &out[0], len, nullptr, nullptr);
-  return out;
-}
-
-std::string wideToAnsi(std::wstring_view wide) {
-  if (wide.empty()) return std::string();
-  const int n = static_cast<int>(wide.size());
-  int len = WideCharToMultiByte(CP_ACP, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(len > 0 ? len : 0), '\0');
-  if (len > 0) WideCharToMultiByte(CP_ACP, 0, wide.data(), n, &out[0], len, nullptr, nullptr);
-  return out;
-}
-
-std::wstring ansiToWide(std::string_view ansi) {
-  if (ansi.empty()) return std::wstring();
-  const int n = static_cast<int>(ansi.size());
-  int len = MultiByteToWideChar(CP_ACP, 0, ansi.data(), n, nullptr, 0);
-  std::wstring out(static_cast<size_t>(len > 0 ? len : 0), L'\0');
-  if (len > 0) MultiByteToWideChar(CP_ACP, 0, ansi.data(), n, &out[0], len);
-  return out;
-}
+// Lenient conversions: what the system cannot convert is replaced.
+std::wstring widen(std::string_view utf8) { return replacingToWide(utf8, CP_UTF8); }
+std::string narrow(std::wstring_view wide) { return replacingFromWide(wide, CP_UTF8); }
+std::string wideToAnsi(std::wstring_view wide) { return replacingFromWide(wide, CP_ACP); }
+std::wstring ansiToWide(std::string_view ansi) { return replacingToWide(ansi, CP_ACP); }
 
 }  // namespace orka
