@@ -15,6 +15,6 @@ void runAssocCommand(HWND owner, assoc::AssocAction action, assoc::AssocSystem& 
     fw::messageBox(owner, e.message(), CMainWnd::kErrorCaption, MB_OK | MB_ICONEXCLAMATION);
     return;
   }
-  fw::messageBox(owner, registering ? "関連付けを行いました。" : "関連付けを解除しました。", "確認 [ミルデア]",
+  fw::messageBox(owner, registering ? "関連付けを行いました。" : "関連付けを解除しました。", CMainWnd::kQuestionCaption,
                  MB_OK | MB_ICONINFORMATION);
 }

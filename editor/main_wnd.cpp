@@ -8,11 +8,11 @@
 #include <utility>
 
 #include "editor/assoc_commands.h"
-#include "editor/date_time_commands.h"
-#include "editor/document_commands.h"
-#include "editor/edit_commands.h"
+#include "editor/datetime/date_time_commands.h"
+#include "editor/document/document_commands.h"
+#include "editor/editing/edit_commands.h"
 #include "editor/res/resource.h"
-#include "editor/search_commands.h"
+#include "editor/search/search_commands.h"
 #include "framework/dialog.h"
 #include "framework/help.h"
 #include "framework/modal.h"

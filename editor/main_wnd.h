@@ -12,14 +12,13 @@
 // be started; nothing is left initialised then.  User-interface thread only.
 #pragma once
 
-#include <array>
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "editor/com_api.h"
-#include "editor/edit_ctrl.h"
+#include "editor/document/document_record.h"
+#include "editor/editing/edit_ctrl.h"
 #include "framework/frame_wnd.h"
 #include "settings/settings.h"
 
@@ -28,18 +27,13 @@ class DocumentCommands;
 class EditCommands;
 class SearchCommands;
 
-// The open document: its full path (empty while untitled) and the key its
-// file is enciphered with.
-struct DocumentRecord {
-  std::string path;
-  std::array<uint8_t, 32> key{};
-};
-
 class CMainWnd : public fw::CFrameWnd {
  public:
   // The program's name as the title and every caption show it.
   static constexpr const char* kAppTitle = "ミルデア";
+  // The captions of every message box: failures, and questions or notices.
   static constexpr const char* kErrorCaption = "エラー [ミルデア]";
+  static constexpr const char* kQuestionCaption = "確認 [ミルデア]";
   static constexpr int kMinTrackWidth = 310;
   static constexpr int kMinTrackHeight = 140;
   static constexpr int kPositionPaneWidth = 100;

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "editor/edit_ctrl.h"
+#include "editor/editing/edit_ctrl.h"
 
 namespace bench {
 

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "bench_windows.h"
-#include "editor/edit_ctrl.h"
+#include "editor/editing/edit_ctrl.h"
 
 namespace {
 

@@ -27,9 +27,9 @@
 #include <vector>
 
 #include "bench_windows.h"
-#include "editor/edit_ctrl.h"
+#include "editor/editing/edit_ctrl.h"
 #include "editor/search/searcher.h"
-#include "editor/text_search.h"
+#include "editor/search/text_search.h"
 #include "orka/text/codepage.h"
 
 namespace {

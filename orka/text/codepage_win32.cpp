@@ -83,4 +83,11 @@ std::string narrow(std::wstring_view wide) { return replacingFromWide(wide, CP_U
 std::string wideToAnsi(std::wstring_view wide) { return replacingFromWide(wide, CP_ACP); }
 std::wstring ansiToWide(std::string_view ansi) { return replacingToWide(ansi, CP_ACP); }
 
+size_t ansiByteCount(std::wstring_view wide) {
+  if (wide.empty()) return 0;
+  const int n = static_cast<int>(wide.size());
+  int len = WideCharToMultiByte(CP_ACP, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
+  return static_cast<size_t>(len > 0 ? len : 0);
+}
+
 }  // namespace orka

@@ -17,4 +17,7 @@ std::string narrow(std::wstring_view wide);
 std::string wideToAnsi(std::wstring_view wide);
 std::wstring ansiToWide(std::string_view ansi);
 
+// How many bytes wideToAnsi(wide) gives, counted without making the copy.
+size_t ansiByteCount(std::wstring_view wide);
+
 }  // namespace orka

@@ -1,4 +1,4 @@
-#include "editor_fixture.h"
+#include "tests/editor/editor_fixture.h"
 
 #include <cstring>
 
@@ -24,6 +24,19 @@ UINT menuState(CMainWnd& window, UINT id) {
 bool isChecked(CMainWnd& window, UINT id) { return (menuState(window, id) & MF_CHECKED) != 0; }
 bool isGrayed(CMainWnd& window, UINT id) { return (menuState(window, id) & MF_GRAYED) != 0; }
 
+namespace {
+
+void sendThroughLoop(HWND target, UINT message, WPARAM wParam) {
+  MSG msg{};
+  msg.hwnd = target;
+  msg.message = message;
+  msg.wParam = wParam;
+  msg.lParam = 1;
+  testApp().processMessage(msg);
+}
+
+}  // namespace
+
 void pressKey(HWND target, UINT key, bool ctrl, bool shift) {
   BYTE saved[256], state[256];
   GetKeyboardState(saved);
@@ -31,13 +44,13 @@ void pressKey(HWND target, UINT key, bool ctrl, bool shift) {
   state[VK_CONTROL] = ctrl ? 0x80 : 0;
   state[VK_SHIFT] = shift ? 0x80 : 0;
   SetKeyboardState(state);
-  MSG msg{};
-  msg.hwnd = target;
-  msg.message = WM_KEYDOWN;
-  msg.wParam = key;
-  msg.lParam = 1;
-  testApp().processMessage(msg);
+  sendThroughLoop(target, WM_KEYDOWN, key);
   SetKeyboardState(saved);
+  pump();
+}
+
+void typeChar(HWND target, wchar_t ch) {
+  sendThroughLoop(target, WM_CHAR, ch);
   pump();
 }
 

@@ -36,6 +36,8 @@ bool isGrayed(CMainWnd& window, UINT id);
 
 // A key as the message loop sees it, with Ctrl and Shift held as given.
 void pressKey(HWND target, UINT key, bool ctrl = false, bool shift = false);
+// A character typed into `target`, through pre-translation as the loop does.
+void typeChar(HWND target, wchar_t ch);
 
 class EditorTest : public ::testing::Test {
  protected:

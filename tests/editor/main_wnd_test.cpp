@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "editor/res/resource.h"
-#include "editor_fixture.h"
+#include "tests/editor/editor_fixture.h"
 #include "framework/dialog.h"
 #include "framework/modal.h"
 #include "orka/text/wide.h"

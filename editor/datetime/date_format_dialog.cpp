@@ -1,8 +1,8 @@
-#include "editor/date_format_dialog.h"
+#include "editor/datetime/date_format_dialog.h"
 
 #include <utility>
 
-#include "editor/date_time.h"
+#include "editor/datetime/date_time.h"
 #include "editor/dialog_font.h"
 #include "editor/res/resource.h"
 #include "orka/text/wide.h"
@@ -11,7 +11,7 @@
 namespace {
 
 // Bytes `utf8` takes in the ANSI code page, the unit the settings file keeps.
-size_t ansiLength(const std::string& utf8) { return orka::wideToAnsi(orka::widen(utf8)).size(); }
+size_t ansiLength(const std::string& utf8) { return orka::ansiByteCount(orka::widen(utf8)); }
 
 }  // namespace
 

@@ -1,23 +1,22 @@
-#include "editor/document_commands.h"
+#include "editor/document/document_commands.h"
 
 #include <cstring>
 #include <new>
 #include <utility>
 
-#include "editor/date_time.h"
-#include "editor/input_pass_dialog.h"
+#include "editor/datetime/date_time.h"
+#include "editor/document/input_pass_dialog.h"
 #include "editor/main_wnd.h"
-#include "editor/passed_file_dialog.h"
-#include "editor/password_text.h"
-#include "editor/read_only_dialog.h"
+#include "editor/document/passed_file_dialog.h"
+#include "editor/document/password_text.h"
+#include "editor/document/read_only_dialog.h"
 #include "editor/res/resource.h"
-#include "editor/shortcut.h"
+#include "editor/document/shortcut.h"
 #include "framework/modal.h"
 #include "orka/errors/error.h"
 
 namespace {
 
-constexpr const char* kQuestionCaption = "確認 [ミルデア]";
 constexpr const char* kWrongPassword = "パスワードが間違っています。";
 constexpr const char* kSaveFailed = "ファイルの保存に失敗しました。\n\n";
 constexpr const char* kOutOfMemory = "メモリが足りないため開けません。\n\n";
@@ -76,7 +75,7 @@ bool DocumentCommands::querySaveChanges() {
   const std::string& path = main_.currentDocument().path;
   const std::string question = "ファイル " + (path.empty() ? std::string("無題") : path) +
                                " の内容は変更されています。\n\n変更を保存しますか？";
-  switch (fw::messageBox(main_.hwnd(), question, kQuestionCaption, MB_YESNOCANCEL | MB_ICONEXCLAMATION)) {
+  switch (fw::messageBox(main_.hwnd(), question, CMainWnd::kQuestionCaption, MB_YESNOCANCEL | MB_ICONEXCLAMATION)) {
     case IDYES:
       return path.empty() ? saveDocumentAs() : saveDocument();
     case IDNO:

@@ -1,11 +1,11 @@
-#include "editor/search_commands.h"
+#include "editor/search/search_commands.h"
 
 #include <windows.h>
 
 #include <algorithm>
 
-#include "editor/edit_ctrl.h"
-#include "editor/jump_line_dialog.h"
+#include "editor/editing/edit_ctrl.h"
+#include "editor/search/jump_line_dialog.h"
 #include "editor/main_wnd.h"
 #include "editor/res/resource.h"
 #include "editor/search/searcher.h"
@@ -13,8 +13,6 @@
 #include "orka/text/codepage.h"
 
 namespace {
-
-constexpr const char* kConfirmCaption = "確認 [ミルデア]";
 
 // The wait cursor for as long as a notification is being handled.
 class WaitCursor {
@@ -130,7 +128,7 @@ void SearchCommands::takeDialogState(const fw::CFindReplaceDialog& dialog) {
 
 void SearchCommands::reportIfMissed(bool found) {
   if (found) return;
-  fw::messageBox(main_.hwnd(), "“" + search_.searchText + "”が見つかりません。", kConfirmCaption,
+  fw::messageBox(main_.hwnd(), "“" + search_.searchText + "”が見つかりません。", CMainWnd::kQuestionCaption,
                  MB_OK | MB_ICONINFORMATION);
 }
 

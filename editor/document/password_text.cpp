@@ -1,4 +1,4 @@
-#include "editor/password_text.h"
+#include "editor/document/password_text.h"
 
 #include <vector>
 

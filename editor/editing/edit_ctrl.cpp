@@ -1,4 +1,4 @@
-#include "editor/edit_ctrl.h"
+#include "editor/editing/edit_ctrl.h"
 
 #include <commctrl.h>
 #include <imm.h>
@@ -6,19 +6,12 @@
 #include <algorithm>
 
 #include "editor/res/resource.h"
-#include "editor/viewer_keys.h"
+#include "editor/editing/viewer_keys.h"
 #include "orka/text/wide.h"
 
 namespace {
 
 constexpr UINT_PTR kSubclassId = 1;
-
-// What `wide` takes in the ANSI code page, measured without making a copy.
-int ansiByteCount(std::wstring_view wide) {
-  if (wide.empty()) return 0;
-  return WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
-                             nullptr);
-}
 
 // `wide` as the document will store it, read back: characters the code page
 // cannot hold become what saving turns them into.
@@ -257,7 +250,7 @@ void EditCtrl::invalidate() const {
 }
 
 bool EditCtrl::wouldExceedLimit(const std::wstring& incoming) const {
-  const int bytes = ansiByteCount(incoming);
+  const long long bytes = static_cast<long long>(orka::ansiByteCount(incoming));
   if (bytes == 0) return false;
   if (!mirrorValid_) {
     // Reading the whole text just to learn that it is far below the limit

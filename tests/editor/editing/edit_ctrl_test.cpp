@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "editor/edit_ctrl.h"
-#include "editor_fixture.h"
+#include "editor/editing/edit_ctrl.h"
+#include "tests/editor/editor_fixture.h"
 
 #include <imm.h>  // after windows.h
 

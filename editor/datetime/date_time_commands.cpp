@@ -1,7 +1,7 @@
-#include "editor/date_time_commands.h"
+#include "editor/datetime/date_time_commands.h"
 
-#include "editor/date_format_dialog.h"
-#include "editor/date_time.h"
+#include "editor/datetime/date_format_dialog.h"
+#include "editor/datetime/date_time.h"
 #include "editor/main_wnd.h"
 #include "editor/res/resource.h"
 

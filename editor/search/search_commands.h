@@ -15,7 +15,7 @@
 
 #include <string>
 
-#include "editor/text_search.h"
+#include "editor/search/text_search.h"
 #include "framework/common_dialogs.h"
 
 class CMainWnd;

@@ -1,4 +1,4 @@
-#include "editor/jump_line_dialog.h"
+#include "editor/search/jump_line_dialog.h"
 
 #include <commctrl.h>
 

@@ -1,9 +1,11 @@
-#include "editor/text_mirror.h"
+#include "editor/editing/text_mirror.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <iterator>
+
+#include "orka/text/wide.h"
 
 namespace {
 
@@ -14,9 +16,9 @@ constexpr int kBlockUnits = 4096;
 bool isHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool isLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
+// Blocks are a few thousand units, so their byte counts fit an int.
 int ansiLength(const wchar_t* text, size_t count) {
-  if (count == 0) return 0;
-  return WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(count), nullptr, 0, nullptr, nullptr);
+  return static_cast<int>(orka::ansiByteCount(std::wstring_view(text, count)));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "editor/shortcut.h"
+#include "editor/document/shortcut.h"
 
 #include <shlobj.h>
 #include <shobjidl.h>

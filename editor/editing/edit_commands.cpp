@@ -1,4 +1,4 @@
-#include "editor/edit_commands.h"
+#include "editor/editing/edit_commands.h"
 
 #include "editor/main_wnd.h"
 #include "editor/res/resource.h"

@@ -1,4 +1,4 @@
-#include "editor/viewer_keys.h"
+#include "editor/editing/viewer_keys.h"
 
 ViewerKey viewerKey(WPARAM ch) {
   auto v = [](WPARAM code) { return ViewerKey{ViewerKey::Scroll, WM_VSCROLL, code}; };

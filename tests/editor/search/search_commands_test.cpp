@@ -6,7 +6,7 @@
 #include <commctrl.h>
 
 #include "editor/res/resource.h"
-#include "editor_fixture.h"
+#include "tests/editor/editor_fixture.h"
 #include "framework/dialog.h"
 #include "framework/modal.h"
 

@@ -1,11 +1,11 @@
-#include "editor/text_search.h"
+#include "editor/search/text_search.h"
 
 #include <windows.h>
 
 #include <optional>
 #include <string_view>
 
-#include "editor/edit_ctrl.h"
+#include "editor/editing/edit_ctrl.h"
 #include "editor/search/searcher.h"
 #include "orka/text/codepage.h"
 #include "orka/text/wide.h"

@@ -39,7 +39,7 @@
 #include <string_view>
 #include <vector>
 
-#include "editor/text_mirror.h"
+#include "editor/editing/text_mirror.h"
 #include "framework/wnd.h"
 
 class EditCtrl : public fw::CWnd {

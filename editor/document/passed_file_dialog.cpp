@@ -1,11 +1,11 @@
-#include "editor/passed_file_dialog.h"
+#include "editor/document/passed_file_dialog.h"
 
 #include <optional>
 #include <utility>
 
 #include "document/document.h"
 #include "editor/dialog_font.h"
-#include "editor/password_text.h"
+#include "editor/document/password_text.h"
 #include "editor/res/resource.h"
 #include "framework/modal.h"
 

@@ -11,7 +11,7 @@
 #include "document/document.h"
 #include "document/machine_serial.h"
 #include "editor/res/resource.h"
-#include "editor_fixture.h"
+#include "tests/editor/editor_fixture.h"
 #include "framework/dialog.h"
 #include "framework/modal.h"
 

@@ -1,4 +1,4 @@
-#include "editor/read_only_dialog.h"
+#include "editor/document/read_only_dialog.h"
 
 #include <commctrl.h>
 

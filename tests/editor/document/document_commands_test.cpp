@@ -14,10 +14,10 @@
 
 #include "document/document.h"
 #include "document/machine_serial.h"
-#include "editor/date_time.h"
-#include "editor/document_commands.h"
+#include "editor/datetime/date_time.h"
+#include "editor/document/document_commands.h"
 #include "editor/res/resource.h"
-#include "editor_fixture.h"
+#include "tests/editor/editor_fixture.h"
 #include "framework/dialog.h"
 #include "framework/modal.h"
 #include "orka/errors/error.h"

@@ -1,9 +1,9 @@
-#include "editor/input_pass_dialog.h"
+#include "editor/document/input_pass_dialog.h"
 
 #include <utility>
 
 #include "editor/dialog_font.h"
-#include "editor/password_text.h"
+#include "editor/document/password_text.h"
 #include "editor/res/resource.h"
 
 InputPassDialog::InputPassDialog(std::string path, HWND parent)

@@ -1,4 +1,4 @@
-#include "editor/date_time.h"
+#include "editor/datetime/date_time.h"
 
 #include <utility>
 
@@ -22,9 +22,7 @@ SYSTEMTIME now() {
 }
 
 bool fitsPassBuffer(const std::wstring& text) {
-  int bytes = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                  nullptr);
-  return bytes < kPassBytes;
+  return orka::ansiByteCount(text) < static_cast<size_t>(kPassBytes);
 }
 
 // One pass: `formatter` is GetTimeFormatEx-like (picture in, text out).
