@@ -4,6 +4,7 @@
 #include <string>
 
 #include "document/machine_serial.h"
+#include "document/document_internal.h"
 #include "orka/crypto/rijndael.h"
 #include "orka/errors/error.h"
 #include "orka/files/safe_write.h"
@@ -17,32 +18,36 @@ DocumentKey makeDocumentKey(std::string_view password) {
   return makeDocumentKey(password, password.empty() ? machineSerialNumber() : nullptr);
 }
 
+const char kKeyFailedMessage[] = "暗号キーの作成に失敗しました。";
+
+std::string_view passwordBytes(std::string_view password, const char* serial) {
+  if (!password.empty()) return password;
+  if (!serial) throw orka::Error(kKeyFailedMessage);
+  return std::string_view(serial, std::char_traits<char>::length(serial) + 1);
+}
+
 DocumentKey makeDocumentKey(std::string_view password, const char* serial) {
+  std::string_view bytes = passwordBytes(password, serial);
   orka::SHA256 sha;
   sha.init();
-  if (password.empty()) {
-    if (!serial) throw orka::Error("暗号キーの作成に失敗しました。");
-    // The terminator is part of the hashed bytes here (and only here), so
-    // the machine key differs from the key of the serial typed as a password.
-    sha.update(serial, static_cast<uint32_t>(std::char_traits<char>::length(serial) + 1));
-  } else {
-    sha.update(password.data(), static_cast<uint32_t>(password.size()));
-  }
+  sha.update(bytes.data(), static_cast<uint32_t>(bytes.size()));
   DocumentKey key;
   const unsigned char* digest = sha.final();
   std::copy(digest, digest + key.size(), key.begin());
   return key;
 }
 
-std::unique_ptr<orka::MemWriteStream> readDocument(const std::string& path, const DocumentKey& key,
-                                                   uint32_t maxText) {
-  orka::RijndaelBE cipher(orka::RijndaelBE::kCBC);
-  cipher.setDecryptKey(key.data());
-  // Each constructor owns what it is given from the moment it is called,
-  // also when it throws, so no link of a half-built chain is left open.
-  std::unique_ptr<orka::DataReadStream> file(new orka::FileReadStream(path));
-  std::unique_ptr<orka::DataReadStream> crypt(new orka::CryptReadStream(file.release(), &cipher));
-  orka::ZipReadStream zip(crypt.release());
+uint32_t readUpTo(orka::DataReadStream& stream, void* buffer, uint32_t size) {
+  uint32_t got = 0;
+  while (got < size) {
+    uint32_t n = stream.read(static_cast<char*>(buffer) + got, size - got);
+    if (n == 0) break;
+    got += n;
+  }
+  return got;
+}
+
+std::unique_ptr<orka::MemWriteStream> inflateText(orka::ZipReadStream& zip, uint32_t maxText) {
   auto text = std::make_unique<orka::MemWriteStream>();
   // Inflating straight into the result in large pieces spares a copy of the
   // whole text and keeps zlib's per-call work small.
@@ -65,16 +70,32 @@ std::unique_ptr<orka::MemWriteStream> readDocument(const std::string& path, cons
   return text;
 }
 
+std::unique_ptr<orka::DataWriteStream> compressText(orka::DataWriteStream* below, const void* text,
+                                                    uint32_t length) {
+  std::unique_ptr<orka::DataWriteStream> zip(new orka::ZipWriteStream(below));
+  // One write: the compressed bytes depend on how the text is split.
+  zip->write(text, length);
+  zip->flush(true);
+  return zip;
+}
+
+std::unique_ptr<orka::MemWriteStream> readDocument(const std::string& path, const DocumentKey& key,
+                                                   uint32_t maxText) {
+  orka::RijndaelBE cipher(orka::RijndaelBE::kCBC);
+  cipher.setDecryptKey(key.data());
+  // Each constructor owns what it is given from the moment it is called,
+  // also when it throws, so no link of a half-built chain is left open.
+  std::unique_ptr<orka::DataReadStream> file(new orka::FileReadStream(path));
+  std::unique_ptr<orka::DataReadStream> crypt(new orka::CryptReadStream(file.release(), &cipher));
+  orka::ZipReadStream zip(crypt.release());
+  return inflateText(zip, maxText);
+}
+
 void writeDocument(const std::string& path, const DocumentKey& key, const void* text, uint32_t length) {
   orka::RijndaelBE cipher(orka::RijndaelBE::kCBC);
   cipher.setEncryptKey(key.data());
   orka::writeFileSafely(path, [&](std::unique_ptr<orka::FileWriteStream> file) {
-    std::unique_ptr<orka::DataWriteStream> crypt(new orka::CryptWriteStream(file.release(), &cipher));
-    std::unique_ptr<orka::DataWriteStream> zip(new orka::ZipWriteStream(crypt.release()));
-    // One write: the compressed bytes depend on how the text is split.
-    zip->write(text, length);
-    zip->flush(true);
-    return zip;
+    return compressText(new orka::CryptWriteStream(file.release(), &cipher), text, length);
   });
 }
 

@@ -22,31 +22,8 @@ fi
 
 bash tools/setup.sh
 
-sudo_cmd=()
-if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
-
-# apt-get source unpacks with dpkg-source, and needs a deb-src entry, which
-# Debian images ship without.
-if ! command -v dpkg-source >/dev/null; then
-  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends dpkg-dev >/dev/null
-fi
-if ! apt-get source --print-uris benchmark >/dev/null 2>&1; then
-  echo "bench-setup: adding the Debian source entry"
-  . /etc/os-release
-  printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: %s %s-updates\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
-    "$VERSION_CODENAME" "$VERSION_CODENAME" |
-    "${sudo_cmd[@]}" tee /etc/apt/sources.list.d/debian-src.sources >/dev/null
-  "${sudo_cmd[@]}" apt-get update -qq
-fi
-
-mkdir -p "$deps/src"
-(
-  cd "$deps/src"
-  if ! ls -d benchmark-*/ >/dev/null 2>&1; then
-    apt-get source -qq benchmark >/dev/null
-  fi
-)
-source_dir=$(ls -d "$deps"/src/benchmark-*/ | head -n1)
+. tools/lib/debian_source.sh
+source_dir=$(debian_source benchmark "$deps/src")
 version=$(basename "$source_dir")
 version=${version#benchmark-}
 

@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
 # Installs what building and testing Tolvane needs on a Debian 12 machine,
 # and only what is missing.  Safe to run again.  Needs root (or sudo).
+#
+# libsodium has no mingw-w64 package: the Windows build takes a static one
+# that this script builds once from Debian's source package into
+# build/deps/libsodium-mingw, where CMake looks for it.
 set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(
   cmake ninja-build g++ make pkg-config
-  zlib1g-dev libgtest-dev libbenchmark-dev libssl-dev
+  zlib1g-dev libgtest-dev libbenchmark-dev libssl-dev libsodium-dev
+  autoconf automake libtool dpkg-dev
   mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev
   wine wine64 xvfb xauth x11-utils
   locales fonts-noto-cjk fonts-wine imagemagick
@@ -38,5 +44,22 @@ if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
     echo 'ja_JP.UTF-8 UTF-8' | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
   fi
   "${sudo_cmd[@]}" locale-gen >/dev/null
+fi
+sodium=$root/build/deps/libsodium-mingw
+if [ ! -f "$sodium/lib/libsodium.a" ]; then
+  echo "setup: building libsodium for mingw-w64 (about two minutes)"
+  . "$root/tools/lib/debian_source.sh"
+  source_dir=$(debian_source libsodium "$root/build/deps/src")
+  work=$root/build/deps/libsodium-build
+  rm -rf "$work"
+  cp -r "$source_dir" "$work"
+  (
+    cd "$work"
+    autoreconf -fi >/dev/null 2>&1
+    ./configure -q --host=x86_64-w64-mingw32 --disable-shared --prefix="$sodium" >/dev/null
+    make -s -j2 install >/dev/null 2>&1
+  )
+  rm -rf "$work"
+  [ -f "$sodium/lib/libsodium.a" ] || { echo "setup: libsodium for mingw-w64 did not build"; exit 1; }
 fi
 echo "setup: ok"

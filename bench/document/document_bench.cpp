@@ -1,19 +1,31 @@
 // Saving and opening a 64 MiB Japanese document, against the least work the
 // file format allows: one deflate call at level 6 and one inflate, with
 // OpenSSL's AES-256-CBC, on the same text and through the same file system.
+//
+// The strong format against the classic one: a write and a read of the same
+// 64 MiB, each with its key derivation once (SHA-256, or Argon2id at the
+// moderate costs), reported as a ratio; and what one Argon2id derivation and
+// one wrong-password guess at a strong document cost in time and memory.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <openssl/evp.h>
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <functional>
+#include <fstream>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "bench/ratio/ratio_reporter.h"
 #include "document/document.h"
+#include "document/strong_document.h"
+#include "orka/errors/error.h"
 #include "orka/text/codepage.h"
 
 namespace {
@@ -180,6 +192,70 @@ void BM_ReadFloor(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
 }
 
+// One write and one read of the whole text, with a new key for each write
+// as a document that gets a password and is opened again would.
+void writeAndRead(benchmark::State& state, tolvane::DocumentFormat format) {
+  const std::string& text = japaneseText();
+  std::string path = benchPath(format == tolvane::DocumentFormat::kStrong ? "strong.vtxt" : "classic.vtxt");
+  for (auto _ : state) {
+    tolvane::DocumentKeyring keyring = tolvane::newKeyring(format, "ベンチマーク");
+    tolvane::writeDocument(path, keyring, text.data(), static_cast<uint32_t>(text.size()));
+    auto doc = tolvane::readDocument(path, keyring);
+    if (doc->size() != text.size() + 1) state.SkipWithError("wrong length");
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+
+// The peak resident memory that `action` adds, in MiB: the kernel's
+// high-water mark, set back to the current size first.
+double peakMiBDuring(const std::function<void()>& action) {
+  auto statusField = [](const char* name) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+      if (line.compare(0, std::strlen(name), name) == 0) return std::stod(line.substr(std::strlen(name))) / 1024;
+    return 0.0;
+  };
+  std::ofstream("/proc/self/clear_refs") << "5";
+  const double before = statusField("VmRSS:");
+  action();
+  return statusField("VmHWM:") - before;
+}
+
+const std::string& smallStrongDocument() {
+  static const std::string path = [] {
+    std::string p = benchPath("small-strong.vtxt");
+    tolvane::writeDocument(p, tolvane::newKeyring(tolvane::DocumentFormat::kStrong, "ベンチマーク"), "text", 4);
+    return p;
+  }();
+  return path;
+}
+
+// Argon2id at the costs of a strong document's header: what opening one
+// costs before any of its text is read.
+void deriveKey(benchmark::State& state) {
+  double peak = 0;
+  for (auto _ : state)
+    peak = std::max(peak, peakMiBDuring([] { tolvane::keyringForDocument(smallStrongDocument(), "ベンチマーク"); }));
+  state.counters["peak_MiB"] = peak;
+}
+
+// One guess of a stolen document's password: the derivation, then the
+// first piece that does not open.
+void wrongGuess(benchmark::State& state) {
+  double peak = 0;
+  for (auto _ : state) {
+    peak = std::max(peak, peakMiBDuring([&] {
+      try {
+        tolvane::readDocument(smallStrongDocument(), tolvane::keyringForDocument(smallStrongDocument(), "guess"));
+        state.SkipWithError("a wrong password opened the document");
+      } catch (const orka::StreamError&) {
+      }
+    }));
+  }
+  state.counters["peak_MiB"] = peak;
+}
+
 BENCHMARK(BM_WriteDocument)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
 BENCHMARK(BM_WriteFloor)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
 BENCHMARK(BM_ReadDocument)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
@@ -188,11 +264,21 @@ BENCHMARK(BM_ReadFloor)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTim
 }  // namespace
 
 int main(int argc, char** argv) {
+  using benchmark::RegisterBenchmark;
+  RegisterBenchmark("write_read/classic", writeAndRead, tolvane::DocumentFormat::kClassic)
+      ->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+  RegisterBenchmark("write_read/strong", writeAndRead, tolvane::DocumentFormat::kStrong)
+      ->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+  RegisterBenchmark("derive/argon2id_moderate", deriveKey)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+  RegisterBenchmark("wrong_guess/strong", wrongGuess)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
+  bench::RatioReporter reporter({{"write_read/strong", "write_read/classic"},
+                                 {"derive/argon2id_moderate", "write_read/classic"}});
+  benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
-  for (const char* name : {"ours.vtxt", "floor.vtxt", "saved.vtxt", "saved-floor.vtxt"})
+  for (const char* name : {"ours.vtxt", "floor.vtxt", "saved.vtxt", "saved-floor.vtxt", "strong.vtxt", "classic.vtxt",
+                           "small-strong.vtxt"})
     std::remove(benchPath(name).c_str());
   return 0;
 }

@@ -1,10 +1,13 @@
 // Pieces shared by the editor's benchmarks: the 64 MiB Japanese sample, the
-// bare platform EDIT control they compare against, and a message pump.
+// bare platform EDIT control they compare against, and a message pump (and
+// the ratio report that all benchmarks share).
 #pragma once
 
 #include <windows.h>
 
 #include <benchmark/benchmark.h>
+
+#include "bench/ratio/ratio_reporter.h"
 
 #include <map>
 #include <memory>
@@ -30,22 +33,5 @@ HWND makeParent();
 std::unique_ptr<EditCtrl> createOurs(HWND parent, bool wordWrap);
 // The platform's EDIT control, styled as ours, with the 64 MiB limit.
 HWND createBare(HWND parent, bool wordWrap);
-
-// Prints, after the usual table, for each pair (A, B) of benchmark names
-// the time of A divided by that of B in the same run.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  using Pairs = std::vector<std::pair<std::string, std::string>>;
-  explicit RatioReporter(Pairs pairs) : pairs_(std::move(pairs)) {}
-  // For each name N: "N/ours" against "N/bare".
-  static Pairs oursAgainstBare(const std::vector<std::string>& names);
-
-  void ReportRuns(const std::vector<Run>& runs) override;
-  void Finalize() override;
-
- private:
-  Pairs pairs_;
-  std::map<std::string, double> seconds_;
-};
 
 }  // namespace bench

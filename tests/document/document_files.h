@@ -1,17 +1,46 @@
-// Helpers shared by the document tests: deciphering a file by hand and
-// looking at what is left in a folder.
+// Helpers shared by the document tests: sample texts, deciphering a file by
+// hand and looking at what is left in a folder.
 #pragma once
 
 #include <zlib.h>
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "document/document.h"
 #include "orka/crypto/rijndael.h"
+#include "orka/errors/error.h"
 
 namespace document_test {
+
+inline const char kSerial[] = "12345-OEM-0000001-54321";
+// "日本語のテキスト\r\n二行目" in CP932.
+inline const std::string kJapanese =
+    "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x83\x65\x83\x4C\x83\x58\x83\x67\r\n\x93\xF1\x8D\x73\x96\xDA";
+
+// The code of the StreamError that `action` throws; -1 when it throws none.
+inline int streamCode(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const orka::StreamError& e) {
+    return e.code();
+  }
+  return -1;
+}
+
+// `n` bytes drawn from the Japanese sample (compressible) or from anything.
+inline std::string sample(size_t n, uint32_t seed, bool compressible) {
+  std::string s(n, '\0');
+  uint32_t x = seed;
+  for (size_t i = 0; i < n; ++i) {
+    x = x * 1664525u + 1013904223u;
+    s[i] = compressible ? kJapanese[(x >> 20) % kJapanese.size()] : static_cast<char>(x >> 24);
+  }
+  return s;
+}
 
 // The plaintext of a document file: the zlib stream and its zero padding.
 inline std::string decipher(const std::string& file, const tolvane::DocumentKey& key) {

@@ -11,6 +11,7 @@
 
 #include "document/document.h"
 #include "document/document_files.h"
+#include "document/strong_document.h"
 #include "document/machine_serial.h"
 #include "orka/crypto/rijndael.h"
 #include "orka/errors/error.h"
@@ -30,29 +31,10 @@ using tolvane::makeDocumentKey;
 using tolvane::readDocument;
 using tolvane::writeDocument;
 
-const char kSerial[] = "12345-OEM-0000001-54321";
-// "日本語のテキスト\r\n二行目" in CP932.
-const std::string kJapanese =
-    "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x83\x65\x83\x4C\x83\x58\x83\x67\r\n\x93\xF1\x8D\x73\x96\xDA";
-
-int streamCode(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const orka::StreamError& e) {
-    return e.code();
-  }
-  return -1;
-}
-
-std::string sample(size_t n, uint32_t seed, bool compressible) {
-  std::string s(n, '\0');
-  uint32_t x = seed;
-  for (size_t i = 0; i < n; ++i) {
-    x = x * 1664525u + 1013904223u;
-    s[i] = compressible ? kJapanese[(x >> 20) % kJapanese.size()] : static_cast<char>(x >> 24);
-  }
-  return s;
-}
+using document_test::kJapanese;
+using document_test::kSerial;
+using document_test::sample;
+using document_test::streamCode;
 
 class DocumentTest : public ::testing::Test {
  protected:
@@ -312,40 +294,46 @@ TEST_F(DocumentTest, ASaveThatFailsPartWayKeepsTheOldFileAndRemovesTheTemporaryO
   EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"doc.vtxt"});
 }
 
-// Every step of a save failing in turn, through the native file seam: the
-// old document stays byte for byte, nothing else is left in its folder, and
-// the error names the document.
+// Every step of a save failing in turn, through the native file seam, in
+// both formats: the old document stays byte for byte, nothing else is left
+// in its folder, and the error names the document.
 TEST_F(DocumentTest, ASaveFailingAtAnyStepKeepsTheOldDocumentAndReportsIt) {
   const std::string path = dir.path("doc.vtxt");
   const std::string before = TempDir::readFile(save("doc.vtxt", kJapanese, key));
-  const std::string text = sample(9000, 11, false);  // several blocks to write
-  std::optional<orka::StreamError> error;
-  auto attempt = [&] {
-    dir.write("doc.vtxt", before);
-    error.reset();
-    try {
-      writeDocument(path, key, text.data(), static_cast<uint32_t>(text.size()));
-    } catch (const orka::StreamError& e) {
-      error = e;
-    }
-  };
-  std::string steps = testing_support::forEveryFault(attempt, [&](const std::string& fault,
-                                                                   testing_support::FileStep step) {
-    ASSERT_TRUE(error) << fault << " was reported as a success";
-    const bool opening = step == testing_support::FileStep::kCreate;
-    EXPECT_EQ(error->code(), opening ? orka::StreamError::kOpenFailed : orka::StreamError::kWriteFailed) << fault;
-    EXPECT_EQ(error->message(), std::string(opening ? "ファイルのオープンに失敗しました。\n\n"
-                                                    : "ファイルの書き込みに失敗しました。\n\n") +
-                                    path)
-        << fault;
-    EXPECT_EQ(TempDir::readFile(path), before) << fault;
-    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"doc.vtxt"}) << fault;
-  });
-  std::printf("document save steps, each failed alone: %s\n", steps.c_str());
-  EXPECT_NE(steps.find("write write"), std::string::npos) << steps;
-  attempt();  // unhindered
-  EXPECT_FALSE(error);
-  EXPECT_TRUE(load(path, key) == text);
+  for (const tolvane::DocumentKeyring& keyring :
+       {tolvane::DocumentKeyring(key), tolvane::newKeyring(tolvane::DocumentFormat::kStrong, "pw", tolvane::kCheapestCost)}) {
+    const bool strong = keyring.format() == tolvane::DocumentFormat::kStrong;
+    SCOPED_TRACE(strong ? "strong" : "classic");
+    // Several blocks to write; for the strong format several pieces.
+    const std::string text = sample(strong ? 140000 : 9000, 11, false);
+    std::optional<orka::StreamError> error;
+    auto attempt = [&] {
+      dir.write("doc.vtxt", before);
+      error.reset();
+      try {
+        writeDocument(path, keyring, text.data(), static_cast<uint32_t>(text.size()));
+      } catch (const orka::StreamError& e) {
+        error = e;
+      }
+    };
+    std::string steps = testing_support::forEveryFault(attempt, [&](const std::string& fault,
+                                                                     testing_support::FileStep step) {
+      ASSERT_TRUE(error) << fault << " was reported as a success";
+      const bool opening = step == testing_support::FileStep::kCreate;
+      EXPECT_EQ(error->code(), opening ? orka::StreamError::kOpenFailed : orka::StreamError::kWriteFailed) << fault;
+      EXPECT_EQ(error->message(), std::string(opening ? "ファイルのオープンに失敗しました。\n\n"
+                                                      : "ファイルの書き込みに失敗しました。\n\n") +
+                                      path)
+          << fault;
+      EXPECT_EQ(TempDir::readFile(path), before) << fault;
+      EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"doc.vtxt"}) << fault;
+    });
+    std::printf("document save steps, each failed alone: %s\n", steps.c_str());
+    EXPECT_NE(steps.find("write write"), std::string::npos) << steps;
+    attempt();  // unhindered
+    EXPECT_FALSE(error);
+    EXPECT_TRUE(textOf(*readDocument(path, keyring)) == text);
+  }
 }
 
 }  // namespace

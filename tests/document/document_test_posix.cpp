@@ -14,6 +14,7 @@
 
 #include "document/document.h"
 #include "document/document_files.h"
+#include "document/strong_document.h"
 #include "orka/files/path_ops.h"
 #include "orka/errors/error.h"
 #include "support/temp_dir.h"
@@ -161,12 +162,16 @@ TEST(DocumentLimits, AHugeFileAndADeepPathAreHandled) {
   EXPECT_EQ(textOf(*tolvane::readDocument(deep, key)), "more text");
 }
 
-// Saves killed at random moments: the document is always the whole old one or
-// the whole new one, and the next save clears what the killed ones left.
-TEST(DocumentSafeSave, ASaveKilledAtAnyMomentLeavesTheOldOrTheNewDocument) {
+// Saves killed at random moments, in either format: the document is always
+// the whole old one or the whole new one, and the next save clears what the
+// killed ones left.
+class KilledSave : public ::testing::TestWithParam<tolvane::DocumentFormat> {};
+
+TEST_P(KilledSave, ASaveKilledAtAnyMomentLeavesTheOldOrTheNewDocument) {
   // Renaming is as atomic in memory as on a disk, and far quicker to flush.
   TempDir dir(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : std::filesystem::temp_directory_path());
-  const tolvane::DocumentKey oldKey = tolvane::makeDocumentKey("old"), newKey = tolvane::makeDocumentKey("new");
+  const tolvane::DocumentKeyring oldKey = tolvane::newKeyring(GetParam(), "old", tolvane::kCheapestCost),
+                                 newKey = tolvane::newKeyring(GetParam(), "new", tolvane::kCheapestCost);
   const std::string path = dir.path("doc.vtxt");
   const std::string oldText = japaneseText(100);
   std::string newText(256 << 10, '\0');  // incompressible, so that writing takes a while
@@ -244,6 +249,12 @@ TEST(DocumentSafeSave, ASaveKilledAtAnyMomentLeavesTheOldOrTheNewDocument) {
   tolvane::writeDocument(path, oldKey, oldText.data(), static_cast<uint32_t>(oldText.size()));
   EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"doc.vtxt"});
 }
+
+INSTANTIATE_TEST_SUITE_P(DocumentSafeSave, KilledSave,
+                         ::testing::Values(tolvane::DocumentFormat::kClassic, tolvane::DocumentFormat::kStrong),
+                         [](const ::testing::TestParamInfo<tolvane::DocumentFormat>& info) {
+                           return std::string(info.param == tolvane::DocumentFormat::kStrong ? "Strong" : "Classic");
+                         });
 
 TEST(DocumentSafeSave, ReplacingADocumentKeepsItsPermissions) {
   TempDir dir;

@@ -36,7 +36,8 @@ TEST_P(Replay, EverySeedPasses) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Fuzz, Replay,
-                         ::testing::Values(Target{"document", fuzz::document}, Target{"settings", fuzz::settings},
+                         ::testing::Values(Target{"document", fuzz::document}, Target{"strong", fuzz::strongDocument},
+                                           Target{"settings", fuzz::settings},
                                            Target{"tolvreg", fuzz::tolvreg},
                                            Target{"vtxt_args", fuzz::vtxtArguments},
                                            Target{"codepage", fuzz::codePage}, Target{"search", fuzz::search}),

@@ -15,6 +15,11 @@ namespace fuzz {
 // first byte picks whether the rest is the file itself or the plaintext
 // that gets enciphered first, so that inflating is reached too.
 void document(const uint8_t* data, size_t size);
+// The strong document reader with a fixed key taken as derived: by the first
+// byte, any bytes as a header and a file; a document as written, then cut,
+// changed or lengthened (it must open exactly when untouched); or pieces
+// sealed with the fuzzer's lengths and tags.
+void strongDocument(const uint8_t* data, size_t size);
 // A "tolvane.dat" through the loader; what loads must save and load again
 // to the same record.
 void settings(const uint8_t* data, size_t size);

@@ -75,4 +75,17 @@ TEST_F(VtxtProgram, SerialNumberOpensADefaultPasswordDocumentFromAnotherMachine)
   EXPECT_EQ(r.out, "lost and found");
 }
 
+TEST_F(VtxtProgram, StrongDocumentsGetModerateCostsAndConvertBack) {
+  std::string pw = dir.write("pw.txt", "パスワード\n");
+  std::string doc = dir.path("strong.vtxt");
+  auto r = vtxt({"write", "--format", "strong", "--password-file", pw, doc}, "強い");
+  ASSERT_EQ(r.exitCode, vtxt::kSuccess) << r.err;
+  r = vtxt({"info", doc});
+  EXPECT_EQ(r.out, "format: strong\nversion: 1\nkey derivation: Argon2id\npasses: 3\nmemory: 256 MiB\n");
+  r = vtxt({"rekey", "--format", "classic", "--password-file", pw, "--new-password-file", pw, doc});
+  ASSERT_EQ(r.exitCode, vtxt::kSuccess) << r.err;
+  EXPECT_EQ(vtxt({"info", doc}).out, "format: classic\n");
+  EXPECT_EQ(vtxt({"cat", "--password-file", pw, doc}).out, "強い");
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "document/document.h"
 #include "document/machine_serial.h"
+#include "document/strong_document.h"
 #include "support/temp_dir.h"
 #include "tools/vtxt/cli.h"
 
@@ -63,7 +64,7 @@ class VtxtTest : public ::testing::Test {
     console = ScriptedConsole();
     console.input = input;
     console.answers = std::move(answers);
-    return vtxt::run(args, console);
+    return vtxt::run(args, console, tolvane::kCheapestCost);
   }
 
   std::string docText(const std::string& passwordBytes) {
@@ -86,6 +87,8 @@ TEST_F(VtxtTest, BadCommandLinesAreUsageErrors) {
       {"cat", "a.vtxt", "--password-file"},
       {"cat", "--new-password-file", "p", "a.vtxt"},
       {"cat", "--codepage", "klingon", "a.vtxt"},
+      {"write", "--format", "rot13", "a.vtxt"},
+      {"cat", "--format", "strong", "a.vtxt"},
   };
   for (const auto& args : cases) {
     EXPECT_EQ(run(args), vtxt::kUsage) << ::testing::PrintToString(args);
@@ -229,6 +232,49 @@ TEST_F(VtxtTest, EmptyPasswordIsTheMachinesAndSerialRecoversItElsewhere) {
   tolvane::setMachineSerialSource([] { return std::optional<std::string>(); });
   EXPECT_EQ(run({"check", doc}, "", {""}), vtxt::kWrongPassword);
   EXPECT_EQ(console.err, "vtxt: 暗号キーの作成に失敗しました。\n");
+}
+
+// A document keeps its format through write and rekey unless --format
+// names another; info tells it without a password.
+TEST_F(VtxtTest, FormatIsKeptUnlessNamedAndInfoTellsItWithoutAPassword) {
+  auto format = [&] {
+    EXPECT_EQ(run({"info", doc}), vtxt::kSuccess) << console.err;
+    return console.out;
+  };
+  const std::string strong = "format: strong\nversion: 1\nkey derivation: Argon2id\npasses: 1\nmemory: 8 KiB\n";
+  ASSERT_EQ(run({"write", doc}, "one", {"pw", "pw"}), vtxt::kSuccess);
+  EXPECT_EQ(format(), "format: classic\n") << "new documents are classic";
+  const struct {
+    std::vector<std::string> args;
+    std::deque<std::string> answers;
+    std::string text, format;
+  } steps[] = {
+      {{"write", "--format", "strong", doc}, {"pw"}, "two", strong},
+      {{"write", doc}, {"pw"}, "three", strong},
+      {{"rekey", doc}, {"pw", "new", "new"}, "three", strong},
+      {{"rekey", "--format=classic", doc}, {"new", "pw", "pw"}, "three", "format: classic\n"},
+      {{"write", doc}, {"pw"}, "four", "format: classic\n"},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(::testing::PrintToString(step.args));
+    ASSERT_EQ(run(step.args, step.text, step.answers), vtxt::kSuccess) << console.err;
+    EXPECT_EQ(format(), step.format);
+    EXPECT_EQ(run({"cat", doc}, "", {step.answers.size() == 3 ? step.answers[1] : step.answers[0]}),
+              vtxt::kSuccess);
+    EXPECT_EQ(console.out, step.text);
+  }
+  EXPECT_EQ(docText("pw"), "four") << "classic bytes again";
+
+  std::string fresh = dir.path("fresh.vtxt");
+  ASSERT_EQ(run({"write", "--format", "strong", fresh}, "x", {"", ""}), vtxt::kSuccess);
+  EXPECT_EQ(run({"cat", fresh}, "", {""}), vtxt::kSuccess) << "the empty password is the machine's";
+  const std::string file = TempDir::readFile(fresh);
+  for (const std::string& damaged : {file.substr(0, file.size() - 1), file.substr(0, 30)}) {
+    std::string path = dir.write("damaged.vtxt", damaged);
+    EXPECT_EQ(run({"check", path}, "", {""}), vtxt::kWrongPassword);
+    EXPECT_EQ(console.err, "vtxt: データの展開に失敗しました。\n");
+  }
+  EXPECT_EQ(run({"info", dir.path("damaged.vtxt")}), vtxt::kWrongPassword) << "a damaged header";
 }
 
 }  // namespace

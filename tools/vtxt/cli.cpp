@@ -7,6 +7,8 @@
 #include <optional>
 
 #include "document/document.h"
+#include "document/machine_serial.h"
+#include "document/strong_document.h"
 #include "orka/errors/error.h"
 #include "orka/files/path_ops.h"
 #include "orka/text/codepage.h"
@@ -25,6 +27,8 @@ const char kUsageText[] =
     "               document is replaced only with the password that opens it\n"
     "  rekey FILE   give the document a new password\n"
     "  check FILE   succeed when the password opens the document\n"
+  "  info FILE    print the document's format, and for the strong format its\n"
+  "               key derivation costs (no password needed)\n"
     "\n"
     "Options:\n"
     "  --password-file F      take the password from the first line of F\n"
@@ -35,6 +39,9 @@ const char kUsageText[] =
     "  --codepage NAME        the code page of the document's text (default: the\n"
     "                         system's ANSI code page; 932 outside Windows)\n"
     "  --raw                  pass the text's bytes unchanged, without conversion\n"
+  "  --format classic|strong\n"
+  "                         the format that write and rekey save in (default:\n"
+  "                         the document's own; classic for a new document)\n"
     "  -h, --help             show this help\n"
     "\n"
     "Without a password file the password is asked on the terminal. An empty\n"
@@ -42,7 +49,12 @@ const char kUsageText[] =
     "input and output; line breaks pass unchanged (the editor uses CR LF).\n"
     "\n"
     "Exit status: 0 success, 1 usage, 2 wrong password or damaged document,\n"
-    "3 file error, 4 text or password not representable in the code page.\n";
+    "3 file error, 4 text or password not representable in the code page.\n"
+    "\n"
+    "The strong format derives the key with Argon2id from the password and a\n"
+    "random salt, and detects a changed or truncated document. Classic is the\n"
+    "format that every version of the editor reads. Convert with\n"
+    "'vtxt rekey --format strong FILE' (or --format classic).\n";
 
 // A failure that ends the command with its exit code and message.
 struct Failure {
@@ -51,6 +63,12 @@ struct Failure {
 };
 
 Failure usage(const std::string& what) { return {kUsage, what + "\nTry 'vtxt --help'."}; }
+
+tolvane::DocumentFormat formatNamed(const std::string& name) {
+  if (name == "classic") return tolvane::DocumentFormat::kClassic;
+  if (name == "strong") return tolvane::DocumentFormat::kStrong;
+  throw usage("unknown format '" + name + "' (classic or strong)");
+}
 
 Options parse(const std::vector<std::string>& args) {
   Options o;
@@ -78,10 +96,12 @@ Options parse(const std::vector<std::string>& args) {
         value = arg.substr(eq + 1);
         inlineValue = true;
       }
+      std::optional<std::string> formatName;
       std::optional<std::string>* target = name == "--password-file"       ? &o.passwordFile
                                            : name == "--new-password-file" ? &o.newPasswordFile
                                            : name == "--serial"            ? &o.serial
                                            : name == "--codepage"          ? &o.codePageName
+                                           : name == "--format"            ? &formatName
                                                                            : nullptr;
       if (!target) throw usage("unknown option '" + arg + "'");
       if (!inlineValue) {
@@ -89,6 +109,7 @@ Options parse(const std::vector<std::string>& args) {
         value = args[++i];
       }
       *target = value;
+      if (formatName) o.format = formatNamed(*formatName);
       continue;
     }
     plain.push_back(arg);
@@ -96,18 +117,21 @@ Options parse(const std::vector<std::string>& args) {
   if (o.help) return o;
   if (plain.empty()) throw usage("no command given");
   o.command = plain[0];
-  if (o.command != "cat" && o.command != "write" && o.command != "rekey" && o.command != "check")
+  if (o.command != "cat" && o.command != "write" && o.command != "rekey" && o.command != "check" &&
+      o.command != "info")
     throw usage("unknown command '" + o.command + "'");
   if (plain.size() != 2) throw usage("'" + o.command + "' takes exactly one FILE");
   o.file = plain[1];
   if (o.newPasswordFile && o.command != "rekey") throw usage("--new-password-file belongs to rekey");
+  if (o.format && o.command != "write" && o.command != "rekey") throw usage("--format belongs to write and rekey");
   return o;
 }
 
 // One run of a command: options, code page and the console.
 class Session {
  public:
-  Session(const Options& options, Console& console) : o_(options), console_(console) {
+  Session(const Options& options, Console& console, tolvane::KeyDerivationCost newKeyCost)
+      : o_(options), console_(console), newKeyCost_(newKeyCost) {
     if (o_.codePageName) {
       auto cp = orka::codePageFromName(*o_.codePageName);
       if (!cp) throw usage("unknown code page '" + *o_.codePageName + "'");
@@ -118,7 +142,7 @@ class Session {
   }
 
   void cat() {
-    std::string text = readText(documentKey(currentPassword()));
+    std::string text = readText(currentKeyring(currentPassword()));
     if (!o_.raw) text = toUtf8(text);
     if (!console_.writeOutput(text, !o_.raw)) throw Failure{kFileError, "cannot write to standard output"};
   }
@@ -126,14 +150,17 @@ class Session {
   void write() {
     // The password comes first: typed text on standard input must not be
     // mistaken for it, and a wrong one should not cost the typing.
-    tolvane::DocumentKey key;
+    std::optional<tolvane::DocumentKeyring> keyring;
     if (orka::detail::pathExists(o_.file)) {
       // Replacing the text must not change the password behind the user's
       // back: the password has to open the document that is there.
-      key = documentKey(currentPassword());
-      readText(key);
+      const std::string password = currentPassword();
+      keyring = currentKeyring(password);
+      readText(*keyring);
+      // Another format needs a key of its own from the same password.
+      if (o_.format && *o_.format != keyring->format()) keyring = newKeyring(*o_.format, password);
     } else {
-      key = documentKey(newPassword(o_.passwordFile));
+      keyring = newKeyring(o_.format.value_or(tolvane::DocumentFormat::kClassic), newPassword(o_.passwordFile));
     }
     std::string input;
     if (!console_.readInput(&input)) throw Failure{kFileError, "cannot read standard input"};
@@ -142,21 +169,36 @@ class Session {
     if (text.find('\0') != std::string::npos)
       throw Failure{kNotRepresentable, "the text contains a NUL character, which a document cannot hold"};
     if (text.size() > 0xFFFFFFF0u) throw Failure{kFileError, "the text is too long for a document"};
-    tolvane::writeDocument(o_.file, key, text.data(), static_cast<uint32_t>(text.size()));
+    tolvane::writeDocument(o_.file, *keyring, text.data(), static_cast<uint32_t>(text.size()));
   }
 
   void rekey() {
-    std::string text = readText(documentKey(currentPassword()));
-    tolvane::DocumentKey key = documentKey(newPassword(o_.newPasswordFile));
-    tolvane::writeDocument(o_.file, key, text.data(), static_cast<uint32_t>(text.size()));
+    tolvane::DocumentKeyring current = currentKeyring(currentPassword());
+    std::string text = readText(current);
+    tolvane::DocumentKeyring next = newKeyring(o_.format.value_or(current.format()), newPassword(o_.newPasswordFile));
+    tolvane::writeDocument(o_.file, next, text.data(), static_cast<uint32_t>(text.size()));
   }
 
-  void check() { readText(documentKey(currentPassword())); }
+  void check() { readText(currentKeyring(currentPassword())); }
+
+  void info() {
+    if (tolvane::documentFormat(o_.file) == tolvane::DocumentFormat::kClassic) {
+      console_.writeOutput("format: classic\n", true);
+      return;
+    }
+    const tolvane::StrongHeader header = tolvane::readStrongHeader(o_.file);
+    const uint32_t kib = header.cost.memoryKiB;
+    const std::string memory = kib % 1024 == 0 ? std::to_string(kib / 1024) + " MiB" : std::to_string(kib) + " KiB";
+    console_.writeOutput("format: strong\nversion: " + std::to_string(header.version) +
+                             "\nkey derivation: Argon2id\npasses: " + std::to_string(header.cost.passes) +
+                             "\nmemory: " + memory + "\n",
+                         true);
+  }
 
  private:
   // The document's text without the terminating 0 that readDocument adds.
-  std::string readText(const tolvane::DocumentKey& key) {
-    std::unique_ptr<orka::MemWriteStream> stream = tolvane::readDocument(o_.file, key);
+  std::string readText(const tolvane::DocumentKeyring& keyring) {
+    std::unique_ptr<orka::MemWriteStream> stream = tolvane::readDocument(o_.file, keyring);
     return std::string(reinterpret_cast<const char*>(stream->data()), stream->size() - 1);
   }
 
@@ -189,12 +231,24 @@ class Session {
     return withoutByteOrderMark(line);
   }
 
-  // The key of a UTF-8 password, hashed in the document's code page.
-  tolvane::DocumentKey documentKey(const std::string& password) {
+  // The keyring of a UTF-8 password for the document there, its bytes in
+  // the document's code page.
+  tolvane::DocumentKeyring currentKeyring(const std::string& password) {
     std::string bytes = fromUtf8(password, "the password");
-    if (!bytes.empty() || !o_.serial) return tolvane::makeDocumentKey(bytes);
-    std::string serial = fromUtf8(*o_.serial, "the serial number");
-    return tolvane::makeDocumentKey(bytes, serial.c_str());
+    return tolvane::keyringForDocument(o_.file, bytes, serialFor(bytes));
+  }
+
+  tolvane::DocumentKeyring newKeyring(tolvane::DocumentFormat format, const std::string& password) {
+    std::string bytes = fromUtf8(password, "the password");
+    return tolvane::newKeyring(format, bytes, serialFor(bytes), newKeyCost_);
+  }
+
+  // What stands in for the empty password: --serial, else this machine's.
+  const char* serialFor(const std::string& passwordBytes) {
+    if (!passwordBytes.empty()) return nullptr;
+    if (!o_.serial) return tolvane::machineSerialNumber();
+    serialBytes_ = fromUtf8(*o_.serial, "the serial number");
+    return serialBytes_.c_str();
   }
 
   static std::string withoutByteOrderMark(const std::string& s) {
@@ -229,13 +283,16 @@ class Session {
 
   const Options& o_;
   Console& console_;
+  tolvane::KeyDerivationCost newKeyCost_;
   unsigned codePage_;
+  std::string serialBytes_;
 };
 
 int exitCodeOf(const orka::Error& e) {
   if (dynamic_cast<const orka::StreamError*>(&e) && e.code() == orka::StreamError::kInflateFailed)
     return kWrongPassword;
-  // makeDocumentKey's only error: the default password without a serial number.
+  // The only error of making a key: the default password without a serial
+  // number, or no memory for the strong derivation.
   if (e.kind() == orka::Error::kFree) return kWrongPassword;
   return kFileError;
 }
@@ -251,20 +308,22 @@ std::optional<Options> parseArguments(const std::vector<std::string>& args, std:
   }
 }
 
-int run(const std::vector<std::string>& args, Console& console) {
+int run(const std::vector<std::string>& args, Console& console, tolvane::KeyDerivationCost newKeyCost) {
   try {
     Options options = parse(args);
     if (options.help) {
       console.writeOutput(kUsageText, true);
       return kSuccess;
     }
-    Session session(options, console);
+    Session session(options, console, newKeyCost);
     if (options.command == "cat")
       session.cat();
     else if (options.command == "write")
       session.write();
     else if (options.command == "rekey")
       session.rekey();
+    else if (options.command == "info")
+      session.info();
     else
       session.check();
     return kSuccess;

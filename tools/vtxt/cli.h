@@ -1,10 +1,15 @@
-// The vtxt commands: cat, write, rekey and check on one .vtxt document.
+// The vtxt commands: cat, write, rekey, check and info on one .vtxt document.
 //
 //   vtxt cat FILE       the text to standard output
 //   vtxt write FILE     standard input becomes the text (saved safely)
 //   vtxt rekey FILE     a new password for the document
 //   vtxt check FILE     exit 0 when the password opens the document
+//   vtxt info FILE      the document's format (and the strong format's
+//                       key derivation costs), without a password
 //
+// Documents are classic or strong (document/strong_document.h).  write and
+// rekey keep a document's format unless --format names one; a new document
+// is classic unless --format says strong.
 // Text on the standard streams is UTF-8; the document holds it in a code
 // page (--codepage, by default the system's ANSI code page, 932 outside
 // Windows), and passwords are converted to that code page before they are
@@ -19,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "document/strong_document.h"
 #include "tools/vtxt/console.h"
 
 namespace vtxt {
@@ -31,8 +37,10 @@ enum ExitCode {
   kNotRepresentable = 4,
 };
 
-// Runs the command line `args` (without the program name).
-int run(const std::vector<std::string>& args, Console& console);
+// Runs the command line `args` (without the program name).  New strong
+// keys are derived at `newKeyCost` (tests make it cheap).
+int run(const std::vector<std::string>& args, Console& console,
+        tolvane::KeyDerivationCost newKeyCost = tolvane::kModerateCost);
 
 // What a command line asks for, before anything is opened.
 struct Options {
@@ -42,6 +50,7 @@ struct Options {
   std::optional<std::string> newPasswordFile;
   std::optional<std::string> serial;
   std::optional<std::string> codePageName;
+  std::optional<tolvane::DocumentFormat> format;
   bool raw = false;
   bool help = false;
 };
