@@ -39,8 +39,9 @@ enum ExitCode : int {
 // parse, or that describes another association than the editor's, is
 // refused with the warning.  A registering line must moreover carry the
 // fixed texts and name the editor beside the helper: the open command
-// exactly "\"<folder>\Tolvane.exe\" \"%1\"" and the icon "<same program>,1",
-// where the paths compare absolute, long and without regard to ASCII case.
+// exactly  "<folder>\Tolvane.exe" "%1"  (quotes included) and the icon
+//  <same program>,1  where <folder> is the helper's own; the paths compare
+// absolute, long and without regard to ASCII case.
 ExitCode runHelper(std::wstring_view commandLine, HelperHost& host);
 
 }  // namespace tolvreg
