@@ -110,22 +110,6 @@ TEST(Windows, SavingThroughASymbolicLinkReplacesItsTargetAndKeepsTheLink) {
   EXPECT_EQ(TempDir::readFile(real), "new");
 }
 
-// A link planted at the name a save tries must not lead the document's
-// bytes into the file it points to.
-TEST(Windows, ASaveNeverWritesThroughALinkAtItsTemporaryName) {
-  TempDir dir;
-  const std::string victim = dir.write("victim", "precious");
-  const std::string path = dir.write("doc.vtxt", "old");
-  const std::string next = nextTemporaryName(path);
-  if (!CreateSymbolicLinkW(widen(next).c_str(), widen(victim).c_str(), 0x2 /* unprivileged create */) &&
-      !CreateSymbolicLinkW(widen(next).c_str(), widen(victim).c_str(), 0))
-    GTEST_SKIP() << "symbolic links cannot be made here";
-  writeFileSafely(path, writeNew);
-  EXPECT_EQ(TempDir::readFile(victim), "precious");
-  EXPECT_EQ(TempDir::readFile(path), "new");
-  EXPECT_NE(attributesOf(next), INVALID_FILE_ATTRIBUTES) << "the planted link stays";
-}
-
 TEST(Windows, TheRootOfADriveHasNoParent) {
   try {
     Dir("C:\\", false).parentDir();
