@@ -66,7 +66,7 @@ CMainWnd::~CMainWnd() {
   if (font_) DeleteObject(font_);
 }
 
-std::string CMainWnd::defaultSettingsPath() { return fileBesideProgram(Settings::kFileName).path(); }
+std::string CMainWnd::defaultSettingsPath() { return settingsFilePath(Settings::kFileName); }
 
 void CMainWnd::registerCommands() {
   // Commands whose work is not built yet have no handler, so the frame greys

@@ -42,7 +42,7 @@ class CMainWnd : public fw::CFrameWnd {
   explicit CMainWnd(std::string settingsPath = defaultSettingsPath(), ComApi& com = systemComApi());
   ~CMainWnd() override;
 
-  // "tolvane.dat" beside the program.
+  // The program's "tolvane.dat" (settingsFilePath).
   static std::string defaultSettingsPath();
 
   bool PreCreateWindow(CREATESTRUCTW& cs) override;

@@ -18,7 +18,7 @@
 struct StartupOptions {
   // Command-line parameters without the program name, UTF-8.
   std::vector<std::string> parameters;
-  // Empty: "tolvane.dat" beside the program.
+  // Empty: the program's "tolvane.dat" (settingsFilePath).
   std::string settingsPath;
   // Null: the system's COM.
   ComApi* com = nullptr;

@@ -73,6 +73,9 @@ Section "${PRODUCT}（必須）" SecProgram
   File "${STAGE}\Tolvane.chm"
   File "${STAGE}\README-ja.txt"
   File "${STAGE}\LICENSE.txt"
+  ; Tells the editor that it was installed: an ordinary user cannot write
+  ; here, so it keeps each user's settings in the user's own profile.
+  WriteINIStr "$INSTDIR\installed.ini" "Tolvane" "Settings" "%APPDATA%\Tolvane"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   CreateDirectory "${MENU_FOLDER}"
@@ -100,7 +103,10 @@ SectionEnd
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
 
 ; Takes back exactly what was installed.  Documents are never touched; the
-; settings file only when the user says so (a silent run keeps it).
+; settings file only when the user says so (a silent run keeps it).  The
+; settings live in each user's profile: the question is about those of the
+; user running the uninstaller (and about one an earlier version may have
+; left beside the programs).
 Section "Uninstall"
   IfFileExists "$INSTDIR\Tolvreg.exe" 0 +2
     !insertmacro RunTolvreg 1
@@ -111,9 +117,17 @@ Section "Uninstall"
   Delete "$INSTDIR\Tolvane.chm"
   Delete "$INSTDIR\README-ja.txt"
   Delete "$INSTDIR\LICENSE.txt"
+  Delete "$INSTDIR\installed.ini"
   Delete "$INSTDIR\uninstall.exe"
-  IfFileExists "$INSTDIR\tolvane.dat" 0 keepSettings
+  SetShellVarContext current
+  StrCpy $0 "$APPDATA\Tolvane"
+  SetShellVarContext all
+  IfFileExists "$0\tolvane.dat" askSettings
+  IfFileExists "$INSTDIR\tolvane.dat" askSettings keepSettings
+  askSettings:
     MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "設定ファイル tolvane.dat も削除しますか？" /SD IDNO IDNO keepSettings
+    Delete "$0\tolvane.dat"
+    RMDir "$0"
     Delete "$INSTDIR\tolvane.dat"
   keepSettings:
   RMDir "$INSTDIR"

@@ -1,3 +1,4 @@
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <string>
@@ -12,4 +13,12 @@ std::string programPath() {
     throw orka::FileError(orka::FileError::kBadFileName);
   buffer.resize(static_cast<size_t>(length));
   return buffer;
+}
+
+std::string userDataFolder() {
+  const char* config = getenv("XDG_CONFIG_HOME");
+  if (config && *config == '/') return config;
+  const char* home = getenv("HOME");
+  if (!home || *home != '/') throw orka::FileError(orka::FileError::kBadFileName);
+  return std::string(home) + "/.config";
 }

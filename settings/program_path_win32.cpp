@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <string>
 
 #include "orka/errors/error.h"
@@ -19,4 +21,13 @@ std::string programPath() {
     if (buffer.size() >= 32768) throw orka::FileError(orka::FileError::kBadFileName);
     buffer.resize(buffer.size() * 2);
   }
+}
+
+std::string userDataFolder() {
+  PWSTR folder = nullptr;
+  const HRESULT found = SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, &folder);
+  std::string path = SUCCEEDED(found) && folder ? orka::narrow(folder) : std::string();
+  CoTaskMemFree(folder);
+  if (path.empty()) throw orka::FileError(orka::FileError::kBadFileName);
+  return path;
 }

@@ -131,9 +131,9 @@ void Settings::setDefaults() {
 
 void Settings::load() {
   try {
-    load(fileBesideProgram(kFileName).path(), systemScreenSize());
+    load(settingsFilePath(kFileName), systemScreenSize());
   } catch (const orka::Error&) {
-    setDefaults();  // the program's folder could not be found
+    setDefaults();  // the settings' folder could not be found
   }
 }
 
@@ -162,7 +162,7 @@ bool Settings::load(const std::string& path, const ScreenSize& screen) {
 
 void Settings::save() const {
   try {
-    save(fileBesideProgram(kFileName).path());
+    save(settingsFilePath(kFileName));
   } catch (const orka::Error&) {
     // No folder to write to; the settings simply are not kept.
   }

@@ -1,5 +1,6 @@
 // The editor's persistent preferences and their file, "tolvane.dat" beside
-// the executable.
+// the executable, or in the user's profile for an installed copy
+// (program_file.h).
 //
 // The main window owns one Settings record: it is loaded once before the
 // window exists and saved once when the window closes; in between the rest
@@ -73,13 +74,14 @@ struct Settings {
   // Every field to its default; the list emptied, its capacity 10.
   void setDefaults();
 
-  // From "tolvane.dat" beside the program, checked against the real screen.
+  // From the program's "tolvane.dat" (settingsFilePath), checked against the
+  // real screen.
   void load();
   // From `path`; true when the file was read and passed every check, false
   // when the record fell back to its defaults.
   bool load(const std::string& path, const ScreenSize& screen);
 
-  // To "tolvane.dat" beside the program.
+  // To the program's "tolvane.dat" (settingsFilePath).
   void save() const;
   // To `path`, replacing it only once the new file is complete; false when
   // nothing was written (the old file is then untouched).

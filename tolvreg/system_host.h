@@ -1,5 +1,6 @@
 // The helper's host on the running system: the Win32 registry, the version
-// the system reports and the warning box.
+// the system reports, the warning box, the helper's own folder and the long
+// form of paths.
 #pragma once
 
 #include "tolvreg/helper.h"

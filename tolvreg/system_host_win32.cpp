@@ -5,6 +5,19 @@
 namespace tolvreg {
 namespace {
 
+// Calls a path function the documented way: once for the size, once for the
+// text.  Empty when it fails.
+template <typename Call>
+std::wstring askForPath(Call call) {
+  const DWORD needed = call(nullptr, 0);
+  if (needed == 0) return std::wstring();
+  std::wstring text(needed, L'\0');
+  const DWORD length = call(&text[0], needed);
+  if (length == 0 || length >= needed) return std::wstring();
+  text.resize(length);
+  return text;
+}
+
 HKEY toHkey(RegKey key) { return reinterpret_cast<HKEY>(key); }
 RegKey fromHkey(HKEY key) { return reinterpret_cast<RegKey>(key); }
 
@@ -74,6 +87,32 @@ class Win32Host final : public HelperHost {
   void warnNotToRunDirectly() override {
     MessageBoxW(nullptr, L"このファイルを直接実行しないで下さい。", L"ファイル関連付け",
                 MB_ICONEXCLAMATION | MB_OK);
+  }
+
+  std::wstring programFolder() override {
+    // Long paths need more than MAX_PATH; grow until the name fits.
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+      const DWORD length = GetModuleFileNameW(nullptr, &buffer[0], static_cast<DWORD>(buffer.size()));
+      if (length == 0) return std::wstring();
+      if (length < buffer.size()) {
+        buffer.resize(length);
+        break;
+      }
+      if (buffer.size() >= 32768) return std::wstring();
+      buffer.resize(buffer.size() * 2);
+    }
+    const size_t slash = buffer.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : buffer.substr(0, slash);
+  }
+
+  std::wstring longPath(const std::wstring& path) override {
+    const std::wstring full = askForPath(
+        [&path](wchar_t* buffer, DWORD size) { return GetFullPathNameW(path.c_str(), size, buffer, nullptr); });
+    if (full.empty()) return full;
+    const std::wstring expanded =
+        askForPath([&full](wchar_t* buffer, DWORD size) { return GetLongPathNameW(full.c_str(), buffer, size); });
+    return expanded.empty() ? full : expanded;
   }
 
  private:

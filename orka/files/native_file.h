@@ -3,7 +3,10 @@
 // Opening is exclusive: no other opener may share the file while it is open.
 // Opening for writing creates the file or truncates an existing one (on
 // Windows an existing file's hidden attribute is carried over, since the
-// system refuses to create a plain file over a hidden one).  Operations
+// system refuses to create a plain file over a hidden one).  Opening a new
+// file only creates one where no name exists yet, never through a link
+// someone left at that name, readable and writable by its owner alone
+// (mode 0600 on POSIX).  Operations
 // report failure by their return value; the file streams turn it into
 // orka::StreamError.  Creating, writing, flushing and closing each ask the
 // fault seam of file_faults.h first, so tests can make them fail.  Not
@@ -18,7 +21,10 @@ namespace detail {
 
 class NativeFile {
  public:
-  enum class OpenResult { kOk, kNotFound, kFailed };
+  enum class Mode { kRead, kWrite, kNewFile };
+  // kExists: only for kNewFile, the name is taken (by a file, a folder or a
+  // link).
+  enum class OpenResult { kOk, kNotFound, kExists, kFailed };
 
   NativeFile() = default;
   NativeFile(const NativeFile&) = delete;
@@ -26,7 +32,7 @@ class NativeFile {
   ~NativeFile() { close(); }
 
   // Opens `path` (UTF-8); a file already open is closed first.
-  OpenResult open(const std::string& path, bool forWriting);
+  OpenResult open(const std::string& path, Mode mode);
   bool isOpen() const { return handle_ != kInvalid; }
   // False when the system reports that written data was lost on closing.
   bool close();

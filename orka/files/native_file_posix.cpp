@@ -35,14 +35,18 @@ bool parentExists(const std::string& path) {
 
 }  // namespace
 
-NativeFile::OpenResult NativeFile::open(const std::string& path, bool forWriting) {
+NativeFile::OpenResult NativeFile::open(const std::string& path, Mode mode) {
   close();
-  if (forWriting && lacksWriteBits(path)) return OpenResult::kFailed;
+  const bool forWriting = mode != Mode::kRead;
+  if (mode == Mode::kWrite && lacksWriteBits(path)) return OpenResult::kFailed;
   if (forWriting && faultAt(FileStep::kCreate) != StepOutcome::kProceed) return OpenResult::kFailed;
-  int fd = forWriting ? ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_CREAT, 0666)
-                      : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0)
+  int fd = mode == Mode::kRead    ? ::open(path.c_str(), O_RDONLY | O_CLOEXEC)
+           : mode == Mode::kWrite ? ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_CREAT, 0666)
+                                  : ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
+  if (fd < 0) {
+    if (mode == Mode::kNewFile && errno == EEXIST) return OpenResult::kExists;
     return errno == ENOENT && !forWriting && parentExists(path) ? OpenResult::kNotFound : OpenResult::kFailed;
+  }
   struct stat st;
   if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
     ::close(fd);

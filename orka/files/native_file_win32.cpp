@@ -15,10 +15,10 @@ HANDLE asHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
 }  // namespace
 
-NativeFile::OpenResult NativeFile::open(const std::string& path, bool forWriting) {
+NativeFile::OpenResult NativeFile::open(const std::string& path, Mode mode) {
   std::wstring wide = widePath(path);
   DWORD attributes = FILE_ATTRIBUTE_NORMAL;
-  if (forWriting) {
+  if (mode == Mode::kWrite) {
     // The system refuses to create a plain file over a hidden one; carrying
     // the hidden bit over lets a hidden document be saved and stay hidden.
     WIN32_FIND_DATAW found;
@@ -30,12 +30,23 @@ NativeFile::OpenResult NativeFile::open(const std::string& path, bool forWriting
       if (found.dwFileAttributes & FILE_ATTRIBUTE_READONLY) return OpenResult::kFailed;
       attributes |= found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN;
     }
-    if (faultAt(FileStep::kCreate) != StepOutcome::kProceed) return OpenResult::kFailed;
   }
-  HANDLE h = CreateFileW(wide.c_str(), forWriting ? GENERIC_WRITE : GENERIC_READ, 0, nullptr,
-                         forWriting ? CREATE_ALWAYS : OPEN_EXISTING, attributes, nullptr);
-  if (h == INVALID_HANDLE_VALUE)
-    return GetLastError() == ERROR_FILE_NOT_FOUND ? OpenResult::kNotFound : OpenResult::kFailed;
+  if (mode != Mode::kRead && faultAt(FileStep::kCreate) != StepOutcome::kProceed) return OpenResult::kFailed;
+  // A new file: CREATE_NEW refuses any name that exists, and opening the
+  // reparse point itself keeps a link planted at the name from leading the
+  // creation somewhere else.  Share mode 0 keeps everyone else out.
+  const DWORD disposition = mode == Mode::kRead ? OPEN_EXISTING : mode == Mode::kWrite ? CREATE_ALWAYS : CREATE_NEW;
+  if (mode == Mode::kNewFile) attributes |= FILE_FLAG_OPEN_REPARSE_POINT;
+  HANDLE h = CreateFileW(wide.c_str(), mode == Mode::kRead ? GENERIC_READ : GENERIC_WRITE, 0, nullptr, disposition,
+                         attributes, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    if (mode == Mode::kNewFile &&
+        (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
+         GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES))
+      return OpenResult::kExists;
+    return error == ERROR_FILE_NOT_FOUND ? OpenResult::kNotFound : OpenResult::kFailed;
+  }
   close();
   handle_ = reinterpret_cast<intptr_t>(h);
   return OpenResult::kOk;

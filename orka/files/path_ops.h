@@ -40,6 +40,8 @@ struct DirEntry {
   // A symbolic link or junction: it is removed itself, never followed, so
   // that removing a tree cannot reach into the folder it points to.
   bool link;
+  // A plain file: no folder, link, device, pipe or socket.
+  bool regular;
 };
 // The entries of a directory, "." and ".." included where the system lists them.
 bool listDirectory(const std::string& dir, std::vector<DirEntry>* entries);
@@ -57,7 +59,12 @@ bool canOpenForWriting(const std::string& path);
 // Replaces `target` by `source` in one step, flushed through to the disk.
 // An existing target keeps what the system keeps in a replacement (on
 // Windows its security, attributes and alternate streams).
-bool replaceFile(const std::string& source, const std::string& target);
+enum class ReplaceResult {
+  kReplaced,
+  kUnchanged,   // failed; both files are as they were
+  kTargetLost,  // failed half-way: `target` is gone, `source` is the only copy
+};
+ReplaceResult replaceFile(const std::string& source, const std::string& target);
 // The file that writing `path` is meant to change: when its last component
 // is a symbolic link, the link's final target; otherwise `path` itself.
 std::string finalTarget(const std::string& path);

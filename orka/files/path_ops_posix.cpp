@@ -99,7 +99,8 @@ bool listDirectory(const std::string& dir, std::vector<DirEntry>* entries) {
     std::string name = e->d_name;
     struct stat st;
     bool known = lstat(combinePath(dir, name).c_str(), &st) == 0;
-    entries->push_back({name, known && S_ISDIR(st.st_mode), known && S_ISLNK(st.st_mode)});
+    entries->push_back(
+        {name, known && S_ISDIR(st.st_mode), known && S_ISLNK(st.st_mode), known && S_ISREG(st.st_mode)});
   }
   closedir(d);
   return true;
@@ -132,9 +133,22 @@ bool canOpenForWriting(const std::string& path) {
   return free;
 }
 
-bool replaceFile(const std::string& source, const std::string& target) {
-  if (faultAt(FileStep::kReplace) != StepOutcome::kProceed) return false;
-  if (rename(source.c_str(), target.c_str()) != 0) return false;
+namespace {
+
+// What a replacement that failed half-way leaves, for the fault seam.
+ReplaceResult loseTarget(const std::string& target) {
+  unlink(target.c_str());
+  return ReplaceResult::kTargetLost;
+}
+
+}  // namespace
+
+ReplaceResult replaceFile(const std::string& source, const std::string& target) {
+  const StepOutcome fault = faultAt(FileStep::kReplace);
+  if (fault == StepOutcome::kPartial) return loseTarget(target);
+  if (fault != StepOutcome::kProceed) return ReplaceResult::kUnchanged;
+  // A rename either happens whole or not at all.
+  if (rename(source.c_str(), target.c_str()) != 0) return ReplaceResult::kUnchanged;
   // Make the rename itself durable.
   std::string dir = removeFileSpec(target);
   if (target.find('/') == std::string::npos) dir = ".";
@@ -143,7 +157,7 @@ bool replaceFile(const std::string& source, const std::string& target) {
     fsync(fd);
     close(fd);
   }
-  return true;
+  return ReplaceResult::kReplaced;
 }
 
 std::string finalTarget(const std::string& path) {

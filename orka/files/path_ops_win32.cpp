@@ -68,8 +68,11 @@ bool listDirectory(const std::string& dir, std::vector<DirEntry>* entries) {
   HANDLE search = FindFirstFileW(widePath(combinePath(dir, "*.*")).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return false;
   do {
-    entries->push_back({narrow(found.cFileName), (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
-                        (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
+    const DWORD attributes = found.dwFileAttributes;
+    entries->push_back({narrow(found.cFileName), (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0,
+                        !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
+                                        FILE_ATTRIBUTE_DEVICE))});
   } while (FindNextFileW(search, &found));
   FindClose(search);
   return true;
@@ -103,19 +106,52 @@ bool canOpenForWriting(const std::string& path) {
   return true;
 }
 
-bool replaceFile(const std::string& source, const std::string& target) {
-  if (faultAt(FileStep::kReplace) != StepOutcome::kProceed) return false;
+namespace {
+
+// What a replacement that failed half-way leaves, for the fault seam.
+ReplaceResult loseTarget(const std::string& target) {
+  DeleteFileW(widePath(target).c_str());
+  return ReplaceResult::kTargetLost;
+}
+
+}  // namespace
+
+ReplaceResult replaceFile(const std::string& source, const std::string& target) {
+  const StepOutcome fault = faultAt(FileStep::kReplace);
+  if (fault == StepOutcome::kPartial) return loseTarget(target);
+  if (fault != StepOutcome::kProceed) return ReplaceResult::kUnchanged;
   const std::wstring from = widePath(source), to = widePath(target);
   // ReplaceFile keeps what belongs to the document rather than to its
   // contents: security descriptor, attributes, alternate data streams.
   // Where it cannot be used (no old file, a file system without support)
-  // the plain move still replaces the contents in one step; a replacement
-  // that failed half-way leaves the new file under the temporary name,
-  // which the move then puts in place.
-  if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES &&
-      ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
-    return true;
-  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+  // the plain move still replaces the contents in one step.
+  const bool existed = GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES;
+  bool targetGone = false;
+  if (existed) {
+    if (ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+      return ReplaceResult::kReplaced;
+    switch (GetLastError()) {
+      case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
+        // Without a backup name the old file has been deleted; the new one
+        // is still under the temporary name.
+      case ERROR_UNABLE_TO_MOVE_REPLACEMENT_2:
+        // The old file has been moved to a name of the system's choosing;
+        // the new one is still under the temporary name.
+        targetGone = true;
+        break;
+      default:
+        // ERROR_UNABLE_TO_REMOVE_REPLACED and every other error leave both
+        // files under their own names.
+        break;
+    }
+  }
+  if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return ReplaceResult::kReplaced;
+  // Trust what the disk shows over what the error said: while the target's
+  // name is empty the temporary file must not be removed.
+  if (existed && GetFileAttributesW(to.c_str()) == INVALID_FILE_ATTRIBUTES) targetGone = true;
+  return targetGone && GetFileAttributesW(from.c_str()) != INVALID_FILE_ATTRIBUTES ? ReplaceResult::kTargetLost
+                                                                                   : ReplaceResult::kUnchanged;
 }
 
 std::string finalTarget(const std::string& path) {

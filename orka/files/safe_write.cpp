@@ -13,6 +13,12 @@ namespace {
 // How much of the target's name goes into a temporary name: file systems
 // allow 255 characters in one name, and the rest of it takes up to 27.
 constexpr size_t kLongestNamePart = 200;
+// How many temporary names a save tries before it gives up: more taken
+// names than this are no accident.
+constexpr int kTemporaryNameTries = 100;
+
+const char kNoTemporaryName[] = "一時ファイルを作成できません。同じ名前のファイルが既にあります。\n\n";
+const char kTargetLost[] = "ファイルの置き換えに失敗しました。保存した内容は次のファイルに残っています。\n\n";
 
 struct Place {
   std::string folder;  // with its trailing separator, or empty
@@ -65,7 +71,9 @@ bool writerOf(const std::string& entry, const std::string& prefix, uint32_t* pro
 
 // Removes what saves of `target` cut short have left.  A file of this
 // process or of one still running is left alone: it may be a save in
-// progress.  Failures do not matter; the next save tries again.
+// progress.  Only plain files go: anything else at such a name was not
+// made by a save, and a link is never followed.  Failures do not matter;
+// the next save tries again.
 void removeLeftovers(const Place& target) {
   std::vector<detail::DirEntry> entries;
   const std::string folder = target.folder.empty() ? std::string(".") : target.folder;
@@ -74,10 +82,26 @@ void removeLeftovers(const Place& target) {
   const uint32_t self = detail::processId();
   for (const detail::DirEntry& entry : entries) {
     uint32_t writer;
-    if (entry.directory || entry.link || !writerOf(entry.name, prefix, &writer)) continue;
+    if (!entry.regular || entry.link || !writerOf(entry.name, prefix, &writer)) continue;
     if (writer == self || detail::processRunning(writer)) continue;
     detail::deleteFile(target.folder + entry.name);
   }
+}
+
+// Creates the temporary file under the first free name.  Exclusively: in a
+// shared folder someone may have put a file or a link at the name, and
+// writing through it would put the document's bytes wherever it leads.
+std::unique_ptr<FileWriteStream> createTemporary(const Place& place, const std::string& path,
+                                                 std::string* temp) {
+  for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
+    *temp = temporaryPath(place);
+    try {
+      if (std::unique_ptr<FileWriteStream> stream = FileWriteStream::createNew(*temp)) return stream;
+    } catch (const StreamError&) {
+      throw StreamError(StreamError::kOpenFailed, path);
+    }
+  }
+  throw Error(kNoTemporaryName + *temp);
 }
 
 }  // namespace
@@ -97,27 +121,33 @@ void writeFileSafely(const std::string& path, const SafeWriter& write) {
     throw StreamError(StreamError::kOpenFailed, path);
 
   const Place place = splitPath(target);
-  const std::string temp = temporaryPath(place);
+  std::string temp;
+  std::unique_ptr<FileWriteStream> stream = createTemporary(place, path, &temp);
+  bool onlyCopy = false;
   try {
-    std::unique_ptr<FileWriteStream> stream;
-    try {
-      stream = std::make_unique<FileWriteStream>(temp);
-    } catch (const StreamError&) {
-      throw StreamError(StreamError::kOpenFailed, path);
-    }
     FileWriteStream* file = stream.get();
     std::unique_ptr<DataWriteStream> chain = write(std::move(stream));
     file->close();
     chain.reset();
     if (exists) detail::copyKeptAttributes(target, temp);
-    if (!detail::replaceFile(temp, target)) throw StreamError(StreamError::kWriteFailed, path);
+    switch (detail::replaceFile(temp, target)) {
+      case detail::ReplaceResult::kReplaced:
+        break;
+      case detail::ReplaceResult::kUnchanged:
+        throw StreamError(StreamError::kWriteFailed, path);
+      case detail::ReplaceResult::kTargetLost:
+        // The temporary file now holds the only copy of the document: it
+        // stays, and the message says where it is.
+        onlyCopy = true;
+        throw Error(kTargetLost + temp);
+    }
   } catch (const StreamError& e) {
     detail::deleteFile(temp);
     // Errors about the temporary file are errors of saving the target.
     if (!e.path().empty() && e.path() != path) throw StreamError(e.code(), path);
     throw;
   } catch (...) {
-    detail::deleteFile(temp);
+    if (!onlyCopy) detail::deleteFile(temp);
     throw;
   }
   removeLeftovers(place);

@@ -5,16 +5,19 @@
 
 namespace orka {
 
-void FileStreamBase::open(const std::string& name, bool forReading) {
-  switch (file_.open(name, !forReading)) {
+bool FileStreamBase::open(const std::string& name, detail::NativeFile::Mode mode) {
+  switch (file_.open(name, mode)) {
     case detail::NativeFile::OpenResult::kOk:
       break;
     case detail::NativeFile::OpenResult::kNotFound:
       throw StreamError(StreamError::kNotFound, name);
+    case detail::NativeFile::OpenResult::kExists:
+      return false;
     case detail::NativeFile::OpenResult::kFailed:
       throw StreamError(StreamError::kOpenFailed, name);
   }
   if (!detail::fullPath(name, &fullPath_)) fullPath_ = name;
+  return true;
 }
 
 void FileStreamBase::checkOpen() const {
@@ -43,7 +46,7 @@ void FileStreamBase::seekTo(int32_t offset, int origin) {
   if (!file_.seek(offset, origin, &position)) throw StreamError(StreamError::kSeekFailed);
 }
 
-FileReadStream::FileReadStream(const std::string& name) { open(name, true); }
+FileReadStream::FileReadStream(const std::string& name) { open(name, detail::NativeFile::Mode::kRead); }
 
 uint32_t FileReadStream::read(void* buffer, uint32_t count) {
   checkOpen();
@@ -74,7 +77,13 @@ void FileReadStream::skip(uint32_t count) {
 uint32_t FileReadStream::tell() { return currentPosition(); }
 bool FileReadStream::isOpen() { return file_.isOpen(); }
 
-FileWriteStream::FileWriteStream(const std::string& name) { open(name, false); }
+FileWriteStream::FileWriteStream(const std::string& name) { open(name, detail::NativeFile::Mode::kWrite); }
+
+std::unique_ptr<FileWriteStream> FileWriteStream::createNew(const std::string& name) {
+  std::unique_ptr<FileWriteStream> stream(new FileWriteStream());
+  if (!stream->open(name, detail::NativeFile::Mode::kNewFile)) return nullptr;
+  return stream;
+}
 
 void FileWriteStream::write(const void* data, uint32_t count) {
   checkOpen();

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "orka/files/native_file.h"
@@ -22,8 +23,8 @@ class FileStreamBase {
   const std::string& fullPath() const { return fullPath_; }
 
  protected:
-  // Opens `name` for reading (existing file) or writing (create/truncate).
-  void open(const std::string& name, bool forReading);
+  // Opens `name` as `mode` says; false only when a new file's name is taken.
+  bool open(const std::string& name, detail::NativeFile::Mode mode);
   // StreamError 10 when the stream is not open.
   void checkOpen() const;
   uint32_t currentPosition();               // StreamError 3 on failure
@@ -50,6 +51,11 @@ class FileReadStream : public DataReadStream, public FileStreamBase {
 class FileWriteStream : public DataWriteStream, public FileStreamBase {
  public:
   explicit FileWriteStream(const std::string& name);
+  // A stream on a file made new at `name`, where no file, folder or link
+  // may exist yet (for files nobody else may have a hand in, such as the
+  // temporary file of a save).  Null when the name is taken; StreamError 0
+  // naming `name` for any other failure.
+  static std::unique_ptr<FileWriteStream> createNew(const std::string& name);
 
   void write(const void* data, uint32_t count) override;
   // Flushes the file to the disk; `deep` has no meaning at the end of a chain.
@@ -61,6 +67,9 @@ class FileWriteStream : public DataWriteStream, public FileStreamBase {
   // Closes the file before the stream goes: StreamError 6 naming the file
   // when the system reports that written data did not reach it.
   void close();
+
+ private:
+  FileWriteStream() = default;
 };
 
 }  // namespace orka

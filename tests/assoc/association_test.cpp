@@ -44,14 +44,23 @@ TEST(AssocCommandLine, RegisterLineSpellsTheNineTokensInOrder) {
   EXPECT_EQ(registering, buildAssocCommandLine(AssocAction::kRegister, "C:\\T\\Tolvane.exe", "C:\\T\\Tolvane.exe"));
 }
 
+// The helper beside the editor at `editor`, whose short form is `shortForm`.
 class FakeHelperHost : public tolvreg::HelperHost {
  public:
+  FakeHelperHost(std::wstring editor, std::wstring shortForm)
+      : editor_(std::move(editor)), shortForm_(std::move(shortForm)) {}
   tolvreg::Registry& registry() override { return registry_; }
   unsigned long majorVersion() override { return 10; }
   void warnNotToRunDirectly() override { ++warnings; }
+  std::wstring programFolder() override { return editor_.substr(0, editor_.rfind(L'\\')); }
+  std::wstring longPath(const std::wstring& path) override { return path == shortForm_ ? editor_ : path; }
 
   tolvreg_test::MemRegistry registry_;
   int warnings = 0;
+
+ private:
+  std::wstring editor_;
+  std::wstring shortForm_;
 };
 
 struct PathCase {
@@ -67,7 +76,7 @@ class LineReadByTheHelper : public testing::TestWithParam<PathCase> {};
 // the icon, whatever spaces the folder has.
 TEST_P(LineReadByTheHelper, StoresTheEditorsOpenCommandAndIcon) {
   const PathCase& c = GetParam();
-  FakeHelperHost host;
+  FakeHelperHost host(widenUtf8(c.editor), widenUtf8(c.shortForm));
   const std::string line =
       buildAssocCommandLine(AssocAction::kRegister, c.editor, *c.shortForm ? c.shortForm : c.editor);
   ASSERT_EQ(tolvreg::runHelper(widenUtf8(line), host), tolvreg::kExitSuccess) << c.what;

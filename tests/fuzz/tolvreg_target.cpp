@@ -4,6 +4,7 @@
 #include "targets.h"
 #include "tolvreg/assoc_request.h"
 #include "tolvreg/helper.h"
+#include "tolvreg/fake_paths.h"
 #include "tolvreg/mem_registry.h"
 
 namespace fuzz {
@@ -15,6 +16,9 @@ class Host : public tolvreg::HelperHost {
   tolvreg::Registry& registry() override { return registry_; }
   unsigned long majorVersion() override { return major_; }
   void warnNotToRunDirectly() override { warned_ = true; }
+  // Where the seeds' editor lives.
+  std::wstring programFolder() override { return L"C:\\Program Files\\Tolvane"; }
+  std::wstring longPath(const std::wstring& path) override { return tolvreg_test::fakeLongPath(path); }
 
   tolvreg_test::MemRegistry registry_;
   unsigned long major_;

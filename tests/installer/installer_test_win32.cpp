@@ -1,8 +1,9 @@
 // The release installer under wine, in a prefix of its own: a silent
 // install puts the programs, the Start-menu entry, the uninstall entry and
-// the association in place, the installed programs start, and a silent
-// uninstall takes all of it back, keeping only the settings file the editor
-// wrote (it is removed only when the user agrees).
+// the association in place, the installed programs start (the editor
+// keeping its settings in the user's profile, since Program Files is not the
+// user's to write), and a silent uninstall takes all of it back, keeping
+// only the settings file (it is removed only when the user agrees).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -98,13 +99,16 @@ HWND editorWindow(DWORD pid) {
 }
 
 const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tolvane";
-const wchar_t* const kInstalledFiles[] = {L"Tolvane.exe", L"Tolvreg.exe",   L"vtxt.exe",     L"Tolvane.chm",
-                                          L"README-ja.txt", L"LICENSE.txt", L"uninstall.exe"};
+const wchar_t* const kInstalledFiles[] = {L"Tolvane.exe",   L"Tolvreg.exe", L"vtxt.exe",      L"Tolvane.chm",
+                                          L"README-ja.txt", L"LICENSE.txt", L"installed.ini", L"uninstall.exe"};
 
 TEST(Installer, SilentInstallAndUninstallLeaveNothingOfTheProgramBehind) {
   const fs::path folder = knownFolder(FOLDERID_ProgramFiles) / L"Tolvane";
   const fs::path menu = knownFolder(FOLDERID_CommonPrograms) / L"ミルデア";
+  const fs::path settings = knownFolder(FOLDERID_RoamingAppData) / L"Tolvane" / L"tolvane.dat";
   ASSERT_FALSE(fs::exists(folder)) << "the prefix already holds an installation";
+  std::error_code ignored;
+  fs::remove(settings, ignored);
 
   ASSERT_EQ(run(fromBuildPath(TOLVANE_SETUP), L"/S"), 0);
   for (const wchar_t* name : kInstalledFiles) EXPECT_TRUE(fs::exists(folder / name)) << fs::path(name);
@@ -125,7 +129,8 @@ TEST(Installer, SilentInstallAndUninstallLeaveNothingOfTheProgramBehind) {
   if (WaitForSingleObject(editor.hProcess, 30000) != WAIT_OBJECT_0) TerminateProcess(editor.hProcess, 1);
   CloseHandle(editor.hThread);
   CloseHandle(editor.hProcess);
-  const bool settingsWritten = fs::exists(folder / L"tolvane.dat");
+  EXPECT_TRUE(fs::exists(settings));
+  EXPECT_FALSE(fs::exists(folder / L"tolvane.dat"));
 
   // The uninstaller hands over to a copy of itself and returns at once.
   ASSERT_EQ(run(folder / L"uninstall.exe", L"/S"), 0);
@@ -135,12 +140,12 @@ TEST(Installer, SilentInstallAndUninstallLeaveNothingOfTheProgramBehind) {
   EXPECT_FALSE(fs::exists(menu));
   EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, L"Tolvane.vtxt"));
   EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, L"SOFTWARE\\example.jp\\Tolvane"));
-  // Only the settings file may stay, and with it the folder.
-  EXPECT_EQ(fs::exists(folder / L"tolvane.dat"), settingsWritten);
-  EXPECT_EQ(fs::exists(folder), settingsWritten);
+  // Only the user's settings file stays.
+  EXPECT_FALSE(fs::exists(folder));
+  EXPECT_TRUE(fs::exists(settings));
 
-  std::error_code ignored;
   fs::remove_all(folder, ignored);
+  fs::remove_all(settings.parent_path(), ignored);
 }
 
 }  // namespace

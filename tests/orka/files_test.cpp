@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <set>
 #include <string>
 
 #include "orka/errors/error.h"
 #include "orka/files/file.h"
+#include "orka/files/file_faults.h"
 #include "orka/files/path_ops.h"
 #include "orka/files/safe_write.h"
 #include "orka/streams/file_stream.h"
@@ -257,6 +259,60 @@ TEST(SafeWrite, AVeryLongNameStillSaves) {
   writeFileSafely(path, writeNew);
   EXPECT_EQ(dir.read(name), "new");
   EXPECT_EQ(namesIn(dir), std::set<std::string>{name});
+}
+
+// In a shared folder anyone may take the names a save will try: a taken
+// name is passed over and left as it is, and so many of them end the save.
+TEST(SafeWrite, TakenTemporaryNamesArePassedOverUpToALimit) {
+  struct Case {
+    unsigned long taken;
+    bool saves;
+  };
+  for (const Case c : {Case{3, true}, Case{100, false}}) {
+    TempDir dir;
+    const std::string path = dir.write("doc.vtxt", "old");
+    const std::string first = nextTemporaryName(path);
+    dir.write("doc.vtxt", "old");
+    fs::create_directory(fs::u8path(first));  // a folder takes a name too
+    for (unsigned long i = 1; i < c.taken; ++i) std::ofstream(fs::u8path(temporaryNameAfter(first, i))) << "planted";
+
+    std::string error;
+    try {
+      writeFileSafely(path, writeNew);
+    } catch (const Error& e) {
+      error = e.message();
+    }
+    EXPECT_EQ(error, c.saves ? "" : "一時ファイルを作成できません。同じ名前のファイルが既にあります。\n\n" +
+                                        temporaryNameAfter(first, c.taken - 1));
+    EXPECT_EQ(dir.read("doc.vtxt"), c.saves ? "new" : "old");
+    for (unsigned long i = 1; i < c.taken; ++i)
+      EXPECT_EQ(TempDir::readFile(temporaryNameAfter(first, i)), "planted") << i;
+    EXPECT_EQ(namesIn(dir).size(), c.taken + 1);
+  }
+}
+
+// A replacement may give up after the old file is gone (ReplaceFileW does):
+// the temporary file is then the only copy of the document.
+TEST(SafeWrite, AReplacementThatLostTheTargetKeepsTheTemporaryFileAndNamesIt) {
+  TempDir dir;
+  const std::string path = dir.write("doc.vtxt", "old");
+  const std::string temp = nextTemporaryName(path);
+  dir.write("doc.vtxt", "old");
+  detail::setFaultHook([](detail::FileStep step) {
+    return step == detail::FileStep::kReplace ? detail::StepOutcome::kPartial : detail::StepOutcome::kProceed;
+  });
+  std::string error;
+  try {
+    writeFileSafely(path, writeNew);
+  } catch (const StreamError&) {
+    ADD_FAILURE() << "reported as a failure to write the document";
+  } catch (const Error& e) {
+    error = e.message();
+  }
+  detail::setFaultHook(nullptr);
+  EXPECT_EQ(error, "ファイルの置き換えに失敗しました。保存した内容は次のファイルに残っています。\n\n" + temp);
+  EXPECT_EQ(TempDir::readFile(temp), "new");
+  EXPECT_EQ(namesIn(dir), std::set<std::string>{fs::u8path(temp).filename().u8string()});
 }
 
 TEST(SafeWrite, ANewFileInAMissingFolderFailsToOpen) {

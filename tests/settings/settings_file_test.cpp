@@ -471,9 +471,33 @@ TEST_F(FailedSave, MissingFolderWritesNothing) {
   expectOldFileAlone();
 }
 
+// An installed copy cannot write beside its programs; the installer's
+// marker sends each user's settings to the user's own folder.
+TEST(ProgramFolder, OnlyAnInstalledCopyKeepsItsSettingsInTheUsersFolder) {
+  struct Case {
+    const char* what;
+    bool marker;
+    bool folderExists;
+    const char* expected;  // below the test's folder
+  };
+  for (const Case& c : {Case{"zip copy", false, false, "programs/security.dat"},
+                        Case{"installed, first start", true, false, "user/Tolvane/security.dat"},
+                        Case{"installed, folder made before", true, true, "user/Tolvane/security.dat"}}) {
+    TempDir dir;
+    orka::Dir(dir.path("programs"), true);
+    orka::Dir(dir.path("user"), true);
+    if (c.marker) dir.write("programs/installed.ini", "");
+    if (c.folderExists) orka::Dir(dir.path("user/Tolvane"), true);
+    const std::string path = settingsFilePath("security.dat", dir.path("programs"), dir.path("user"));
+    EXPECT_EQ(orka::File(path).path(), orka::File(dir.path(c.expected)).path()) << c.what;
+    EXPECT_EQ(std::filesystem::is_directory(std::filesystem::u8path(dir.path("user/Tolvane"))), c.marker) << c.what;
+  }
+}
+
 TEST(ProgramFolder, SettingsLiveBesideTheExecutable) {
   const std::string program = programPath();
   const orka::File file = fileBesideProgram("tolvane.dat");
+  EXPECT_EQ(settingsFilePath("tolvane.dat"), file.path()) << "no installer's marker beside the tests";
   EXPECT_EQ(file.parentDir().path(), orka::File(program).parentDir().path());
   EXPECT_EQ(std::filesystem::u8path(file.path()).filename().u8string(), "tolvane.dat");
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "fake_paths.h"
 #include "mem_registry.h"
 
 namespace tolvreg {
@@ -14,7 +15,7 @@ using tolvreg_test::MemRegistry;
 using Lines = std::vector<std::wstring>;
 
 const wchar_t kTail[] =
-    L" example.jp Tolvane ミルデア 暗号化エディタ .vtxt '\"C:\\Program Files\\T\\Tolvane.exe\" "
+    L" example.jp Tolvane ミルデア テキストを暗号化して保存します。 .vtxt '\"C:\\Program Files\\T\\Tolvane.exe\" "
     L"\"%1\"' \"暗号テキスト ドキュメント\" C:\\PROGRA~1\\T\\Tolvane.exe,1";
 const std::wstring kRegisterLine = std::wstring(L"0") + kTail;
 const std::wstring kRemoveLine = std::wstring(L"1") + kTail;
@@ -40,7 +41,7 @@ const Lines kVistaOnlyEntries = {
     L"HKLM\\SOFTWARE\\example.jp\\Tolvane\\Capabilities",
     L"HKLM\\SOFTWARE\\example.jp\\Tolvane\\Capabilities\\FileAssociations",
     L"HKLM\\SOFTWARE\\example.jp\\Tolvane\\Capabilities\\FileAssociations|.vtxt=Tolvane.vtxt",
-    L"HKLM\\SOFTWARE\\example.jp\\Tolvane\\Capabilities|ApplicationDescription=暗号化エディタ",
+    L"HKLM\\SOFTWARE\\example.jp\\Tolvane\\Capabilities|ApplicationDescription=テキストを暗号化して保存します。",
     L"HKLM\\SOFTWARE\\example.jp\\Tolvane\\Capabilities|ApplicationName=ミルデア",
     L"HKLM\\SOFTWARE\\example.jp\\Tolvane|LocalizedString=ミルデア",
 };
@@ -57,6 +58,8 @@ class FakeHost : public HelperHost {
   Registry& registry() override { return registry_; }
   unsigned long majorVersion() override { return major_; }
   void warnNotToRunDirectly() override { ++warnings_; }
+  std::wstring programFolder() override { return L"C:\\Program Files\\T"; }
+  std::wstring longPath(const std::wstring& path) override { return tolvreg_test::fakeLongPath(path); }
 
   MemRegistry& mem() { return registry_; }
   int warnings() const { return warnings_; }
@@ -95,6 +98,60 @@ TEST(Helper, RefusedLineWarnsOnceExitsOneAndTouchesNothing) {
     EXPECT_EQ(host.run(line), kExitInvalidCommandLine) << line;
     EXPECT_EQ(host.warnings(), 1) << line;
     EXPECT_TRUE(host.mem().calls().empty()) << line;
+  }
+}
+
+// A registering line with the editor's vendor, id and extension and the
+// given texts, open command (token 7, passed apostrophe-quoted) and icon.
+std::wstring registerLine(const std::wstring& texts, const std::wstring& command, const std::wstring& icon) {
+  const size_t split = texts.find(L'|');
+  return L"0 example.jp Tolvane " + texts.substr(0, split) + L" .vtxt '" + command + L"' " +
+         texts.substr(split + 1) + L" " + icon;
+}
+
+const wchar_t kTexts[] = L"ミルデア テキストを暗号化して保存します。|\"暗号テキスト ドキュメント\"";
+const wchar_t kCommand[] = L"\"C:\\Program Files\\T\\Tolvane.exe\" \"%1\"";
+const wchar_t kIcon[] = L"\"C:\\Program Files\\T\\Tolvane.exe,1\"";
+
+// Whoever can start the helper could otherwise make every user's documents
+// open in a program of their choosing once the elevation prompt is approved.
+TEST(Helper, RegisteringAnythingButTheEditorBesideTheHelperIsRefused) {
+  const std::wstring lines[] = {
+      registerLine(kTexts, L"\"C:\\Users\\Public\\evil.exe\" \"%1\"", kIcon),
+      registerLine(kTexts, L"\"C:\\Users\\Public\\Tolvane.exe\" \"%1\"", kIcon),
+      registerLine(kTexts, L"\"C:\\Program Files\\T\\Tolvane.exe\" \"%1\" /x", kIcon),
+      registerLine(kTexts, L"\"C:\\Program Files\\T\\Tolvane.exe\" %1", kIcon),
+      registerLine(kTexts, L"\"C:\\Program Files\\T\\Tolvane.exe\"\" \"%1\"", kIcon),
+      registerLine(kTexts, L"\"Tolvane.exe\" \"%1\"", kIcon),
+      registerLine(kTexts, L"\"C:\\Program Files\\T\\sub\\Tolvane.exe\" \"%1\"", kIcon),
+      registerLine(kTexts, kCommand, L"C:\\Users\\Public\\evil.exe,1"),
+      registerLine(kTexts, kCommand, L"\"C:\\Program Files\\T\\Tolvane.exe,0\""),
+      registerLine(kTexts, kCommand, L"\"C:\\Program Files\\T\\Tolvane.exe\""),
+      registerLine(kTexts, kCommand, L"Tolvane.exe,1"),
+      registerLine(L"ミルデア2 テキストを暗号化して保存します。|\"暗号テキスト ドキュメント\"", kCommand, kIcon),
+      registerLine(L"ミルデア 説明|\"暗号テキスト ドキュメント\"", kCommand, kIcon),
+      registerLine(L"ミルデア テキストを暗号化して保存します。|文書", kCommand, kIcon),
+  };
+  for (const std::wstring& line : lines) {
+    FakeHost host(kVista);
+    EXPECT_EQ(host.run(line), kExitInvalidCommandLine) << line;
+    EXPECT_EQ(host.warnings(), 1) << line;
+    EXPECT_TRUE(host.mem().calls().empty()) << line;
+  }
+}
+
+// The editor names itself by its short path where the volume keeps short
+// names; a path differs from the helper's own only in spelling.
+TEST(Helper, TheEditorIsRecognisedInShortLongAndOtherCaseSpellings) {
+  const std::wstring lines[] = {
+      registerLine(kTexts, kCommand, kIcon),
+      registerLine(kTexts, kCommand, L"C:\\PROGRA~1\\T\\Tolvane.exe,1"),
+      registerLine(kTexts, L"\"C:\\PROGRA~1\\T\\Tolvane.exe\" \"%1\"", kIcon),
+      registerLine(kTexts, L"\"c:\\program files\\t\\TOLVANE.EXE\" \"%1\"", L"\"C:\\Program Files\\T\\tolvane.exe,1\""),
+  };
+  for (const std::wstring& line : lines) {
+    FakeHost host(kVista);
+    EXPECT_EQ(host.run(line), kExitSuccess) << line;
   }
 }
 

@@ -1,7 +1,9 @@
 // Runs the real Tolvreg.exe against the registry it runs on (the wine
 // prefix's) and reads back what it wrote.  The helper accepts only the
-// editor's own association, so the tests write the real entries and remove
-// them again afterwards, because the registry outlives the test.
+// editor's own association, with the editor beside it, so the tests run a
+// copy of it in a folder with spaces beside a stand-in Tolvane.exe, write the
+// real entries and remove them again afterwards, because the registry
+// outlives the test.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -20,7 +22,31 @@
 
 namespace {
 
-std::wstring programPath() { return testing_support::fromBuildPath(TOLVREG_EXE).wstring(); }
+std::wstring builtProgram() { return testing_support::fromBuildPath(TOLVREG_EXE).wstring(); }
+
+// The folder of the copy the tests run, made once for the whole run.
+const std::filesystem::path& helperFolder() {
+  static const std::filesystem::path folder = [] {
+    namespace fs = std::filesystem;
+    const fs::path made = fs::temp_directory_path() /
+                          (L"tolvreg test " + std::to_wstring(GetCurrentProcessId())) / L"Tolvane Dir";
+    fs::create_directories(made);
+    fs::copy_file(builtProgram(), made / L"Tolvreg.exe", fs::copy_options::overwrite_existing);
+    std::ofstream(made / L"Tolvane.exe").put('\0');
+    return made;
+  }();
+  return folder;
+}
+
+std::wstring programPath() { return (helperFolder() / L"Tolvreg.exe").wstring(); }
+std::wstring editorPath() { return (helperFolder() / L"Tolvane.exe").wstring(); }
+
+// The short form, as the editor puts it in the icon token.
+std::wstring shortForm(const std::wstring& path) {
+  wchar_t buffer[MAX_PATH] = {};
+  const DWORD length = GetShortPathNameW(path.c_str(), buffer, MAX_PATH);
+  return length > 0 && length < MAX_PATH ? std::wstring(buffer, length) : path;
+}
 
 struct RunResult {
   bool finished = false;
@@ -82,6 +108,11 @@ class TolvregProgram : public testing::Test {
     RegDeleteTreeW(HKEY_CURRENT_USER, kWineAppDefaults);
   }
 
+  static void TearDownTestSuite() {
+    std::error_code ignored;
+    std::filesystem::remove_all(helperFolder().parent_path(), ignored);
+  }
+
   void TearDown() override {
     RegDeleteTreeW(HKEY_CURRENT_USER, kWineAppDefaults);
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, (L"SOFTWARE\\" + vendor_).c_str());
@@ -92,8 +123,8 @@ class TolvregProgram : public testing::Test {
 
   std::wstring line(const wchar_t* mode) const {
     return std::wstring(mode) + L" " + vendor_ + L" " + app_ +
-           L" ミルデア テキストを暗号化して保存します。 " + ext_ + L" '" + kOpenCommand +
-           L"' \"暗号テキスト ドキュメント\" " + kIcon;
+           L" ミルデア テキストを暗号化して保存します。 " + ext_ + L" '" + openCommand() +
+           L"' \"暗号テキスト ドキュメント\" \"" + icon() + L"\"";
   }
 
   DWORD run(const std::wstring& arguments) {
@@ -117,8 +148,8 @@ class TolvregProgram : public testing::Test {
 
   std::wstring application() const { return L"SOFTWARE\\" + vendor_ + L"\\" + app_; }
 
-  static constexpr const wchar_t* kOpenCommand = L"\"C:\\Program Files\\Tolvane Dir\\Tolvane.exe\" \"%1\"";
-  static constexpr const wchar_t* kIcon = L"C:\\PROGRA~1\\TOLVAN~1\\Tolvane.exe,1";
+  static std::wstring openCommand() { return L"\"" + editorPath() + L"\" \"%1\""; }
+  static std::wstring icon() { return shortForm(editorPath()) + L",1"; }
 
   const std::wstring vendor_{tolvreg::kVendorKey.begin(), tolvreg::kVendorKey.end()};
   const std::wstring app_ = L"Tolvane";
@@ -129,11 +160,9 @@ class TolvregProgram : public testing::Test {
 void expectFileType(const std::wstring& type) {
   const std::wstring command = type + L"\\shell\\open\\command";
   EXPECT_EQ(readString(HKEY_CLASSES_ROOT, type, nullptr), L"暗号テキスト ドキュメント");
-  EXPECT_EQ(readString(HKEY_CLASSES_ROOT, type + L"\\DefaultIcon", nullptr),
-            L"C:\\PROGRA~1\\TOLVAN~1\\Tolvane.exe,1");
+  EXPECT_EQ(readString(HKEY_CLASSES_ROOT, type + L"\\DefaultIcon", nullptr), shortForm(editorPath()) + L",1");
   EXPECT_EQ(readString(HKEY_CLASSES_ROOT, type + L"\\shell", nullptr), L"open");
-  EXPECT_EQ(readString(HKEY_CLASSES_ROOT, command, nullptr),
-            L"\"C:\\Program Files\\Tolvane Dir\\Tolvane.exe\" \"%1\"");
+  EXPECT_EQ(readString(HKEY_CLASSES_ROOT, command, nullptr), L"\"" + editorPath() + L"\" \"%1\"");
 }
 
 TEST_F(TolvregProgram, RegisterWritesEveryEntryOfTheVistaLayout) {
@@ -263,8 +292,11 @@ TEST_F(TolvregProgram, InvalidCommandLineWarnsAndExitsOneTouchingNothing) {
   // the helper refuses rather than register a broken open command.
   std::wstring apostrophe = line(L"0");
   apostrophe.replace(apostrophe.find(L"Tolvane Dir"), 11, L"O'Brien");
+  // A program other than the editor beside the helper.
+  std::wstring elsewhere = line(L"0");
+  elsewhere.replace(elsewhere.find(editorPath()), editorPath().size(), L"C:\\Users\\Public\\evil.exe");
 
-  for (const std::wstring& arguments : {std::wstring(), noDot, apostrophe}) {
+  for (const std::wstring& arguments : {std::wstring(), noDot, apostrophe, elsewhere}) {
     WarningWatcher watcher;
     const RunResult result = runTolvreg(arguments);
     EXPECT_EQ(result.exitCode, 1u) << arguments;
@@ -277,7 +309,7 @@ TEST_F(TolvregProgram, InvalidCommandLineWarnsAndExitsOneTouchingNothing) {
 }
 
 TEST(TolvregImage, IsAWindowlessProgramThatAsksForAdministratorRights) {
-  std::ifstream file(std::filesystem::path(programPath()), std::ios::binary);
+  std::ifstream file(std::filesystem::path(builtProgram()), std::ios::binary);
   ASSERT_TRUE(file);
   const std::string image((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   ASSERT_GT(image.size(), sizeof(IMAGE_DOS_HEADER));
@@ -286,7 +318,7 @@ TEST(TolvregImage, IsAWindowlessProgramThatAsksForAdministratorRights) {
   const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(image.data() + dos->e_lfanew);
   EXPECT_EQ(nt->OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
 
-  HMODULE module = LoadLibraryExW(programPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HMODULE module = LoadLibraryExW(builtProgram().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(module, nullptr);
   HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
   ASSERT_NE(found, nullptr) << "no manifest";
