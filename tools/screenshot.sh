@@ -48,7 +48,7 @@ Xvfb -displayfd 9 -screen 0 "$((1024 * scale / 96))x$((768 * scale / 96))x24" -n
 xvfb_pid=$!
 read -r dispno < "$fifo"
 export DISPLAY=":$dispno"
-export TOLVANE_WINEPREFIX="$build/wineprefix"
+export TOLVANE_WINEPREFIX="$build/wineprefix${dpi:+-dpi$dpi}"
 
 cp "$build/editor/Tolvane.exe" "$scratch/"
 typist="$build/tests/editor/editor_typist.exe"
@@ -56,18 +56,12 @@ typist="$build/tests/editor/editor_typist.exe"
 # the editor, not wine's own start.
 "$root/cmake/wine-run.sh" "$typist" >/dev/null 2>&1 || true
 if [ -n "$dpi" ]; then
-  # A prefix of its own per DPI, so that the tests' prefix keeps 96 dpi.
-  prefix="$build/wineprefix-dpi$dpi"
-  if [ ! -f "$prefix/system.reg" ]; then
-    WINEPREFIX="$TOLVANE_WINEPREFIX" wineserver -w
-    rm -rf "$prefix"
-    cp -a "$TOLVANE_WINEPREFIX" "$prefix"
-  fi
-  export TOLVANE_WINEPREFIX="$prefix"
-  WINEPREFIX="$prefix" WINEDEBUG=-all wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
-    /d "$dpi" /f >/dev/null 2>&1
-  WINEPREFIX="$prefix" wineserver -k || true
-  WINEPREFIX="$prefix" wineserver -w || true
+  # A prefix of its own per DPI (made by the wake above), so that the tests'
+  # prefix keeps 96 dpi.  Wine reads the DPI when its server starts.
+  WINEPREFIX="$TOLVANE_WINEPREFIX" WINEDEBUG=-all wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
+    /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  WINEPREFIX="$TOLVANE_WINEPREFIX" wineserver -k 2>/dev/null || true
+  WINEPREFIX="$TOLVANE_WINEPREFIX" wineserver -w
   "$root/cmake/wine-run.sh" "$typist" >/dev/null 2>&1 || true
 fi
 
@@ -99,7 +93,7 @@ echo "screenshot: $out"
 if [ -n "$dpi" ]; then
   saveas="${out%.png}-saveas.png"
   "$root/cmake/wine-run.sh" "$typist" command 40004  # ID_FILE_SAVE_AS
-  sleep 3
+  sleep 6  # the panel fills its folder view last
   import -window root "$saveas"
   echo "screenshot: $saveas"
   "$root/cmake/wine-run.sh" "$typist" cancel
