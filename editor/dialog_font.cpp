@@ -1,6 +1,7 @@
 #include "editor/dialog_font.h"
 
 #include <cwchar>
+#include <map>
 
 namespace {
 
@@ -17,17 +18,21 @@ bool faceIsMissing(HFONT font) {
   return std::wcscmp(asked.lfFaceName, used) != 0;
 }
 
-// The message font of the system at the height of `like`.
+// The message font of the system at the height of `like`.  One per height:
+// dialogs on monitors of different DPI ask for different heights.
 HFONT uiFont(HFONT like) {
-  static HFONT font = [like] {
+  static std::map<LONG, HFONT> fonts;
+  LOGFONTW size{};
+  if (!GetObjectW(like, sizeof size, &size)) return nullptr;
+  HFONT& font = fonts[size.lfHeight];
+  if (!font) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     LOGFONTW wanted{};
     if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) wanted = metrics.lfMessageFont;
-    LOGFONTW size{};
-    if (GetObjectW(like, sizeof size, &size)) wanted.lfHeight = size.lfHeight;
-    return CreateFontIndirectW(&wanted);
-  }();
+    wanted.lfHeight = size.lfHeight;
+    font = CreateFontIndirectW(&wanted);
+  }
   return font;
 }
 

@@ -4,8 +4,9 @@
 // that shows Japanese badly; useUiFontIfFaceMissing then gives the dialog and
 // its controls the system's message font at the same size instead.
 //
-// Call it from OnInitDialog.  The fallback font is made once and kept for
-// the life of the process.  User-interface thread only.
+// Call it from OnInitDialog.  The fallback font is made once per height (a
+// dialog's font follows its monitor's DPI) and kept for the life of the
+// process.  User-interface thread only.
 #pragma once
 
 #include <windows.h>

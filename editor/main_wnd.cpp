@@ -14,6 +14,7 @@
 #include "editor/res/resource.h"
 #include "editor/search/search_commands.h"
 #include "framework/dialog.h"
+#include "framework/dpi.h"
 #include "framework/help.h"
 #include "framework/modal.h"
 #include "orka/errors/error.h"
@@ -55,6 +56,7 @@ CMainWnd::CMainWnd(std::string settingsPath, ComApi& com)
   // is read-only.
   onMessage(WM_CTLCOLOREDIT, &CMainWnd::OnControlColor);
   onMessage(WM_CTLCOLORSTATIC, &CMainWnd::OnControlColor);
+  onMessage(WM_DPICHANGED, &CMainWnd::OnDpiChanged);
   setMinTrackSize(kMinTrackWidth, kMinTrackHeight);
   registerCommands();
 }
@@ -112,12 +114,17 @@ bool CMainWnd::PreCreateWindow(CREATESTRUCTW& cs) {
   cs.dwExStyle |= WS_EX_ACCEPTFILES;
   if (!CFrameWnd::PreCreateWindow(cs)) return false;
   cs.dwExStyle &= ~static_cast<DWORD>(WS_EX_CLIENTEDGE);
-  cs.cx = settings_.windowWidth;
-  cs.cy = settings_.windowHeight;
+  POINT topLeft = {0, 0};
   if (settings_.rememberWindowPos) {
     cs.x = settings_.windowLeft;
     cs.y = settings_.windowTop;
+    topLeft = {cs.x, cs.y};
   }
+  // The stored size counts at the system DPI; the window opens on the
+  // monitor of its stored corner (or the primary one).
+  const UINT dpi = fw::monitorDpi(MonitorFromPoint(topLeft, MONITOR_DEFAULTTOPRIMARY));
+  cs.cx = fw::scaleBetween(settings_.windowWidth, fw::systemDpi(), dpi);
+  cs.cy = fw::scaleBetween(settings_.windowHeight, fw::systemDpi(), dpi);
   return true;
 }
 
@@ -146,7 +153,9 @@ LRESULT CMainWnd::OnCreate(WPARAM, LPARAM) {
 }
 
 bool CMainWnd::applyFont() {
-  HFONT font = fontFactory_(toSystemLogFontA(settings_.font));
+  LOGFONTA wanted = toSystemLogFontA(settings_.font);
+  wanted.lfHeight = fw::scaleBetween(wanted.lfHeight, fw::systemDpi(), dpi());
+  HFONT font = fontFactory_(wanted);
   if (!font) return false;
   if (edit_) edit_->send(WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   if (font_) DeleteObject(font_);
@@ -216,7 +225,20 @@ LRESULT CMainWnd::OnControlColor(WPARAM, LPARAM lParam) {
   return reinterpret_cast<LRESULT>(white);
 }
 
+LRESULT CMainWnd::OnDpiChanged(WPARAM, LPARAM) {
+  Default();  // the bars and the window's rectangle
+  applyFont();
+  return 0;
+}
+
 RECT CMainWnd::rectangleToStore() const {
+  RECT r = placedRectangle();
+  r.right = r.left + fw::scaleBetween(r.right - r.left, dpi(), fw::systemDpi());
+  r.bottom = r.top + fw::scaleBetween(r.bottom - r.top, dpi(), fw::systemDpi());
+  return r;
+}
+
+RECT CMainWnd::placedRectangle() const {
   RECT r{};
   GetWindowRect(hwnd(), &r);
   if (!IsIconic(hwnd()) && !IsZoomed(hwnd())) return r;

@@ -65,9 +65,10 @@ class CMainWnd : public fw::CFrameWnd {
   // their Replace dialog there).
   void setReadOnlyListener(std::function<void()> listener) { readOnlyListener_ = std::move(listener); }
 
-  // The text's font: made from settings().font.  applyFont() remakes it and
-  // gives it to the control; when the system cannot create it, the control
-  // keeps the font it has and false comes back.
+  // The text's font: made from settings().font, whose height counts pixels
+  // at the system DPI, at the same point size on the window's monitor.
+  // applyFont() remakes it and gives it to the control; when the system
+  // cannot create it, the control keeps the font it has and false comes back.
   HFONT font() const { return font_; }
   bool applyFont();
   using FontFactory = std::function<HFONT(const LOGFONTA&)>;
@@ -91,6 +92,7 @@ class CMainWnd : public fw::CFrameWnd {
   LRESULT OnClose(WPARAM wParam, LPARAM lParam);
   LRESULT OnEraseBackground(WPARAM wParam, LPARAM lParam);
   LRESULT OnControlColor(WPARAM wParam, LPARAM lParam);
+  LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
 
   void registerCommands();
   void OnExit();
@@ -102,8 +104,13 @@ class CMainWnd : public fw::CFrameWnd {
   void OnUpdatePositionPane(fw::CmdUI& ui);
 
   void relayout();
-  // The outer rectangle to remember for the next start.
+  // The outer rectangle to remember for the next start.  Its size is kept
+  // at the system DPI, as a program unaware of monitors would see it, so
+  // that it means the same whichever monitor the window was on.
   RECT rectangleToStore() const;
+  // The rectangle in screen pixels, or the restored one when minimized or
+  // maximized.
+  RECT placedRectangle() const;
 
   // Declared first so that COM is shut down last.
   ComSession com_;

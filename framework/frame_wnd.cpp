@@ -1,6 +1,7 @@
 #include "framework/frame_wnd.h"
 
 #include "framework/app.h"
+#include "framework/dpi.h"
 #include "orka/text/wide.h"
 
 #include <commctrl.h>
@@ -38,6 +39,7 @@ CFrameWnd::CFrameWnd() {
   onBuiltin(WM_NOTIFY, &CFrameWnd::OnNotify);
   onBuiltin(WM_SIZE, &CFrameWnd::OnSize);
   onBuiltin(WM_GETMINMAXINFO, &CFrameWnd::OnGetMinMaxInfo);
+  onBuiltin(WM_DPICHANGED, &CFrameWnd::OnDpiChanged);
   onBuiltin(WM_DESTROY, &CFrameWnd::OnDestroy);
 }
 
@@ -70,6 +72,7 @@ LRESULT CALLBACK CFrameWnd::windowProc(HWND hwnd, UINT message, WPARAM wParam, L
     self = static_cast<CFrameWnd*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     self->bind(hwnd, true);
+    self->dpi_ = windowDpi(hwnd);
   } else {
     self = reinterpret_cast<CFrameWnd*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   }
@@ -253,8 +256,22 @@ LRESULT CFrameWnd::OnSize(WPARAM wParam, LPARAM) {
 
 LRESULT CFrameWnd::OnGetMinMaxInfo(WPARAM, LPARAM lParam) {
   auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-  if (minTrack_.cx > 0) info->ptMinTrackSize.x = minTrack_.cx;
-  if (minTrack_.cy > 0) info->ptMinTrackSize.y = minTrack_.cy;
+  if (minTrack_.cx > 0) info->ptMinTrackSize.x = scaleDpi(minTrack_.cx, dpi_);
+  if (minTrack_.cy > 0) info->ptMinTrackSize.y = scaleDpi(minTrack_.cy, dpi_);
+  return 0;
+}
+
+LRESULT CFrameWnd::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+  const UINT dpi = HIWORD(wParam);
+  if (dpi == 0) return 0;
+  dpi_ = dpi;
+  if (toolBar_.hwnd()) toolBar_.setDpi(dpi);
+  if (statusBar_.hwnd()) statusBar_.setDpi(dpi);
+  if (const auto* suggested = reinterpret_cast<const RECT*>(lParam)) {
+    SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  recalcLayout();
   return 0;
 }
 
@@ -282,13 +299,14 @@ void CFrameWnd::PostNcDestroy() {
 // ------------------------------------------------------ bars and layout
 
 bool CFrameWnd::createToolBar(const ToolBarLayout& layout, DWORD style, UINT controlId) {
-  if (!hwnd() || !toolBar_.create(hwnd(), layout, style, controlId)) return false;
+  if (!hwnd() || !toolBar_.create(hwnd(), layout, style, controlId, dpi_)) return false;
   recalcLayout();
   return true;
 }
 
 bool CFrameWnd::createStatusBar(const std::vector<UINT>& indicators, DWORD style, UINT controlId) {
   if (!hwnd() || !statusBar_.create(hwnd(), style, controlId)) return false;
+  statusBar_.setDpi(dpi_);
   if (!statusBar_.setIndicators(indicators)) {
     statusBar_.destroyWindow();
     statusBar_.detach();

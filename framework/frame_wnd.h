@@ -23,6 +23,13 @@
 // them out on WM_SIZE and when a bar is shown or hidden.  A derived frame that
 // handles WM_SIZE itself can call recalcLayout() or place things on its own.
 //
+// DPI.  The frame keeps the DPI of the monitor it is on (dpi()), taken at
+// creation and from WM_DPICHANGED.  Its bars follow it: on WM_DPICHANGED
+// the frame rebuilds the tool bar with the pictures for the new DPI,
+// rescales the status bar and takes the rectangle the system suggests.  A
+// derived frame that handles WM_DPICHANGED to rescale its own things calls
+// Default() for this.
+//
 // The main window of the application (CWinApp::setMainWnd) posts WM_QUIT when
 // destroyed, once it has been created successfully: a window that fails in
 // WM_CREATE leaves no WM_QUIT behind to end some later message loop.
@@ -101,7 +108,11 @@ class CFrameWnd : public CWnd {
   // Places bars and view in the current client area.
   void recalcLayout();
 
-  // Smallest size the user can drag the window to; 0 x 0 = no limit.
+  // The DPI of the monitor the window is on.
+  UINT dpi() const { return dpi_; }
+
+  // Smallest size the user can drag the window to (at 96 dpi, scaled to
+  // the window's); 0 x 0 = no limit.
   void setMinTrackSize(int width, int height);
 
   // --- prompts ---
@@ -133,6 +144,7 @@ class CFrameWnd : public CWnd {
   LRESULT OnNotify(WPARAM wParam, LPARAM lParam);
   LRESULT OnSize(WPARAM wParam, LPARAM lParam);
   LRESULT OnGetMinMaxInfo(WPARAM wParam, LPARAM lParam);
+  LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
   LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
   void PostNcDestroy() override;
 
@@ -143,6 +155,7 @@ class CFrameWnd : public CWnd {
   HWND view_ = nullptr;
   HACCEL accel_ = nullptr;
   SIZE minTrack_ = {0, 0};
+  UINT dpi_ = 96;
   UINT idleMessageId_ = 0;
   std::wstring tooltipBuffer_;  // lives until the next tooltip request
   int idleId_ = 0;

@@ -3,6 +3,10 @@
 
 The tool-bar strip is a 16-colour BMP of eleven 16 x 15 buttons, drawn here
 as character maps so that a change to one picture is a readable diff.  The
+same maps give the strips for higher DPI: 32 x 30 by doubling each pixel
+with the corner rule of the Scale2x pixel-art scaler (diagonal edges stay
+smooth, nothing is blurred, no new colours), and 24 x 23 by taking every
+other pixel of the Scale3x picture.  The
 icons are drawn with ImageMagick at 256 pixels and scaled down into one
 multi-size .ico each.  Run from anywhere; writes into editor/res.
 
@@ -219,19 +223,75 @@ def button_rows(name, art):
     return [[INK[c] for c in r] for r in rows]
 
 
-def write_toolbar_bmp(path):
-    pictures = [button_rows(n, a) for n, a in BUTTONS]
-    width = W * len(pictures)
+def scale2x(rows):
+    """Scale2x: each pixel becomes four; a corner takes the colour of its two
+    neighbours when they agree and the other two do not."""
+    h, w = len(rows), len(rows[0])
+    at = lambda x, y: rows[min(max(y, 0), h - 1)][min(max(x, 0), w - 1)]
+    out = [[0] * (2 * w) for _ in range(2 * h)]
+    for y in range(h):
+        for x in range(w):
+            p, a, b, c, d = at(x, y), at(x, y - 1), at(x + 1, y), at(x - 1, y), at(x, y + 1)
+            e = [p, p, p, p]
+            if c == a and c != d and a != b: e[0] = a
+            if a == b and a != c and b != d: e[1] = b
+            if d == c and d != b and c != a: e[2] = c
+            if b == d and b != a and d != c: e[3] = d
+            out[2 * y][2 * x], out[2 * y][2 * x + 1] = e[0], e[1]
+            out[2 * y + 1][2 * x], out[2 * y + 1][2 * x + 1] = e[2], e[3]
+    return out
+
+
+def scale3x(rows):
+    """Scale3x: each pixel becomes nine by the same kind of corner rule."""
+    h, w = len(rows), len(rows[0])
+    at = lambda x, y: rows[min(max(y, 0), h - 1)][min(max(x, 0), w - 1)]
+    out = [[0] * (3 * w) for _ in range(3 * h)]
+    for y in range(h):
+        for x in range(w):
+            A, B, C = at(x - 1, y - 1), at(x, y - 1), at(x + 1, y - 1)
+            D, E, F = at(x - 1, y), at(x, y), at(x + 1, y)
+            G, H_, I = at(x - 1, y + 1), at(x, y + 1), at(x + 1, y + 1)
+            e = [E] * 9
+            if B != H_ and D != F:
+                e[0] = D if D == B else E
+                e[1] = B if (D == B and E != C) or (B == F and E != A) else E
+                e[2] = F if B == F else E
+                e[3] = D if (D == B and E != G) or (D == H_ and E != A) else E
+                e[5] = F if (B == F and E != I) or (H_ == F and E != C) else E
+                e[6] = D if D == H_ else E
+                e[7] = H_ if (D == H_ and E != I) or (H_ == F and E != G) else E
+                e[8] = F if H_ == F else E
+            for i in range(9):
+                out[3 * y + i // 3][3 * x + i % 3] = e[i]
+    return out
+
+
+def one_and_a_half(rows):
+    big = scale3x(rows)
+    return [row[::2] for row in big[::2]]
+
+
+# The strips: file name and how a 16 x 15 picture becomes one of its size.
+STRIPS = [("toolbar.bmp", lambda rows: rows),
+          ("toolbar24.bmp", one_and_a_half),
+          ("toolbar32.bmp", scale2x)]
+
+
+def write_toolbar_bmp(path, scale):
+    pictures = [scale(button_rows(n, a)) for n, a in BUTTONS]
+    height = len(pictures[0])
+    width = sum(len(p[0]) for p in pictures)
     stride = (width * 4 + 31) // 32 * 4
     pixels = bytearray()
-    for y in reversed(range(H)):  # BMP rows run bottom-up
+    for y in reversed(range(height)):  # BMP rows run bottom-up
         row = [c for p in pictures for c in p[y]]
         packed = bytearray((row[i] << 4) | row[i + 1] for i in range(0, width, 2))
         pixels += packed + bytes(stride - len(packed))
     palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in PALETTE)
     offset = 14 + 40 + len(palette)
     header = struct.pack("<2sIHHI", b"BM", offset + len(pixels), 0, 0, offset)
-    info = struct.pack("<IiiHHIIiiII", 40, width, H, 1, 4, 0, len(pixels),
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 4, 0, len(pixels),
                        2835, 2835, 16, 16)
     with open(path, "wb") as f:
         f.write(header + info + palette + pixels)
@@ -269,7 +329,8 @@ def write_icon(path, layers):
 
 def main():
     os.makedirs(OUT, exist_ok=True)
-    write_toolbar_bmp(os.path.join(OUT, "toolbar.bmp"))
+    for name, scale in STRIPS:
+        write_toolbar_bmp(os.path.join(OUT, name), scale)
     write_icon(os.path.join(OUT, "tolvane.ico"), PAGE + LINES + LOCK)
     write_icon(os.path.join(OUT, "document.ico"), PAGE + LINES[:8] + KEY)
 

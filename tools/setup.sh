@@ -14,7 +14,7 @@ packages=(
   autoconf automake libtool dpkg-dev
   mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev
   wine wine64 xvfb xauth x11-utils
-  locales fonts-noto-cjk fonts-wine imagemagick
+  locales fonts-noto-cjk fonts-wine imagemagick python3
   fp-utils nsis libchm-bin zip unzip
   clang libclang-rt-14-dev llvm
 )

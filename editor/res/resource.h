@@ -13,6 +13,9 @@
 // Second icon of the program: the one the document type shows.
 #define IDI_DOCUMENT 107
 #define IDD_READ_ONLY_LIST 108
+// The tool-bar pictures drawn larger, for screens of 144 and 192 dpi.
+#define IDB_TOOLBAR_24 109
+#define IDB_TOOLBAR_32 110
 
 // Type number of the tool-bar layout resource (version, button size, ids).
 #define RT_TOOLBAR_LAYOUT 241

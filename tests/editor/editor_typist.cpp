@@ -6,6 +6,8 @@
 //                             new line)
 //   editor_typist close       asks the window to close (the normal path)
 //   editor_typist command ID  sends the menu command ID, as a click would
+//   editor_typist cancel      waits for a dialog of the editor (such as the
+//                             Save As panel) and cancels it
 //
 // Exit code 0 when done, 1 when no editor window appeared within 30 s,
 // 2 for a bad command line.
@@ -40,6 +42,17 @@ HWND waitForEditor() {
   return nullptr;
 }
 
+// A shown dialog whose owner is the editor's window.
+HWND waitForDialog(HWND editor) {
+  for (int i = 0; i < 600; ++i) {
+    HWND found = nullptr;
+    while ((found = FindWindowExW(nullptr, found, L"#32770", nullptr)) != nullptr)
+      if (IsWindowVisible(found) && GetWindow(found, GW_OWNER) == editor) return found;
+    Sleep(50);
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -49,6 +62,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   if (!editor) return 1;
   if (command == L"close") {
     PostMessageW(editor, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  if (command == L"cancel") {
+    HWND dialog = waitForDialog(editor);
+    if (!dialog) return 1;
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     return 0;
   }
   if (command == L"command" && __argc >= 3) {
