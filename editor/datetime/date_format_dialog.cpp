@@ -13,6 +13,11 @@ namespace {
 // Bytes `utf8` takes in the ANSI code page, the unit the settings file keeps.
 size_t ansiLength(const std::string& utf8) { return orka::ansiByteCount(orka::widen(utf8)); }
 
+// The format as the settings file keeps it: characters the code page cannot
+// hold become what typed document text becomes, so the sample shows, and OK
+// takes, the format that the next start reads back.
+std::string asStored(const std::string& utf8) { return orka::narrow(orka::asAnsiStored(orka::widen(utf8))); }
+
 }  // namespace
 
 DateFormatDialog::DateFormatDialog(std::string format, HWND parent)
@@ -71,13 +76,13 @@ void DateFormatDialog::onEditChange() {
 
 void DateFormatDialog::updatePreview(const std::string& format) {
   enableItem(IDOK, !format.empty());
-  setItemText(IDC_DATE_SAMPLE, "［" + formatDateTime(format) + "］");
+  setItemText(IDC_DATE_SAMPLE, "［" + formatDateTime(asStored(format)) + "］");
 }
 
 void DateFormatDialog::OnOK() {
   std::string format = itemText(IDC_DATE_FORMAT);
   // Enter reaches here even while OK is disabled.
   if (format.empty()) return;
-  m_format = std::move(format);
+  m_format = asStored(format);
   EndDialog(IDOK);
 }

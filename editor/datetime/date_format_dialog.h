@@ -5,7 +5,8 @@
 // the current time in the shown format is kept under it.  OK is disabled
 // while the field is empty, so an empty format can never be chosen.
 //
-// m_format is the format going in and, after IDOK, the one chosen (UTF-8).
+// m_format is the format going in and, after IDOK, the one chosen (UTF-8),
+// converted as the settings file keeps it, as the sample shows it.
 #pragma once
 
 #include <string>

@@ -175,6 +175,7 @@ bool DocumentCommands::showText(std::unique_ptr<orka::MemWriteStream> text, cons
   try {
     shown = main_.editCtrl()->setText(std::string_view(bytes, std::strlen(bytes)), [&text] { text.reset(); });
   } catch (const std::bad_alloc&) {
+  } catch (const orka::Error&) {  // too long for the system's conversion
   }
   if (!shown) showError(kOutOfMemory + path);
   return shown;

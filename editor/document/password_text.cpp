@@ -1,6 +1,11 @@
 #include "editor/document/password_text.h"
 
+#include <optional>
+#include <utility>
 #include <vector>
+
+#include "orka/text/codepage.h"
+#include "orka/text/wide.h"
 
 namespace {
 
@@ -19,13 +24,21 @@ class FieldText {
   FieldText(const FieldText&) = delete;
   FieldText& operator=(const FieldText&) = delete;
 
-  // The ANSI bytes, converted with `flags`; *lossy tells whether some
-  // character had no exact place (null: do not ask).
-  std::string toAnsi(DWORD flags, BOOL* lossy) const {
+  // The ANSI bytes by the password rule; nothing when a character has no
+  // form in the code page.
+  std::optional<std::string> byRule() const {
+    std::string utf8 = orka::narrow(std::wstring_view(wide_.data(), static_cast<size_t>(length_)));
+    std::optional<std::string> bytes = orka::passwordBytes(utf8, orka::ansiCodePage());
+    wipePassword(utf8);
+    return bytes;
+  }
+
+  // The ANSI bytes as the system converts them, whatever the characters.
+  std::string bySystem() const {
     if (length_ <= 0) return std::string();
-    int n = WideCharToMultiByte(CP_ACP, flags, wide_.data(), length_, nullptr, 0, nullptr, lossy);
+    int n = WideCharToMultiByte(CP_ACP, 0, wide_.data(), length_, nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0) WideCharToMultiByte(CP_ACP, flags, wide_.data(), length_, bytes.data(), n, nullptr, lossy);
+    if (n > 0) WideCharToMultiByte(CP_ACP, 0, wide_.data(), length_, bytes.data(), n, nullptr, nullptr);
     return bytes;
   }
 
@@ -36,15 +49,13 @@ class FieldText {
 
 }  // namespace
 
-std::string typedPassword(HWND field) { return FieldText(field).toAnsi(0, nullptr); }
-
-std::optional<std::string> exactPassword(HWND field) {
-  BOOL lossy = FALSE;
-  std::string bytes = FieldText(field).toAnsi(WC_NO_BEST_FIT_CHARS, &lossy);
-  if (!lossy) return bytes;
-  wipePassword(bytes);
-  return std::nullopt;
+std::string typedPassword(HWND field) {
+  const FieldText text(field);
+  if (std::optional<std::string> bytes = text.byRule()) return std::move(*bytes);
+  return text.bySystem();
 }
+
+std::optional<std::string> exactPassword(HWND field) { return FieldText(field).byRule(); }
 
 void wipePassword(std::string& password) {
   if (!password.empty()) SecureZeroMemory(password.data(), password.size());

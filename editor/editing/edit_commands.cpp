@@ -54,7 +54,14 @@ void EditCommands::toggleWordWrap() {
   GetWindowRect(old->hwnd(), &place);
   MapWindowPoints(nullptr, main_.hwnd(), reinterpret_cast<POINT*>(&place), 2);
   MoveWindow(next->hwnd(), place.left, place.top, place.right - place.left, place.bottom - place.top, FALSE);
-  next->setText(old->text());
+  if (!next->setText(old->text(), nullptr)) {
+    // The new control could not take the text: the old one stays as it was
+    // and gets the focus back from the new one.
+    next.reset();
+    MessageBeep(MB_OK);
+    main_.focusEdit();
+    return;
+  }
   // After the text, which the control counts as a change of its own.
   next->setModified(old->modified());
   main_.installEditCtrl(std::move(next));

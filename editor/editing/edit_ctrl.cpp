@@ -13,10 +13,6 @@ namespace {
 
 constexpr UINT_PTR kSubclassId = 1;
 
-// `wide` as the document will store it, read back: characters the code page
-// cannot hold become what saving turns them into.
-std::wstring asStored(std::wstring_view wide) { return orka::ansiToWide(orka::wideToAnsi(wide)); }
-
 // The clipboard's text as the control would paste it (up to its first NUL).
 // Closed and unlocked again even when the copy runs out of memory.
 std::wstring clipboardText(HWND owner) {
@@ -310,7 +306,7 @@ EditCtrl::Change EditCtrl::expectedChange(UINT& message, WPARAM& wParam, LPARAM&
             // turn them into '?' without a word; this way the screen never
             // shows more than the file keeps.
             const wchar_t typed = static_cast<wchar_t>(wParam);
-            change = {Effect::kInsert, asStored(std::wstring_view(&typed, 1))};
+            change = {Effect::kInsert, orka::asAnsiStored(std::wstring_view(&typed, 1))};
             if (change.text.size() == 1)
               wParam = change.text[0];
             else
@@ -320,14 +316,14 @@ EditCtrl::Change EditCtrl::expectedChange(UINT& message, WPARAM& wParam, LPARAM&
       break;
     case EM_REPLACESEL:
       if (lParam) {
-        change = {Effect::kInsert, asStored(reinterpret_cast<const wchar_t*>(lParam))};
+        change = {Effect::kInsert, orka::asAnsiStored(reinterpret_cast<const wchar_t*>(lParam))};
         lParam = reinterpret_cast<LPARAM>(change.text.c_str());
       }
       break;
     case WM_PASTE:
       change.effect = Effect::kNone;
       if (!readOnly) {
-        std::wstring pasted = asStored(clipboardText(hwnd()));
+        std::wstring pasted = orka::asAnsiStored(clipboardText(hwnd()));
         if (!pasted.empty()) {
           // Pasted as a replacement of the selection, undoable as a paste is,
           // so that what goes in is exactly the converted text.
@@ -444,6 +440,14 @@ LRESULT EditCtrl::filter(UINT message, WPARAM wParam, LPARAM lParam) {
     } else {
       SendMessageW(window, WM_CHAR, wParam, lParam);
     }
+    return 0;
+  }
+  if (message == WM_IME_COMPOSITION && (GetWindowLongPtrW(window, GWL_STYLE) & ES_READONLY)) {
+    // The control would show the composition inline, marking the text
+    // modified, and our EM_REPLACESEL of the result would get past the
+    // read-only state as a program's does: a confirmed word is refused as
+    // a typed key is.
+    if (lParam & GCS_RESULTSTR) MessageBeep(MB_OK);
     return 0;
   }
   if (message == WM_IME_COMPOSITION && (lParam & GCS_RESULTSTR)) {

@@ -98,6 +98,7 @@ class EditCtrl : public fw::CWnd {
   // The most bytes typing or pasting may reach: kMaxBytes, unless lowered
   // (the tests use a small limit rather than filling 64 MiB).
   void setByteLimit(int bytes) { byteLimit_ = bytes; }
+  int byteLimit() const { return byteLimit_; }
 
   // Refuses (or accepts again) every change by the user.
   void setReadOnly(bool readOnly);

@@ -2,9 +2,12 @@
 
 #include <windows.h>
 
+#include <dlgs.h>
+
 #include <algorithm>
 
 #include "editor/editing/edit_ctrl.h"
+#include "editor/search/field_byte_limit.h"
 #include "editor/search/jump_line_dialog.h"
 #include "editor/main_wnd.h"
 #include "editor/res/resource.h"
@@ -92,6 +95,8 @@ void SearchCommands::openSearchDialog(Kind kind) {
     fw::CFindReplaceDialog* dialog = fw::CFindReplaceDialog::create(
         kind == Kind::Find, proposal(), search_.replaceText, flags, main_.hwnd(), kFieldBytes);
     if (!dialog) return;
+    // The system's fields count characters; the search keeps bytes.
+    for (int field : {edt1, edt2}) limitFieldBytes(GetDlgItem(dialog->hwnd(), field), kFieldBytes);
     open_ = {dialog, dialog->hwnd(), kind};
   }
   SetActiveWindow(open_.window);
@@ -114,7 +119,9 @@ LRESULT SearchCommands::onSearchNotify(WPARAM, LPARAM lParam) {
     reportIfMissed(search_.replaceOne(edit));
   } else if (dialog->replaceAll()) {
     takeDialogState(*dialog);
-    search_.replaceAll(edit);
+    if (!search_.replaceAll(edit))
+      fw::messageBox(main_.hwnd(), "置換後のテキストが長すぎるため、すべて置換することはできません。",
+                     CMainWnd::kErrorCaption, MB_OK | MB_ICONEXCLAMATION);
   }
   return 0;
 }

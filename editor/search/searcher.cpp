@@ -167,6 +167,16 @@ std::size_t Searcher::replaceAll(std::string_view text, std::string_view replace
   return count;
 }
 
+std::size_t Searcher::countAll(std::string_view text) const {
+  std::size_t count = 0;
+  std::size_t from = 0;
+  while (auto hit = findDownFrom(text, from)) {
+    from = *hit + pattern_.size();
+    ++count;
+  }
+  return count;
+}
+
 std::string initialSearchText(std::string_view selected) {
   const std::size_t first = selected.find_first_not_of("\r\n");
   if (first == std::string_view::npos) return {};

@@ -60,6 +60,8 @@ class Searcher {
   // the new text to `out` and answers the number of matches; 0 leaves `out`
   // empty.
   std::size_t replaceAll(std::string_view text, std::string_view replacement, std::string& out) const;
+  // The number of matches replaceAll would replace, without building anything.
+  std::size_t countAll(std::string_view text) const;
 
  private:
   // The first match at or after `from`, taking `from` as a character start.

@@ -74,13 +74,20 @@ bool TextSearch::replaceOne(EditCtrl& edit) {
   return findNext(edit);
 }
 
-void TextSearch::replaceAll(EditCtrl& edit) {
+bool TextSearch::replaceAll(EditCtrl& edit) {
   if (const search::Searcher* s = searcher()) {
     std::string replaced;
     const std::string replacement = toAnsiAsStored(replaceText);
-    const size_t count =
-        withEditText(edit, [&](std::string_view text) { return s->replaceAll(text, replacement, replaced); });
-    if (count != 0) {
+    std::optional<size_t> count = withEditText(edit, [&](std::string_view text) -> std::optional<size_t> {
+      const unsigned long long matches = s->countAll(text);
+      if (matches == 0) return 0;
+      const unsigned long long size =
+          text.size() - matches * s->pattern().size() + matches * replacement.size();
+      if (size > static_cast<unsigned long long>(edit.byteLimit())) return std::nullopt;
+      return s->replaceAll(text, replacement, replaced);
+    });
+    if (!count) return false;
+    if (*count != 0) {
       // One replacement of the whole text: one Undo brings all of it back.
       edit.setSelection(0, -1);
       edit.replaceSelection(replaced, true);
@@ -88,4 +95,5 @@ void TextSearch::replaceAll(EditCtrl& edit) {
   }
   edit.setSelection(0, 0);
   edit.send(EM_SCROLLCARET);
+  return true;
 }

@@ -13,7 +13,8 @@
 // inserted text again, builds the new text in one pass and puts it into the
 // control as one undoable replacement: one Undo brings the text back as it
 // was.  The caret ends at the top, scrolled into view; nothing changes when
-// nothing matches.
+// nothing matches.  The matches are counted first, so a new text over the
+// control's byte limit is refused before it is built.
 //
 // User-interface thread only (it drives the control).
 #pragma once
@@ -48,7 +49,9 @@ class TextSearch {
   // Replaces the selection when it is a match (undoable), then searches on.
   // False when that search found nothing.
   bool replaceOne(EditCtrl& edit);
-  void replaceAll(EditCtrl& edit);
+  // False, changing nothing (the caret stays), when the new text would be
+  // longer than the control's byte limit.
+  bool replaceAll(EditCtrl& edit);
 
  private:
   // nullptr when the search text is empty or not writable in the code page.

@@ -80,6 +80,10 @@ std::optional<std::string> codePageToUtf8(std::string_view bytes, unsigned codeP
   return detail::decodeText(bytes, codePage);
 }
 
+std::optional<std::string> passwordBytes(std::string_view utf8, unsigned codePage) {
+  return utf8ToCodePage(utf8, codePage);
+}
+
 std::optional<unsigned> codePageFromName(std::string_view name) {
   std::string n(name);
   std::transform(n.begin(), n.end(), n.begin(),

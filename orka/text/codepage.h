@@ -36,6 +36,14 @@ std::optional<std::string> utf8ToCodePage(std::string_view utf8, unsigned codePa
 // Bytes of `codePage` to UTF-8; nothing when the bytes are not valid there.
 std::optional<std::string> codePageToUtf8(std::string_view bytes, unsigned codePage);
 
+// The bytes of a password in `codePage`, from which a document key is made:
+// the one rule of every program here that takes a typed password.  It is
+// utf8ToCodePage's, so a look-alike takes the code page's own form (a
+// password typed on another system gives the same key) and only a character
+// with no form at all in the code page gives nothing; such a password would
+// otherwise share its key with another text.
+std::optional<std::string> passwordBytes(std::string_view utf8, unsigned codePage);
+
 // The number of a code page from a name such as "932", "cp932", "shift_jis",
 // "utf-8" or "1252"; nothing for names we do not know.
 std::optional<unsigned> codePageFromName(std::string_view name);

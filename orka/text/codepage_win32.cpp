@@ -1,6 +1,7 @@
 // Win32 back end of the code-page conversions.
 #include <windows.h>
 
+#include "orka/errors/error.h"
 #include "orka/text/codepage.h"
 #include "orka/text/wide.h"
 
@@ -9,6 +10,18 @@ namespace {
 
 // The system converters take int lengths.
 bool fits(size_t n) { return n < 0x7fffffff; }
+
+// The lenient conversions have no way to say "nothing": an empty result
+// would pass for an empty text (and be saved as one), so a text too long
+// for the system's converters is an error.
+[[noreturn]] void tooLong() { throw Error("テキストが長すぎるため、変換できません。"); }
+
+// The length of the result the system announced for some input: without
+// strict flags nothing but a result past int fails.
+size_t converted(int len) {
+  if (len <= 0) tooLong();
+  return static_cast<size_t>(len);
+}
 
 std::optional<std::wstring> toWide(std::string_view bytes, unsigned codePage) {
   if (bytes.empty()) return std::wstring();
@@ -40,19 +53,28 @@ std::optional<std::string> fromWide(std::wstring_view wide, unsigned codePage) {
 
 std::wstring replacingToWide(std::string_view bytes, UINT codePage) {
   if (bytes.empty()) return std::wstring();
+  if (!fits(bytes.size())) tooLong();
   const int n = static_cast<int>(bytes.size());
-  int len = MultiByteToWideChar(codePage, 0, bytes.data(), n, nullptr, 0);
-  std::wstring out(static_cast<size_t>(len > 0 ? len : 0), L'\0');
+  const int len = MultiByteToWideChar(codePage, 0, bytes.data(), n, nullptr, 0);
+  std::wstring out(converted(len), L'\0');
   if (len > 0) MultiByteToWideChar(codePage, 0, bytes.data(), n, &out[0], len);
   return out;
 }
 
+// How many bytes replacingFromWide gives.
+size_t replacingByteCount(std::wstring_view wide, UINT codePage) {
+  if (wide.empty()) return 0;
+  if (!fits(wide.size())) tooLong();
+  const int len = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                      nullptr, nullptr);
+  return converted(len);
+}
+
 std::string replacingFromWide(std::wstring_view wide, UINT codePage) {
-  if (wide.empty()) return std::string();
-  const int n = static_cast<int>(wide.size());
-  int len = WideCharToMultiByte(codePage, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(len > 0 ? len : 0), '\0');
-  if (len > 0) WideCharToMultiByte(codePage, 0, wide.data(), n, &out[0], len, nullptr, nullptr);
+  std::string out(replacingByteCount(wide, codePage), '\0');
+  if (!out.empty())
+    WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), &out[0],
+                        static_cast<int>(out.size()), nullptr, nullptr);
   return out;
 }
 
@@ -82,12 +104,8 @@ std::wstring widen(std::string_view utf8) { return replacingToWide(utf8, CP_UTF8
 std::string narrow(std::wstring_view wide) { return replacingFromWide(wide, CP_UTF8); }
 std::string wideToAnsi(std::wstring_view wide) { return replacingFromWide(wide, CP_ACP); }
 std::wstring ansiToWide(std::string_view ansi) { return replacingToWide(ansi, CP_ACP); }
+std::wstring asAnsiStored(std::wstring_view wide) { return ansiToWide(wideToAnsi(wide)); }
 
-size_t ansiByteCount(std::wstring_view wide) {
-  if (wide.empty()) return 0;
-  const int n = static_cast<int>(wide.size());
-  int len = WideCharToMultiByte(CP_ACP, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
-  return static_cast<size_t>(len > 0 ? len : 0);
-}
+size_t ansiByteCount(std::wstring_view wide) { return replacingByteCount(wide, CP_ACP); }
 
 }  // namespace orka

@@ -234,12 +234,12 @@ class Session {
   // The keyring of a UTF-8 password for the document there, its bytes in
   // the document's code page.
   tolvane::DocumentKeyring currentKeyring(const std::string& password) {
-    std::string bytes = fromUtf8(password, "the password");
+    std::string bytes = fromUtf8(password, "the password", orka::passwordBytes);
     return tolvane::keyringForDocument(o_.file, bytes, serialFor(bytes));
   }
 
   tolvane::DocumentKeyring newKeyring(tolvane::DocumentFormat format, const std::string& password) {
-    std::string bytes = fromUtf8(password, "the password");
+    std::string bytes = fromUtf8(password, "the password", orka::passwordBytes);
     return tolvane::newKeyring(format, bytes, serialFor(bytes), newKeyCost_);
   }
 
@@ -255,8 +255,9 @@ class Session {
     return s.compare(0, 3, "\xEF\xBB\xBF") == 0 ? s.substr(3) : s;
   }
 
-  std::string fromUtf8(const std::string& utf8, const char* what) {
-    if (auto bytes = orka::utf8ToCodePage(utf8, codePage_)) return *bytes;
+  using Conversion = std::optional<std::string> (*)(std::string_view, unsigned);
+  std::string fromUtf8(const std::string& utf8, const char* what, Conversion convert = orka::utf8ToCodePage) {
+    if (auto bytes = convert(utf8, codePage_)) return *bytes;
     throw Failure{kNotRepresentable, std::string(what) + " " + whereUnconvertible(utf8) +
                                          "is not valid UTF-8 or has a character that code page " +
                                          std::to_string(codePage_) + " cannot hold"};

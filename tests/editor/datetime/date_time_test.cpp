@@ -8,6 +8,7 @@
 #include "editor/datetime/date_time.h"
 #include "editor/res/resource.h"
 #include "framework/modal.h"
+#include "orka/text/codepage.h"
 #include "tests/editor/editor_fixture.h"
 
 namespace {
@@ -105,4 +106,26 @@ TEST_F(EditorTest, DateFormatDialogPreviewsAndGuardsTheFormat) {
   EXPECT_EQ(window.settings().dateFormat, "HH:mm");
   EXPECT_EQ(GetFocus(), window.editCtrl()->hwnd());
   EXPECT_EQ(modals.unexpected(), 0);
+}
+
+TEST_F(EditorTest, DateFormatTakesTheCodePagesFormAndSurvivesARestart) {
+  FixedClock clock;
+  CMainWnd& window = start();
+  std::string sample;
+  fw::ScriptedModals modals;
+  modals.answer(IDOK, [&](fw::ModalRequest& request) {
+    fw::CDialog& d = *request.dialog;
+    d.setItemText(IDC_DATE_FORMAT, "yyyy年MM月dd日 \xC3\xA9");  // é: not in the code page
+    SendMessageW(d.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_DATE_FORMAT, CBN_EDITCHANGE),
+                 reinterpret_cast<LPARAM>(d.item(IDC_DATE_FORMAT)));
+    sample = d.itemText(IDC_DATE_SAMPLE);
+  });
+  window.execute(ID_SETTINGS_DATE_FORMAT);
+  const std::string chosen = window.settings().dateFormat;
+  EXPECT_EQ(chosen.rfind("yyyy年MM月dd日 ", 0), 0u) << chosen;
+  EXPECT_EQ(chosen.find("\xC3\xA9"), std::string::npos) << "é becomes what the code page makes of it";
+  EXPECT_TRUE(orka::utf8ToCodePage(chosen, 932));
+  EXPECT_EQ(sample, "［" + formatDateTime(chosen, kInstant) + "］") << "the sample shows what is stored";
+  close();
+  EXPECT_EQ(readSettings().dateFormat, chosen);
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "editor/editing/edit_ctrl.h"
@@ -34,6 +35,18 @@ class EditCtrlTest : public ::testing::Test {
   void TearDown() override {
     edit_.reset();
     DestroyWindow(parent_);
+  }
+
+  // Completes a composition of `text` through the input method context, as
+  // an input method does when the user confirms a word.
+  void compose(const std::wstring& text) {
+    HIMC context = ImmGetContext(edit_->hwnd());
+    ASSERT_NE(context, nullptr);
+    const DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    ImmSetCompositionStringW(context, SCS_SETSTR, const_cast<wchar_t*>(text.c_str()), bytes, nullptr, 0);
+    ImmNotifyIME(context, NI_COMPOSITIONSTR, CPS_COMPLETE, 0);
+    ImmReleaseContext(edit_->hwnd(), context);
+    pump();
   }
 
   std::pair<DWORD, DWORD> wideSelection() const {
@@ -220,15 +233,25 @@ TEST_F(EditCtrlTest, TextLockIsMadeOncePerChange) {
   unlockEditText(after);
 }
 
-TEST_F(EditCtrlTest, ReadOnlyRefusesTyping) {
-  edit_->setText("abc");
-  edit_->setReadOnly(true);
-  EXPECT_TRUE(GetWindowLongPtrW(edit_->hwnd(), GWL_STYLE) & ES_READONLY);
-  SendMessageW(edit_->hwnd(), WM_CHAR, 'x', 1);
-  EXPECT_EQ(edit_->text(), "abc");
-  edit_->setReadOnly(false);
-  SendMessageW(edit_->hwnd(), WM_CHAR, 'x', 1);
-  EXPECT_EQ(edit_->textLength(), 4);
+TEST_F(EditCtrlTest, ReadOnlyRefusesTypingAndInputMethodText) {
+  const std::function<void()> ways[] = {
+      [this] { SendMessageW(edit_->hwnd(), WM_CHAR, 'x', 1); },
+      [this] { compose(L"\u65e5"); },  // a confirmed word
+  };
+  for (const auto& input : ways) {
+    edit_->setText("abc");
+    edit_->setSelection(1, 1);
+    edit_->setModified(false);
+    edit_->setReadOnly(true);
+    EXPECT_TRUE(GetWindowLongPtrW(edit_->hwnd(), GWL_STYLE) & ES_READONLY);
+    input();
+    EXPECT_EQ(edit_->text(), "abc");
+    EXPECT_FALSE(edit_->modified());
+    edit_->setReadOnly(false);
+    input();
+    EXPECT_GT(edit_->textLength(), 3);
+    EXPECT_TRUE(edit_->modified());
+  }
 }
 
 TEST_F(EditCtrlTest, LimitCountsBytesNotCharacters) {
@@ -284,17 +307,6 @@ TEST_F(EditCtrlTest, EveryWayInStopsAtTheByteLimit) {
 }
 
 TEST_F(EditCtrlTest, InputMethodResultIsCheckedAndConverted) {
-  // The finished text of a composition, completed through the input method
-  // context as an input method does.
-  auto compose = [this](const std::wstring& text) {
-    HIMC context = ImmGetContext(edit_->hwnd());
-    ASSERT_NE(context, nullptr);
-    const DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    ImmSetCompositionStringW(context, SCS_SETSTR, const_cast<wchar_t*>(text.c_str()), bytes, nullptr, 0);
-    ImmNotifyIME(context, NI_COMPOSITIONSTR, CPS_COMPLETE, 0);
-    ImmReleaseContext(edit_->hwnd(), context);
-    pump();
-  };
   edit_->setByteLimit(14);
   edit_->setText("0123456789");
   edit_->setSelection(10, 10);

@@ -2,6 +2,8 @@
 // commands, and read-only mode with its viewer keys.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <string>
 #include <vector>
 
@@ -25,6 +27,37 @@ void putTextOnClipboard(HWND owner, const wchar_t* text) {
 }
 
 int firstVisibleLine(EditCtrl& edit) { return static_cast<int>(edit.send(EM_GETFIRSTVISIBLELINE)); }
+
+// While alive, the next edit controls made for the editor either cannot be
+// created or refuse every text set into them.
+class FailingEditControls {
+ public:
+  explicit FailingEditControls(bool creatable) {
+    creatable_ = creatable;
+    hook_ = SetWindowsHookExW(WH_CBT, &FailingEditControls::hook, nullptr, GetCurrentThreadId());
+  }
+  ~FailingEditControls() { UnhookWindowsHookEx(hook_); }
+
+ private:
+  static LRESULT CALLBACK hook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND) {
+      const CREATESTRUCTW& cs = *reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs;
+      if (cs.hMenu == reinterpret_cast<HMENU>(static_cast<INT_PTR>(EditCtrl::kId))) {
+        if (!creatable_) return 1;
+        SetWindowSubclass(reinterpret_cast<HWND>(wParam), &refuseText, 1, 0);
+      }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+  }
+  static LRESULT CALLBACK refuseText(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_SETTEXT) return FALSE;
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, &refuseText, 1);
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+  }
+
+  static inline bool creatable_ = true;
+  HHOOK hook_;
+};
 
 std::string lines(int count) {
   std::string text;
@@ -171,6 +204,30 @@ TEST_F(EditorTest, WordWrapRebuildsTheControlAndCarriesItsState) {
       EXPECT_EQ(GetFocus(), edit.hwnd());
     }
     window.setReadOnlyMode(false);
+  }
+}
+
+TEST_F(EditorTest, WordWrapKeepsTheOldControlWhenTheNewOneFails) {
+  CMainWnd& window = start();
+  for (bool creatable : {false, true}) {
+    SCOPED_TRACE(creatable ? "new control refuses the text" : "no new control");
+    EditCtrl* old = window.editCtrl();
+    old->setText("abc\r\n\x93\xfa\x96\x7b");
+    old->setSelection(2, 7);
+    old->setModified(true);
+    {
+      FailingEditControls failing(creatable);
+      window.execute(ID_FORMAT_WORD_WRAP);
+    }
+    EXPECT_EQ(window.editCtrl(), old);
+    EXPECT_TRUE(IsWindowVisible(old->hwnd()));
+    EXPECT_EQ(old->text(), "abc\r\n\x93\xfa\x96\x7b");
+    EXPECT_EQ(old->selection().start, 2);
+    EXPECT_EQ(old->selection().end, 7);
+    EXPECT_TRUE(old->modified());
+    EXPECT_FALSE(window.settings().wordWrap);
+    EXPECT_FALSE(isChecked(window, ID_FORMAT_WORD_WRAP));
+    EXPECT_EQ(GetFocus(), old->hwnd());
   }
 }
 

@@ -5,6 +5,9 @@
 
 #include <commctrl.h>
 
+#include <string>
+#include <vector>
+
 #include "editor/res/resource.h"
 #include "tests/editor/editor_fixture.h"
 #include "framework/dialog.h"
@@ -157,6 +160,56 @@ TEST_F(SearchTest, ReplaceAllIsOneUndoableStepThatNeverSearchesItsOwnText) {
   EXPECT_EQ(selection(window), Sel(0, 0));
   EXPECT_FALSE(window.editCtrl()->modified());
   EXPECT_TRUE(modals.seen().empty());
+}
+
+TEST_F(SearchTest, ReplaceAllOverTheByteLimitIsRefusedBeforeAnythingChanges) {
+  struct Case {
+    int limit;
+    bool fits;
+  };
+  const Case cases[] = {{8, true}, {7, false}};
+  CMainWnd& window = startWith("");
+  window.execute(ID_EDIT_REPLACE);
+  HWND dialog = searchDialog(window.hwnd());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.limit);
+    EditCtrl& edit = *window.editCtrl();
+    edit.setText("a-a-a");  // three more bytes when each a is replaced with あ
+    edit.setByteLimit(c.limit);
+    edit.setSelection(2, 3);
+    edit.setModified(false);
+    fw::ScriptedModals modals;
+    modals.answer(IDOK);
+    search(dialog, L"a", kReplaceAllButton, L"\u3042");
+    EXPECT_EQ(edit.text(), c.fits ? "\x82\xa0-\x82\xa0-\x82\xa0" : "a-a-a");
+    EXPECT_EQ(selection(window), c.fits ? Sel(0, 0) : Sel(2, 3));
+    EXPECT_EQ(edit.modified(), c.fits);
+    const std::vector<std::string> expected =
+        c.fits ? std::vector<std::string>{} : std::vector<std::string>{"置換後のテキストが長すぎるため、すべて置換することはできません。"};
+    std::vector<std::string> shown;
+    for (const auto& seen : modals.seen()) shown.push_back(seen.text);
+    EXPECT_EQ(shown, expected);
+  }
+}
+
+TEST_F(SearchTest, FieldsHold127BytesOfTheCodePage) {
+  CMainWnd& window = startWith("");
+  window.execute(ID_EDIT_REPLACE);
+  HWND dialog = searchDialog(window.hwnd());
+  std::wstring full;
+  for (int i = 0; i < 63; ++i) full += L'\u3042';  // 126 bytes, 63 characters
+  for (int field : {kFindField, kReplaceField}) {
+    SCOPED_TRACE(field);
+    HWND edit = GetDlgItem(dialog, field);
+    SetWindowTextW(edit, full.c_str());
+    SendMessageW(edit, EM_SETSEL, 63, 63);
+    typeChar(edit, L'\u3044');  // two bytes: one too many
+    EXPECT_EQ(fieldText(dialog, field), full);
+    typeChar(edit, L'x');
+    EXPECT_EQ(fieldText(dialog, field), full + L"x");
+    typeChar(edit, L'y');
+    EXPECT_EQ(fieldText(dialog, field), full + L"x");
+  }
 }
 
 TEST_F(SearchTest, SearchTextTheCodePageCannotHoldIsNotFound) {
