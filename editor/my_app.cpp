@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include "editor/command_failure.h"
 #include "editor/res/resource.h"
 #include "framework/modal.h"
 #include "orka/cmdline/command_line.h"
@@ -44,3 +45,5 @@ bool CMyApp::InitInstance() {
   mainWnd_ = startEditor(options);
   return mainWnd_ != nullptr;
 }
+
+int CMyApp::ExitOnError(std::exception_ptr error) { return endAfterFailure(mainWnd_.get(), error); }

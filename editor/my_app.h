@@ -35,6 +35,8 @@ std::unique_ptr<CMainWnd> startEditor(const StartupOptions& options);
 class CMyApp : public fw::CWinApp {
  public:
   bool InitInstance() override;
+  // The error box, then the save question (command_failure.h).
+  int ExitOnError(std::exception_ptr error) override;
 
  private:
   // Deleted after the message loop ends, which shuts COM down last.

@@ -267,7 +267,7 @@ TEST_F(DocumentCommandsTest, FailedOpensChangeNothing) {
 }
 
 // The operations that would discard unsaved text, each asking first.
-enum class Operation { New, Open, Exit, Drop };
+enum class Operation { New, Open, Exit, Drop, LogOff };
 
 class SaveChangesPromptTest : public DocumentCommandsTest, public ::testing::WithParamInterface<Operation> {
  protected:
@@ -288,6 +288,8 @@ class SaveChangesPromptTest : public DocumentCommandsTest, public ::testing::Wit
       case Operation::Drop:
         dropFile(hwnd, other);
         return text() == "other";
+      case Operation::LogOff:
+        return SendMessageW(hwnd, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF) == TRUE;
     }
     return false;
   }
@@ -340,7 +342,8 @@ TEST_P(SaveChangesPromptTest, YesNoAndCancel) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Operations, SaveChangesPromptTest,
-                         ::testing::Values(Operation::New, Operation::Open, Operation::Exit, Operation::Drop));
+                         ::testing::Values(Operation::New, Operation::Open, Operation::Exit, Operation::Drop,
+                                           Operation::LogOff));
 
 TEST_F(DocumentCommandsTest, DropOnAnUnmodifiedDocumentOpensWithoutAsking) {
   CMainWnd& window = start();
