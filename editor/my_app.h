@@ -2,7 +2,8 @@
 //
 // startEditor is the whole start-up, callable from tests: parse the command
 // line, build the main window (COM and settings), create and show it, then
-// open the document named on the command line.  A failure before the window
+// open the document named on the command line (a relative name taken from
+// the current folder once, here).  A failure before the window
 // is shown is reported in a stop box without owner and ends the start-up;
 // failing to open the document is the document's own business and does not.
 #pragma once

@@ -538,6 +538,19 @@ TEST_F(DocumentCommandsTest, ShortcutOpensItsTarget) {
   CoUninitialize();
 }
 
+TEST_F(DocumentCommandsTest, RelativePathOnTheCommandLineIsTakenFromTheStartingFolder) {
+  const std::string path = document("relative.vtxt", "相対", "pw");
+  wchar_t before[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, before);
+  ASSERT_TRUE(SetCurrentDirectoryW(orka::widen(dir_.path()).c_str()));
+  ScriptedModals modals;
+  typePassword(modals, "pw");
+  CMainWnd& window = start({"relative.vtxt"});
+  SetCurrentDirectoryW(before);  // as a later Open dialog might
+  EXPECT_EQ(window.currentDocument().path, path);
+  EXPECT_EQ(text(), ansi("相対"));
+}
+
 TEST_F(DocumentCommandsTest, DocumentsTravelBetweenTheEditorAndTheVtxtTool) {
   const std::string password = dir_.write("pw.txt", "合言葉\n");
   const std::string fromEditor = dir_.path("editor.vtxt");
