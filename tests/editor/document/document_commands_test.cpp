@@ -16,6 +16,7 @@
 #include "document/machine_serial.h"
 #include "editor/datetime/date_time.h"
 #include "editor/document/document_commands.h"
+#include "editor/document/shortcut.h"
 #include "editor/res/resource.h"
 #include "tests/editor/editor_fixture.h"
 #include "framework/dialog.h"
@@ -509,21 +510,24 @@ TEST_F(DocumentCommandsTest, LogStampGoesAtTheEndOfAnyLongText) {
   setLocalClock(previous);
 }
 
+// A shell shortcut at `at` to `target`, as the shell saves one (COM started).
+void makeShortcut(const std::string& target, const std::string& at) {
+  IShellLinkW* link = nullptr;
+  ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                         reinterpret_cast<void**>(&link))));
+  link->SetPath(orka::widen(target).c_str());
+  IPersistFile* file = nullptr;
+  ASSERT_TRUE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))));
+  EXPECT_TRUE(SUCCEEDED(file->Save(orka::widen(at).c_str(), TRUE)));
+  file->Release();
+  link->Release();
+}
+
 TEST_F(DocumentCommandsTest, ShortcutOpensItsTarget) {
   ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
   const std::string target = document("target.vtxt", "的", "pw");
   const std::string shortcut = dir_.path("link.lnk");
-  {
-    IShellLinkW* link = nullptr;
-    ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                           reinterpret_cast<void**>(&link))));
-    link->SetPath(orka::widen(target).c_str());
-    IPersistFile* file = nullptr;
-    ASSERT_TRUE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))));
-    EXPECT_TRUE(SUCCEEDED(file->Save(orka::widen(shortcut).c_str(), TRUE)));
-    file->Release();
-    link->Release();
-  }
+  makeShortcut(target, shortcut);
   CMainWnd& window = start();
   ScriptedModals modals;
   modals.answer(IDOK, [&](ModalRequest& r) {
@@ -535,6 +539,35 @@ TEST_F(DocumentCommandsTest, ShortcutOpensItsTarget) {
   EXPECT_EQ(window.windowText(), "target.vtxt - ミルデア");
   EXPECT_EQ(window.currentDocument().path, target);
   window_.reset();
+  CoUninitialize();
+}
+
+TEST_F(DocumentCommandsTest, OnlyFilesThatAreShellLinksGoToTheShell) {
+  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+  const std::string target = document("target.vtxt", "的", "pw");
+  makeShortcut(target, dir_.path("link.lnk"));
+  const std::string link = dir_.read("link.lnk");
+  struct Case {
+    const char* name;
+    std::string path;
+    bool isLink;
+  };
+  const Case cases[] = {
+      {"a shortcut", dir_.path("link.lnk"), true},
+      {"a shortcut under another name", dir_.write("link.vtxt", link), true},
+      {"a document named like a shortcut", dir_.write("doc.lnk", dir_.read("target.vtxt")), false},
+      {"the link header cut short", dir_.write("short.lnk", link.substr(0, 19)), false},
+      {"an empty file", dir_.write("empty.lnk", ""), false},
+      {"no file", dir_.path("missing.lnk"), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(isShellLink(c.path), c.isLink);
+    if (!c.isLink) {
+      EXPECT_EQ(resolveShortcut(c.path, nullptr), std::nullopt);
+    }
+  }
+  EXPECT_EQ(resolveShortcut(dir_.path("link.vtxt"), nullptr), target);
   CoUninitialize();
 }
 
