@@ -11,8 +11,9 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
   orka::restrictDllSearchToSystem();
-  // Commands report their own failures; what still escapes the message loop
-  // is unforeseen, and the least we owe the user is to say why we stop.
+  // Commands report their own failures, and the application object takes
+  // what escapes its message loop; what still comes here failed before the
+  // editor was up, and the least we owe the user is to say why we stop.
   std::string failure;
   try {
     CMyApp app;

@@ -8,11 +8,13 @@
 #include <utility>
 
 #include "editor/assoc_commands.h"
+#include "editor/command_failure.h"
 #include "editor/datetime/date_time_commands.h"
 #include "editor/document/document_commands.h"
 #include "editor/editing/edit_commands.h"
 #include "editor/res/resource.h"
 #include "editor/search/search_commands.h"
+#include "editor/session_end.h"
 #include "framework/dialog.h"
 #include "framework/dpi.h"
 #include "framework/help.h"
@@ -86,6 +88,7 @@ void CMainWnd::registerCommands() {
   dateTimeCommands_ = std::make_unique<DateTimeCommands>(*this);
   documentCommands_ = std::make_unique<DocumentCommands>(*this);
   searchCommands_ = std::make_unique<SearchCommands>(*this);
+  sessionEnd_ = std::make_unique<SessionEnd>(*this);
   onCommand(ID_SETTINGS_ASSOCIATE, [this] {
     runAssocCommand(hwnd(), assoc::AssocAction::kRegister);
     focusEdit();
@@ -205,13 +208,23 @@ LRESULT CMainWnd::OnDropFiles(WPARAM wParam, LPARAM) {
 
 LRESULT CMainWnd::OnClose(WPARAM, LPARAM) {
   if (!querySaveChanges()) return 0;
+  saveSettings();
+  return Default();
+}
+
+void CMainWnd::saveSettings() {
   RECT r = rectangleToStore();
   settings_.windowWidth = r.right - r.left;
   settings_.windowHeight = r.bottom - r.top;
   settings_.windowLeft = r.left;
   settings_.windowTop = r.top;
   settings_.save(settingsPath_);
-  return Default();
+}
+
+void CMainWnd::OnCommandFailed(UINT, std::exception_ptr error) {
+  if (!edit_ || !IsWindow(edit_->hwnd())) std::rethrow_exception(error);
+  reportFailedCommand(hwnd(), error);
+  focusEdit();
 }
 
 // The children cover the whole client area; erasing under them would only

@@ -5,13 +5,15 @@
 // open document's record and the font.  Building the object starts COM on
 // this thread and loads the settings; creating its window (loadFrame with
 // IDR_MAINFRAME) builds the font, the edit control and the bars.  Closing the
-// window is the one moment the settings are written.  The object outlives its
+// window, and the end of the user's session, are the moments the settings are
+// written.  The object outlives its
 // window; its destruction shuts COM down again.
 //
 // Construction throws orka::Error with the start-up message when COM cannot
 // be started; nothing is left initialised then.  User-interface thread only.
 #pragma once
 
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -26,6 +28,7 @@ class DateTimeCommands;
 class DocumentCommands;
 class EditCommands;
 class SearchCommands;
+class SessionEnd;
 
 class CMainWnd : public fw::CFrameWnd {
  public:
@@ -46,6 +49,12 @@ class CMainWnd : public fw::CFrameWnd {
   static std::string defaultSettingsPath();
 
   bool PreCreateWindow(CREATESTRUCTW& cs) override;
+  // A failed command (command_failure.h): the error box, then the editor
+  // goes on.  Without its edit control it cannot, and the error goes on.
+  void OnCommandFailed(UINT id, std::exception_ptr error) override;
+
+  // Writes the settings, with the window's place, as a close does.
+  void saveSettings();
 
   // Makes the window topmost or not, as alwaysOnTop says.
   void applyTopmost();
@@ -125,4 +134,5 @@ class CMainWnd : public fw::CFrameWnd {
   std::unique_ptr<DateTimeCommands> dateTimeCommands_;
   std::unique_ptr<DocumentCommands> documentCommands_;
   std::unique_ptr<SearchCommands> searchCommands_;
+  std::unique_ptr<SessionEnd> sessionEnd_;
 };

@@ -2,11 +2,30 @@
 
 #include <stdlib.h>
 
+#include "editor/command_failure.h"
 #include "editor/res/resource.h"
 #include "framework/modal.h"
 #include "orka/cmdline/command_line.h"
 #include "orka/errors/error.h"
 #include "orka/text/wide.h"
+
+namespace {
+
+// `path` made absolute against the current folder, which a later Open
+// dialog may change: a Save must write where the command line meant.
+// Left as it is when the system cannot make it whole.
+std::string absolutePath(const std::string& path) {
+  const std::wstring wide = orka::widen(path);
+  DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return path;
+  std::wstring full(size, L'\0');
+  const DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+  if (length == 0 || length >= size) return path;
+  full.resize(length);
+  return orka::narrow(full);
+}
+
+}  // namespace
 
 std::unique_ptr<CMainWnd> startEditor(const StartupOptions& options) {
   std::unique_ptr<CMainWnd> window;
@@ -30,7 +49,7 @@ std::unique_ptr<CMainWnd> startEditor(const StartupOptions& options) {
     fw::messageBox(nullptr, e.message(), CMainWnd::kErrorCaption, MB_OK | MB_ICONERROR);
     return nullptr;
   }
-  if (!commandLine.fileName().empty()) window->openDocument(commandLine.fileName());
+  if (!commandLine.fileName().empty()) window->openDocument(absolutePath(commandLine.fileName()));
   return window;
 }
 
@@ -44,3 +63,5 @@ bool CMyApp::InitInstance() {
   mainWnd_ = startEditor(options);
   return mainWnd_ != nullptr;
 }
+
+int CMyApp::ExitOnError(std::exception_ptr error) { return endAfterFailure(mainWnd_.get(), error); }

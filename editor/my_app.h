@@ -2,7 +2,8 @@
 //
 // startEditor is the whole start-up, callable from tests: parse the command
 // line, build the main window (COM and settings), create and show it, then
-// open the document named on the command line.  A failure before the window
+// open the document named on the command line (a relative name taken from
+// the current folder once, here).  A failure before the window
 // is shown is reported in a stop box without owner and ends the start-up;
 // failing to open the document is the document's own business and does not.
 #pragma once
@@ -35,6 +36,8 @@ std::unique_ptr<CMainWnd> startEditor(const StartupOptions& options);
 class CMyApp : public fw::CWinApp {
  public:
   bool InitInstance() override;
+  // The error box, then the save question (command_failure.h).
+  int ExitOnError(std::exception_ptr error) override;
 
  private:
   // Deleted after the message loop ends, which shuts COM down last.

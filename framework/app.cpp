@@ -53,8 +53,14 @@ CWinApp* CWinApp::current() { return g_app; }
 int CWinApp::main(int showCommand) {
   showCommand_ = showCommand;
   if (!InitInstance()) return 1;
-  return run();
+  try {
+    return run();
+  } catch (...) {
+    return ExitOnError(std::current_exception());
+  }
 }
+
+int CWinApp::ExitOnError(std::exception_ptr error) { std::rethrow_exception(error); }
 
 int CWinApp::run() {
   bool idleDue = true;

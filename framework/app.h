@@ -25,6 +25,9 @@
 // that dispatched the message — run(), processMessage(), pumpPending(),
 // pumpUntil() — rethrows it.  A handler reached by SendMessage from outside
 // the loop has its error rethrown by the next loop step.
+// A command's error goes first to its frame (CFrameWnd::OnCommandFailed),
+// which may report it and go on.  An error that still ends run() inside
+// main() goes to ExitOnError, whose exit code main() returns.
 //
 // User-interface thread only.
 #pragma once
@@ -54,6 +57,10 @@ class CWinApp {
   int main(int showCommand);
   // Set-up of the program; false ends it without a loop.
   virtual bool InitInstance() { return true; }
+  // The loop ended with `error` (see Errors above).  The default rethrows
+  // it out of main(); a program that has unsaved work to offer first
+  // overrides it and returns the exit code.
+  virtual int ExitOnError(std::exception_ptr error);
   int showCommand() const { return showCommand_; }
 
   // The window whose destruction ends the program.

@@ -166,9 +166,19 @@ bool CFrameWnd::execute(UINT id) {
   if (it == commands_.end() || !it->second.handler) return false;
   if (!commandState(id).enabled()) return false;
   CommandHandler handler = it->second.handler;  // it may re-register itself
-  handler();
+  runCommand(id, handler);
   return true;
 }
+
+void CFrameWnd::runCommand(UINT id, const std::function<void()>& work) {
+  try {
+    work();
+  } catch (...) {
+    OnCommandFailed(id, std::current_exception());
+  }
+}
+
+void CFrameWnd::OnCommandFailed(UINT, std::exception_ptr error) { std::rethrow_exception(error); }
 
 void CFrameWnd::updateMenu(HMENU menu) {
   const int count = GetMenuItemCount(menu);

@@ -9,7 +9,10 @@
 // that never open a menu.  The state is shown on menu items when their menu
 // opens (WM_INITMENUPOPUP), on tool-bar buttons and status-bar panes at idle.
 // Submenu entries and separators are left alone; the system menu is not
-// routed here.  Child-control notifications (WM_COMMAND with a control other
+// routed here.  A handler that throws has failed: its error goes to
+// OnCommandFailed, which by default hands it on to the message loop (app.h
+// says what the loop does with it); a program that can report the error and
+// carry on overrides it.  Child-control notifications (WM_COMMAND with a control other
 // than the tool bar) are not commands: handle WM_COMMAND in the message table
 // and call Default() for the rest.
 //
@@ -44,6 +47,7 @@
 #include "framework/control_bars.h"
 #include "framework/wnd.h"
 
+#include <exception>
 #include <functional>
 #include <map>
 #include <string>
@@ -88,6 +92,12 @@ class CFrameWnd : public CWnd {
   CmdUI commandState(UINT id);
   // Carries out a command if its state allows; true when it ran.
   bool execute(UINT id);
+  // Runs `work` as part of command `id`, its errors going where the
+  // command's own would: for work a command goes on with outside the
+  // routing, such as the notifications of a modeless dialog it opened.
+  void runCommand(UINT id, const std::function<void()>& work);
+  // A command's work threw `error`.  The default rethrows it.
+  virtual void OnCommandFailed(UINT id, std::exception_ptr error);
   // Refreshes the items of a menu (what WM_INITMENUPOPUP does).
   void updateMenu(HMENU menu);
   // Refreshes tool-bar buttons and status-bar panes (what idle does).

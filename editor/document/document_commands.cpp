@@ -144,9 +144,21 @@ std::unique_ptr<orka::MemWriteStream> DocumentCommands::readWithPassword(const s
     try {
       key = tolvane::makeDocumentKey(password);
       wipePassword(password);
+    } catch (const orka::Error& e) {
+      wipePassword(password);
+      // No default key without the machine's serial number: silent mode
+      // then asks for the password; a password left empty in the dialog
+      // gets the reason.
+      if (ask) {
+        showError(e.message());
+        return nullptr;
+      }
+      ask = true;
+      continue;
+    }
+    try {
       return reader_(path, key);
     } catch (const orka::StreamError& e) {
-      wipePassword(password);
       // The reader cannot tell a wrong key from a damaged file: both fail
       // to inflate, and both are answered as a wrong password.
       if (e.code() != orka::StreamError::kInflateFailed) {
@@ -156,11 +168,9 @@ std::unique_ptr<orka::MemWriteStream> DocumentCommands::readWithPassword(const s
       if (ask) showError(kWrongPassword);
       ask = true;
     } catch (const orka::Error& e) {
-      wipePassword(password);
       showError(e.message());
       return nullptr;
     } catch (const std::bad_alloc&) {
-      wipePassword(password);
       showError(kOutOfMemory + path);
       return nullptr;
     }

@@ -7,7 +7,8 @@
 // Opening.  A shell shortcut is replaced by its target first.  Then the
 // password is asked for (InputPassDialog) until the document opens or the
 // user cancels; with hidePasswordDialog set the default password is tried
-// first without a word.  A wrong password (or a damaged document, which
+// first without a word (when no default key can be made, the dialog comes
+// at once).  A wrong password (or a damaged document, which
 // cannot be told apart) gets "パスワードが間違っています。" and the dialog again;
 // any other failure its own message, and the open ends.  Nothing changes
 // until the text is read and converted: a failed or cancelled open leaves

@@ -4,6 +4,7 @@
 #include <imm.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "editor/res/resource.h"
 #include "editor/editing/viewer_keys.h"
@@ -13,10 +14,11 @@ namespace {
 
 constexpr UINT_PTR kSubclassId = 1;
 
-// The clipboard's text as the control would paste it (up to its first NUL).
+// The clipboard's text as the control would paste it (up to its first NUL);
+// nothing when the clipboard cannot be opened (another program holds it).
 // Closed and unlocked again even when the copy runs out of memory.
-std::wstring clipboardText(HWND owner) {
-  if (!OpenClipboard(owner)) return std::wstring();
+std::optional<std::wstring> clipboardText(HWND owner) {
+  if (!OpenClipboard(owner)) return std::nullopt;
   struct Closer {
     ~Closer() { CloseClipboard(); }
   } closer;
@@ -320,20 +322,28 @@ EditCtrl::Change EditCtrl::expectedChange(UINT& message, WPARAM& wParam, LPARAM&
         lParam = reinterpret_cast<LPARAM>(change.text.c_str());
       }
       break;
-    case WM_PASTE:
+    case WM_PASTE: {
       change.effect = Effect::kNone;
-      if (!readOnly) {
-        std::wstring pasted = orka::asAnsiStored(clipboardText(hwnd()));
-        if (!pasted.empty()) {
-          // Pasted as a replacement of the selection, undoable as a paste is,
-          // so that what goes in is exactly the converted text.
-          change = {Effect::kInsert, std::move(pasted)};
-          message = EM_REPLACESEL;
-          wParam = TRUE;
-          lParam = reinterpret_cast<LPARAM>(change.text.c_str());
-        }
+      if (readOnly) break;
+      // The control never pastes by itself: it would read the clipboard
+      // again, unconverted and past the byte limit.
+      message = WM_NULL;
+      const std::optional<std::wstring> clipboard = clipboardText(hwnd());
+      if (!clipboard) {
+        change.effect = Effect::kRefused;
+        break;
+      }
+      std::wstring pasted = orka::asAnsiStored(*clipboard);
+      if (!pasted.empty()) {
+        // Pasted as a replacement of the selection, undoable as a paste is,
+        // so that what goes in is exactly the converted text.
+        change = {Effect::kInsert, std::move(pasted)};
+        message = EM_REPLACESEL;
+        wParam = TRUE;
+        lParam = reinterpret_cast<LPARAM>(change.text.c_str());
       }
       break;
+    }
     case WM_CUT:
     case WM_CLEAR:
       change.effect = Effect::kDelete;
@@ -407,6 +417,7 @@ void EditCtrl::follow(const Before& was, const Change& change) {
       break;
     }
     case Effect::kUnknown:
+    case Effect::kRefused:
       break;
   }
   invalidate();
@@ -455,6 +466,10 @@ LRESULT EditCtrl::filter(UINT message, WPARAM wParam, LPARAM lParam) {
     if (!(lParam & GCS_COMPSTR)) return 0;
   }
   const Change change = expectedChange(message, wParam, lParam);
+  if (change.effect == Effect::kRefused) {
+    MessageBeep(MB_OK);
+    return 0;
+  }
   if (change.effect == Effect::kInsert && wouldExceedLimit(change.text)) {
     refuse();
     return 0;

@@ -118,7 +118,9 @@ class EditCtrl : public fw::CWnd {
 
   // What a message will do to the text, worked out before the control sees
   // it; `text` is what an insertion puts in place of the selection.
-  enum class Effect { kNone, kInsert, kDelete, kUnknown };
+  // kRefused: the message must not reach the control (a paste while another
+  // program holds the clipboard); the user hears a beep.
+  enum class Effect { kNone, kInsert, kDelete, kUnknown, kRefused };
   struct Change {
     Effect effect = Effect::kUnknown;
     std::wstring text;

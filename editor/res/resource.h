@@ -79,6 +79,13 @@
 #define ID_VIEW_ALWAYS_ON_TOP 40031
 #define ID_SETTINGS_REMEMBER_POS 40032
 
+// Texts of failures (a command's, or one the editor cannot go on from) and
+// the reason a log-off waits for the save question.
+#define IDS_FAILED_OUT_OF_MEMORY 2120
+#define IDS_FAILED_UNEXPECTED 2121
+#define IDS_ENDING_AFTER_FAILURE 2122
+#define IDS_SHUTDOWN_REASON 2123
+
 // Text of the box shown when the help file cannot be opened; the file's
 // path follows it.
 #define IDP_HELP_NOT_LAUNCHED 61703

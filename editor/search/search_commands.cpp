@@ -106,23 +106,28 @@ void SearchCommands::openSearchDialog(Kind kind) {
 LRESULT SearchCommands::onSearchNotify(WPARAM, LPARAM lParam) {
   fw::CFindReplaceDialog* dialog = fw::CFindReplaceDialog::fromNotification(lParam);
   if (!dialog) return 0;
-  WaitCursor wait;
-  EditCtrl& edit = *main_.editCtrl();
   if (dialog->isTerminating()) {
     if (dialog == open_.dialog) open_.dialog = nullptr;
     main_.focusEdit();
-  } else if (dialog->findNext()) {
-    takeDialogState(*dialog);
-    reportIfMissed(search_.findNext(edit));
-  } else if (dialog->replaceCurrent()) {
-    takeDialogState(*dialog);
-    reportIfMissed(search_.replaceOne(edit));
-  } else if (dialog->replaceAll()) {
-    takeDialogState(*dialog);
-    if (!search_.replaceAll(edit))
-      fw::messageBox(main_.hwnd(), "置換後のテキストが長すぎるため、すべて置換することはできません。",
-                     CMainWnd::kErrorCaption, MB_OK | MB_ICONEXCLAMATION);
+    return 0;
   }
+  // The dialog's buttons carry on its command, and fail as it would.
+  main_.runCommand(dialog->isFindOnly() ? ID_EDIT_FIND : ID_EDIT_REPLACE, [this, dialog] {
+    WaitCursor wait;
+    EditCtrl& edit = *main_.editCtrl();
+    if (dialog->findNext()) {
+      takeDialogState(*dialog);
+      reportIfMissed(search_.findNext(edit));
+    } else if (dialog->replaceCurrent()) {
+      takeDialogState(*dialog);
+      reportIfMissed(search_.replaceOne(edit));
+    } else if (dialog->replaceAll()) {
+      takeDialogState(*dialog);
+      if (!search_.replaceAll(edit))
+        fw::messageBox(main_.hwnd(), "置換後のテキストが長すぎるため、すべて置換することはできません。",
+                       CMainWnd::kErrorCaption, MB_OK | MB_ICONEXCLAMATION);
+    }
+  });
   return 0;
 }
 

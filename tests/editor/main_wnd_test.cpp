@@ -304,6 +304,18 @@ TEST_F(EditorTest, CloseStoresTheWindowAndTheToggles) {
   EXPECT_TRUE(saved.rememberWindowPos);
 }
 
+TEST_F(EditorTest, EndOfSessionStoresTheSettingsAndAsksNothingOfUnmodifiedText) {
+  CMainWnd& window = start();
+  window.execute(ID_VIEW_TOOLBAR);
+  fw::ScriptedModals modals;
+  EXPECT_EQ(SendMessageW(window.hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+  EXPECT_TRUE(modals.seen().empty());
+  SendMessageW(window.hwnd(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);  // someone else said no
+  EXPECT_TRUE(testing_support::TempDir::readFile(settingsPath()).empty());
+  SendMessageW(window.hwnd(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  EXPECT_FALSE(readSettings().showToolBar);
+}
+
 TEST_F(EditorTest, ExitClosesTheWindowThroughTheSamePath) {
   CMainWnd& window = start();
   HWND hwnd = window.hwnd();

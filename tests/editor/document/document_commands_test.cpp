@@ -16,6 +16,7 @@
 #include "document/machine_serial.h"
 #include "editor/datetime/date_time.h"
 #include "editor/document/document_commands.h"
+#include "editor/document/shortcut.h"
 #include "editor/res/resource.h"
 #include "tests/editor/editor_fixture.h"
 #include "framework/dialog.h"
@@ -195,12 +196,11 @@ TEST_F(DocumentCommandsTest, SilentModeTriesTheDefaultPasswordFirst) {
     const char* password;  // of the document
     bool serialAvailable;
     std::vector<std::string> asked;
-    bool opens;
   };
   const Case cases[] = {
-      {"default password: no dialog", "", true, {}, true},
-      {"real password: the dialog, no message", "secret", true, {"<password>"}, true},
-      {"no default key: its message, no dialog", "secret", false, {"暗号キーの作成に失敗しました。"}, false},
+      {"default password: no dialog", "", true, {}},
+      {"real password: the dialog, no message", "secret", true, {"<password>"}},
+      {"no default key: the dialog at once, no message", "secret", false, {"<password>"}},
   };
   Settings stored;
   stored.hidePasswordDialog = true;
@@ -213,11 +213,10 @@ TEST_F(DocumentCommandsTest, SilentModeTriesTheDefaultPasswordFirst) {
     if (!c.serialAvailable) tolvane::setMachineSerialSource([] { return std::optional<std::string>(); });
     ScriptedModals modals;
     if (!c.asked.empty() && c.asked[0] == "<password>") typePassword(modals, c.password);
-    if (!c.serialAvailable) modals.answer(IDOK);
     window.openDocument(path);
     EXPECT_EQ(asked(modals), c.asked);
-    EXPECT_EQ(text(), c.opens ? ansi("静か") : "");
-    EXPECT_EQ(window.currentDocument().path, c.opens ? path : "");
+    EXPECT_EQ(text(), ansi("静か"));
+    EXPECT_EQ(window.currentDocument().path, path);
     tolvane::setMachineSerialSource([] { return std::optional<std::string>(kSerial); });
   }
 }
@@ -267,7 +266,7 @@ TEST_F(DocumentCommandsTest, FailedOpensChangeNothing) {
 }
 
 // The operations that would discard unsaved text, each asking first.
-enum class Operation { New, Open, Exit, Drop };
+enum class Operation { New, Open, Exit, Drop, LogOff };
 
 class SaveChangesPromptTest : public DocumentCommandsTest, public ::testing::WithParamInterface<Operation> {
  protected:
@@ -288,6 +287,8 @@ class SaveChangesPromptTest : public DocumentCommandsTest, public ::testing::Wit
       case Operation::Drop:
         dropFile(hwnd, other);
         return text() == "other";
+      case Operation::LogOff:
+        return SendMessageW(hwnd, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF) == TRUE;
     }
     return false;
   }
@@ -340,7 +341,8 @@ TEST_P(SaveChangesPromptTest, YesNoAndCancel) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Operations, SaveChangesPromptTest,
-                         ::testing::Values(Operation::New, Operation::Open, Operation::Exit, Operation::Drop));
+                         ::testing::Values(Operation::New, Operation::Open, Operation::Exit, Operation::Drop,
+                                           Operation::LogOff));
 
 TEST_F(DocumentCommandsTest, DropOnAnUnmodifiedDocumentOpensWithoutAsking) {
   CMainWnd& window = start();
@@ -508,21 +510,24 @@ TEST_F(DocumentCommandsTest, LogStampGoesAtTheEndOfAnyLongText) {
   setLocalClock(previous);
 }
 
+// A shell shortcut at `at` to `target`, as the shell saves one (COM started).
+void makeShortcut(const std::string& target, const std::string& at) {
+  IShellLinkW* link = nullptr;
+  ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                         reinterpret_cast<void**>(&link))));
+  link->SetPath(orka::widen(target).c_str());
+  IPersistFile* file = nullptr;
+  ASSERT_TRUE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))));
+  EXPECT_TRUE(SUCCEEDED(file->Save(orka::widen(at).c_str(), TRUE)));
+  file->Release();
+  link->Release();
+}
+
 TEST_F(DocumentCommandsTest, ShortcutOpensItsTarget) {
   ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
   const std::string target = document("target.vtxt", "的", "pw");
   const std::string shortcut = dir_.path("link.lnk");
-  {
-    IShellLinkW* link = nullptr;
-    ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                           reinterpret_cast<void**>(&link))));
-    link->SetPath(orka::widen(target).c_str());
-    IPersistFile* file = nullptr;
-    ASSERT_TRUE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))));
-    EXPECT_TRUE(SUCCEEDED(file->Save(orka::widen(shortcut).c_str(), TRUE)));
-    file->Release();
-    link->Release();
-  }
+  makeShortcut(target, shortcut);
   CMainWnd& window = start();
   ScriptedModals modals;
   modals.answer(IDOK, [&](ModalRequest& r) {
@@ -535,6 +540,48 @@ TEST_F(DocumentCommandsTest, ShortcutOpensItsTarget) {
   EXPECT_EQ(window.currentDocument().path, target);
   window_.reset();
   CoUninitialize();
+}
+
+TEST_F(DocumentCommandsTest, OnlyFilesThatAreShellLinksGoToTheShell) {
+  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+  const std::string target = document("target.vtxt", "的", "pw");
+  makeShortcut(target, dir_.path("link.lnk"));
+  const std::string link = dir_.read("link.lnk");
+  struct Case {
+    const char* name;
+    std::string path;
+    bool isLink;
+  };
+  const Case cases[] = {
+      {"a shortcut", dir_.path("link.lnk"), true},
+      {"a shortcut under another name", dir_.write("link.vtxt", link), true},
+      {"a document named like a shortcut", dir_.write("doc.lnk", dir_.read("target.vtxt")), false},
+      {"the link header cut short", dir_.write("short.lnk", link.substr(0, 19)), false},
+      {"an empty file", dir_.write("empty.lnk", ""), false},
+      {"no file", dir_.path("missing.lnk"), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(isShellLink(c.path), c.isLink);
+    if (!c.isLink) {
+      EXPECT_EQ(resolveShortcut(c.path, nullptr), std::nullopt);
+    }
+  }
+  EXPECT_EQ(resolveShortcut(dir_.path("link.vtxt"), nullptr), target);
+  CoUninitialize();
+}
+
+TEST_F(DocumentCommandsTest, RelativePathOnTheCommandLineIsTakenFromTheStartingFolder) {
+  const std::string path = document("relative.vtxt", "相対", "pw");
+  wchar_t before[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, before);
+  ASSERT_TRUE(SetCurrentDirectoryW(orka::widen(dir_.path()).c_str()));
+  ScriptedModals modals;
+  typePassword(modals, "pw");
+  CMainWnd& window = start({"relative.vtxt"});
+  SetCurrentDirectoryW(before);  // as a later Open dialog might
+  EXPECT_EQ(window.currentDocument().path, path);
+  EXPECT_EQ(text(), ansi("相対"));
 }
 
 // Both programs make a key by the same rule, look-alikes included: what

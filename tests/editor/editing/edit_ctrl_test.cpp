@@ -59,6 +59,16 @@ class EditCtrlTest : public ::testing::Test {
   std::unique_ptr<EditCtrl> edit_;
 };
 
+// Puts `text` on the clipboard, opened by `owner` and left open.
+void fillClipboard(HWND owner, const std::wstring& text) {
+  ASSERT_TRUE(OpenClipboard(owner));
+  EmptyClipboard();
+  HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  std::memcpy(GlobalLock(data), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+  GlobalUnlock(data);
+  SetClipboardData(CF_UNICODETEXT, data);
+}
+
 }  // namespace
 
 TEST(CodePage, IsJapanese) { EXPECT_EQ(GetACP(), 932u); }
@@ -187,13 +197,7 @@ TEST_F(EditCtrlTest, TextComingInShowsWhatSavingKeeps) {
   SendMessageW(edit_->hwnd(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"x\U0001F600y"));
   expectShownIsSaved("replaced");
 
-  const std::wstring pasted = L"\u00e9\u3042";
-  ASSERT_TRUE(OpenClipboard(edit_->hwnd()));
-  EmptyClipboard();
-  HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, (pasted.size() + 1) * sizeof(wchar_t));
-  std::memcpy(GlobalLock(data), pasted.c_str(), (pasted.size() + 1) * sizeof(wchar_t));
-  GlobalUnlock(data);
-  SetClipboardData(CF_UNICODETEXT, data);
+  fillClipboard(edit_->hwnd(), L"\u00e9\u3042");
   CloseClipboard();
   SendMessageW(edit_->hwnd(), WM_PASTE, 0, 0);
   expectShownIsSaved("pasted");
@@ -212,6 +216,17 @@ TEST_F(EditCtrlTest, TextComingInShowsWhatSavingKeeps) {
   SetKeyboardState(keys);
   expectShownIsSaved("pasted with Shift+Insert");
   EXPECT_NE(edit_->text().find("\x82\xa0"), std::string::npos);
+}
+
+TEST_F(EditCtrlTest, PasteWhileAnotherWindowHoldsTheClipboardIsRefused) {
+  edit_->setText("abc");
+  fillClipboard(parent_, L"x");  // and left open: for the control the clipboard is busy
+  SendMessageW(edit_->hwnd(), WM_PASTE, 0, 0);
+  CloseClipboard();
+  wchar_t shown[16] = {};
+  GetWindowTextW(edit_->hwnd(), shown, 16);
+  EXPECT_EQ(std::wstring(shown), L"abc");
+  EXPECT_EQ(edit_->text(), "abc");
 }
 
 TEST_F(EditCtrlTest, TextLockIsMadeOncePerChange) {

@@ -1,0 +1,35 @@
+#include "editor/command_failure.h"
+
+#include <new>
+
+#include "editor/main_wnd.h"
+#include "editor/res/resource.h"
+#include "framework/modal.h"
+#include "framework/wnd.h"
+#include "orka/errors/error.h"
+
+std::string failureMessage(std::exception_ptr error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const orka::Error& e) {
+    return e.message();
+  } catch (const std::bad_alloc&) {
+    return fw::loadString(IDS_FAILED_OUT_OF_MEMORY);
+  } catch (...) {
+    return fw::loadString(IDS_FAILED_UNEXPECTED);
+  }
+}
+
+void reportFailedCommand(HWND owner, std::exception_ptr error) {
+  fw::messageBox(owner, failureMessage(error), CMainWnd::kErrorCaption, MB_OK | MB_ICONEXCLAMATION);
+}
+
+int endAfterFailure(CMainWnd* window, std::exception_ptr error) {
+  HWND owner = window && IsWindow(window->hwnd()) ? window->hwnd() : nullptr;
+  fw::messageBox(owner, failureMessage(error) + "\n\n" + fw::loadString(IDS_ENDING_AFTER_FAILURE),
+                 CMainWnd::kErrorCaption, MB_OK | MB_ICONERROR);
+  // Whatever the answer, the program ends: the question is the last chance
+  // to keep the text.
+  if (owner) window->querySaveChanges();
+  return 1;
+}
