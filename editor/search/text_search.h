@@ -49,6 +49,8 @@ class TextSearch {
   // False when that search found nothing.
   bool replaceOne(EditCtrl& edit);
   void replaceAll(EditCtrl& edit);
+  // Wipes and empties both texts.
+  void forget();
 
  private:
   // nullptr when the search text is empty or not writable in the code page.
