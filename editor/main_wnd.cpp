@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
+#include <wtsapi32.h>
 
 #include <cstdio>
 #include <optional>
@@ -11,6 +12,7 @@
 #include "editor/command_failure.h"
 #include "editor/datetime/date_time_commands.h"
 #include "editor/document/document_commands.h"
+#include "editor/document/document_lock.h"
 #include "editor/editing/edit_commands.h"
 #include "editor/res/resource.h"
 #include "editor/search/search_commands.h"
@@ -47,6 +49,8 @@ CMainWnd::CMainWnd(std::string settingsPath, ComApi& com)
   // The settings are read whatever COM said, so a failed start leaves them
   // as they were; they are written only by a close.
   settings_.load(settingsPath_, systemScreenSize());
+  securityPath_ = SecuritySettings::pathBeside(settingsPath_);
+  security_.load(securityPath_);
   if (!com_.ok()) throw orka::Error(com_.failureMessage());
 
   onMessage(WM_CREATE, &CMainWnd::OnCreate);
@@ -59,6 +63,10 @@ CMainWnd::CMainWnd(std::string settingsPath, ComApi& com)
   onMessage(WM_CTLCOLOREDIT, &CMainWnd::OnControlColor);
   onMessage(WM_CTLCOLORSTATIC, &CMainWnd::OnControlColor);
   onMessage(WM_DPICHANGED, &CMainWnd::OnDpiChanged);
+  onMessage(WM_SIZE, &CMainWnd::OnSize);
+  onMessage(WM_TIMER, &CMainWnd::OnTimer);
+  onMessage(WM_WTSSESSION_CHANGE, &CMainWnd::OnSessionChange);
+  onMessage(WM_DESTROY, &CMainWnd::OnDestroy);
   setMinTrackSize(kMinTrackWidth, kMinTrackHeight);
   registerCommands();
 }
@@ -89,6 +97,9 @@ void CMainWnd::registerCommands() {
   documentCommands_ = std::make_unique<DocumentCommands>(*this);
   searchCommands_ = std::make_unique<SearchCommands>(*this);
   sessionEnd_ = std::make_unique<SessionEnd>(*this);
+  documentLock_ = std::make_unique<DocumentLock>(*this);
+  documentLock_->setForgetter([this] { searchCommands_->forget(); });
+  setCommandGate([this](UINT id) { return documentLock_->allows(id); });
   onCommand(ID_SETTINGS_ASSOCIATE, [this] {
     runAssocCommand(hwnd(), assoc::AssocAction::kRegister);
     focusEdit();
@@ -152,6 +163,8 @@ LRESULT CMainWnd::OnCreate(WPARAM, LPARAM) {
 
   updateTitle();
   applyTopmost();
+  WTSRegisterSessionNotification(hwnd(), NOTIFY_FOR_THIS_SESSION);
+  documentLock_->applySettings();
   return 0;
 }
 
@@ -186,15 +199,20 @@ void CMainWnd::relayout() {
   showStatusBar(settings_.showStatusBar);
 }
 
-LRESULT CMainWnd::OnActivate(WPARAM wParam, LPARAM) {
+LRESULT CMainWnd::OnActivate(WPARAM wParam, LPARAM lParam) {
   LRESULT result = Default();
   WORD state = LOWORD(wParam);
   if (state == WA_ACTIVE || state == WA_CLICKACTIVE) focusEdit();
+  documentLock_->onActivate(wParam, lParam);
   return result;
 }
 
 LRESULT CMainWnd::OnDropFiles(WPARAM wParam, LPARAM) {
   auto drop = reinterpret_cast<HDROP>(wParam);
+  if (documentLock_->locked()) {
+    DragFinish(drop);
+    return 0;
+  }
   // Only the first file counts.  Its length is asked first so that a long
   // path is never cut short into the name of some other file.
   std::wstring name(DragQueryFileW(drop, 0, nullptr, 0), L'\0');
@@ -207,7 +225,8 @@ LRESULT CMainWnd::OnDropFiles(WPARAM wParam, LPARAM) {
 }
 
 LRESULT CMainWnd::OnClose(WPARAM, LPARAM) {
-  if (!querySaveChanges()) return 0;
+  if (!documentLock_->allowClose() || !querySaveChanges()) return 0;
+  if (security_.clearClipboard) clipboard_.clearOwnCopy(hwnd());
   saveSettings();
   return Default();
 }
@@ -225,6 +244,29 @@ void CMainWnd::OnCommandFailed(UINT, std::exception_ptr error) {
   if (!edit_ || !IsWindow(edit_->hwnd())) std::rethrow_exception(error);
   reportFailedCommand(hwnd(), error);
   focusEdit();
+}
+
+LRESULT CMainWnd::OnSize(WPARAM wParam, LPARAM) {
+  LRESULT result = Default();
+  if (wParam == SIZE_MINIMIZED) documentLock_->onMinimized();
+  return result;
+}
+
+LRESULT CMainWnd::OnTimer(WPARAM wParam, LPARAM) {
+  if (wParam != DocumentLock::kIdleTimerId) return Default();
+  documentLock_->onIdleTimer();
+  return 0;
+}
+
+LRESULT CMainWnd::OnSessionChange(WPARAM wParam, LPARAM) {
+  documentLock_->onSessionChange(wParam);
+  return 0;
+}
+
+LRESULT CMainWnd::OnDestroy(WPARAM, LPARAM) {
+  WTSUnRegisterSessionNotification(hwnd());
+  KillTimer(hwnd(), DocumentLock::kIdleTimerId);
+  return Default();
 }
 
 // The children cover the whole client area; erasing under them would only

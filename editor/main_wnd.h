@@ -20,12 +20,15 @@
 
 #include "editor/com_api.h"
 #include "editor/document/document_record.h"
+#include "editor/editing/clipboard_hygiene.h"
 #include "editor/editing/edit_ctrl.h"
 #include "framework/frame_wnd.h"
+#include "settings/security_settings.h"
 #include "settings/settings.h"
 
 class DateTimeCommands;
 class DocumentCommands;
+class DocumentLock;
 class EditCommands;
 class SearchCommands;
 class SessionEnd;
@@ -89,6 +92,12 @@ class CMainWnd : public fw::CFrameWnd {
   void focusEdit();
 
   Settings& settings() { return settings_; }
+  // The security settings, from their own file beside the settings file;
+  // saveSecurity() writes them there.
+  SecuritySettings& security() { return security_; }
+  void saveSecurity() const { security_.save(securityPath_); }
+  ClipboardHygiene& clipboard() { return clipboard_; }
+  DocumentLock& documentLock() { return *documentLock_; }
   const ComSession& comState() const { return com_; }
   const DocumentRecord& currentDocument() const { return currentDocument_; }
   DocumentRecord& currentDocument() { return currentDocument_; }
@@ -102,6 +111,10 @@ class CMainWnd : public fw::CFrameWnd {
   LRESULT OnEraseBackground(WPARAM wParam, LPARAM lParam);
   LRESULT OnControlColor(WPARAM wParam, LPARAM lParam);
   LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
+  LRESULT OnSize(WPARAM wParam, LPARAM lParam);
+  LRESULT OnTimer(WPARAM wParam, LPARAM lParam);
+  LRESULT OnSessionChange(WPARAM wParam, LPARAM lParam);
+  LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
 
   void registerCommands();
   void OnExit();
@@ -125,6 +138,9 @@ class CMainWnd : public fw::CFrameWnd {
   ComSession com_;
   std::string settingsPath_;
   Settings settings_;
+  std::string securityPath_;
+  SecuritySettings security_;
+  ClipboardHygiene clipboard_;
   DocumentRecord currentDocument_;
   HFONT font_ = nullptr;
   FontFactory fontFactory_;
@@ -135,4 +151,5 @@ class CMainWnd : public fw::CFrameWnd {
   std::unique_ptr<DocumentCommands> documentCommands_;
   std::unique_ptr<SearchCommands> searchCommands_;
   std::unique_ptr<SessionEnd> sessionEnd_;
+  std::unique_ptr<DocumentLock> documentLock_;
 };

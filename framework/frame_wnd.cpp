@@ -158,6 +158,7 @@ CmdUI CFrameWnd::commandState(UINT id) {
     UpdateHandler update = it->second.update;
     update(ui);
   }
+  if (gate_ && !gate_(id)) ui.enable(false);
   return ui;
 }
 

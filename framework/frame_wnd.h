@@ -51,6 +51,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 
 namespace fw {
 
@@ -84,6 +85,9 @@ class CFrameWnd : public CWnd {
   }
   // Update handler of an id that is not a command (a status-bar pane).
   void onUpdate(UINT id, UpdateHandler update);
+  // A gate every command passes after its update handler: the ids it
+  // refuses are disabled, whatever their handlers say.  Empty: none.
+  void setCommandGate(std::function<bool(UINT)> gate) { gate_ = std::move(gate); }
   // A frame without automatic disabling lets commands without handler stay
   // enabled (and still does nothing for them).  On by default.
   void setAutoMenuEnable(bool on) { autoMenuEnable_ = on; }
@@ -159,6 +163,7 @@ class CFrameWnd : public CWnd {
   void PostNcDestroy() override;
 
   std::map<UINT, Command> commands_;
+  std::function<bool(UINT)> gate_;
   bool autoMenuEnable_ = true;
   CToolBar toolBar_;
   CStatusBar statusBar_;

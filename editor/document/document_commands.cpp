@@ -92,7 +92,7 @@ void DocumentCommands::newDocument() {
     edit->setModified(false);
     DocumentRecord& document = main_.currentDocument();
     document.path.clear();
-    document.key.fill(0);
+    document.key.clear();
     main_.updateTitle();
   }
   main_.focusEdit();
@@ -120,7 +120,7 @@ void DocumentCommands::openDocument(const std::string& requested) {
     main_.editCtrl()->setModified(false);
     DocumentRecord& document = main_.currentDocument();
     document.path = path;
-    document.key = key;
+    document.key.set(key);
     main_.updateTitle();
     restoreReadOnlyMode();
     if (log && !main_.settings().readOnly) stampLog();
@@ -139,7 +139,8 @@ std::unique_ptr<orka::MemWriteStream> DocumentCommands::readWithPassword(const s
     if (ask) {
       InputPassDialog dialog(path, main_.hwnd());
       if (dialog.DoModal() != IDOK) return nullptr;
-      password.swap(dialog.password);
+      // Copied, not swapped: the dialog wipes its own copy.
+      password.assign(dialog.password);
     }
     try {
       key = tolvane::makeDocumentKey(password);
@@ -219,7 +220,9 @@ bool DocumentCommands::saveDocument() {
   EditCtrl* edit = main_.editCtrl();
   try {
     TextForWriting text(*edit);
-    tolvane::writeDocument(document.path, document.key, text.data(), text.length());
+    document.key.use([&](const tolvane::DocumentKey& key) {
+      tolvane::writeDocument(document.path, key, text.data(), text.length());
+    });
     edit->setModified(false);
     return true;
   } catch (const orka::Error&) {
@@ -249,7 +252,7 @@ bool DocumentCommands::saveDocumentAs() {
   // Name, key and title stay even if the write below fails: the text is
   // then still modified and a later Save tries the same file again.
   document.path = std::move(path);
-  document.key = key;
+  document.key.set(key);
   wipeKey(key);
   main_.updateTitle();
   restoreReadOnlyMode();

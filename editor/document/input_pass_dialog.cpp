@@ -7,13 +7,14 @@
 #include "editor/res/resource.h"
 
 InputPassDialog::InputPassDialog(std::string path, HWND parent)
-    : fw::CDialog(IDD_INPUT_PASSWORD, parent), path(std::move(path)) {}
+    : fw::CDialog(IDD_INPUT_PASSWORD, parent), path(std::move(path)), fields_(*this, {IDC_PASSWORD}) {}
 
 InputPassDialog::~InputPassDialog() { wipePassword(password); }
 
 BOOL InputPassDialog::OnInitDialog() {
   useUiFontIfFaceMissing(hwnd());
   setItemText(IDC_PASSWORD_PATH, path);
+  fields_.start();
   return TRUE;
 }
 

@@ -8,11 +8,13 @@
 //
 // `path` is UTF-8; `password` holds, after IDOK, the typed text as ANSI
 // bytes converted as the system converts (see password_text.h) and is wiped
-// with the object.
+// with the object.  The field warns while Caps Lock is on and is overwritten
+// before the dialog closes (password_field.h).
 #pragma once
 
 #include <string>
 
+#include "editor/document/password_field.h"
 #include "framework/dialog.h"
 
 class InputPassDialog : public fw::CDialog {
@@ -25,4 +27,7 @@ class InputPassDialog : public fw::CDialog {
 
   BOOL OnInitDialog() override;
   void OnOK() override;
+
+ private:
+  PasswordFields fields_;
 };

@@ -9,19 +9,10 @@
 #include "editor/res/resource.h"
 #include "framework/modal.h"
 
-namespace {
-
-// All 32 bytes, without stopping at the first difference.
-bool sameKey(const tolvane::DocumentKey& a, const std::array<uint8_t, 32>& b) {
-  unsigned difference = 0;
-  for (size_t i = 0; i < a.size(); ++i) difference |= static_cast<unsigned>(a[i] ^ b[i]);
-  return difference == 0;
-}
-
-}  // namespace
-
 PassedFileDialog::PassedFileDialog(const DocumentRecord& document, HWND parent)
-    : fw::CFileDialog(false, parent), document(document) {
+    : fw::CFileDialog(false, parent),
+      document(document),
+      fields_(*this, {IDC_OLD_PASSWORD, IDC_NEW_PASSWORD, IDC_CONFIRM_PASSWORD}) {
   setDefaultExtension("vtxt");
   if (!document.path.empty()) setFileName(document.path);
   setFlags(OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
@@ -39,6 +30,7 @@ BOOL PassedFileDialog::OnInitDialog() {
     enableItem(IDC_OLD_PASSWORD_LABEL, false);
     enableItem(IDC_OLD_PASSWORD, false);
   }
+  fields_.start();
   return TRUE;
 }
 
@@ -54,7 +46,9 @@ bool PassedFileDialog::OnFileNameOK() {
       throw;
     }
     wipePassword(old);
-    if (!sameKey(key, document.key)) return reject(kOldPassword, IDC_OLD_PASSWORD);
+    const bool same = document.key.matches(key);
+    SecureZeroMemory(key.data(), key.size());
+    if (!same) return reject(kOldPassword, IDC_OLD_PASSWORD);
   }
   std::string typed = typedPassword(item(IDC_NEW_PASSWORD));
   std::string confirmation = typedPassword(item(IDC_CONFIRM_PASSWORD));
@@ -67,7 +61,9 @@ bool PassedFileDialog::OnFileNameOK() {
   }
   std::optional<std::string> exact = exactPassword(item(IDC_NEW_PASSWORD));
   if (!exact) return reject(kUnrepresentable, IDC_NEW_PASSWORD);
-  newPassword = std::move(*exact);
+  // Copied, not moved: a moved short string leaves its bytes behind.
+  newPassword.assign(*exact);
+  wipePassword(*exact);
   return fw::CFileDialog::OnFileNameOK();
 }
 

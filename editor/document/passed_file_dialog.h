@@ -22,11 +22,13 @@
 //
 // After IDOK, path() is the chosen file (UTF-8) and `newPassword` the new
 // password as ANSI bytes (empty: the default password); it is wiped with the
-// object.  The record must outlive the dialog.
+// object.  The record must outlive the dialog.  The fields warn while Caps
+// Lock is on and are overwritten before the dialog closes (password_field.h).
 #pragma once
 
 #include <string>
 
+#include "editor/document/password_field.h"
 #include "editor/main_wnd.h"
 #include "framework/common_dialogs.h"
 
@@ -54,4 +56,6 @@ class PassedFileDialog : public fw::CFileDialog {
  private:
   LRESULT OnPasswordMismatch(WPARAM wParam, LPARAM lParam);
   bool reject(Mismatch why, int focus);
+
+  PasswordFields fields_;
 };

@@ -17,9 +17,19 @@ EditCommands::EditCommands(CMainWnd& main) : main_(main) {
     main_.onCommand(
         id, [edit, message] { edit()->send(message); }, [rule](fw::CmdUI& ui) { ui.enable(rule()); });
   };
-  forward(ID_EDIT_CUT, WM_CUT, [=] { return writable() && hasSelection(); });
+  // Copies are stamped so that clipboard history and the cloud leave them be.
+  auto copying = [&](UINT id, UINT message, auto rule) {
+    main_.onCommand(
+        id,
+        [this, edit, message] {
+          edit()->send(message);
+          main_.clipboard().stamped(main_.hwnd());
+        },
+        [rule](fw::CmdUI& ui) { ui.enable(rule()); });
+  };
+  copying(ID_EDIT_CUT, WM_CUT, [=] { return writable() && hasSelection(); });
   forward(ID_EDIT_CLEAR, WM_CLEAR, [=] { return writable() && hasSelection(); });
-  forward(ID_EDIT_COPY, WM_COPY, hasSelection);
+  copying(ID_EDIT_COPY, WM_COPY, hasSelection);
   forward(ID_EDIT_PASTE, WM_PASTE, [=] { return writable() && IsClipboardFormatAvailable(CF_TEXT); });
   main_.onCommand(
       ID_EDIT_UNDO, [this] { undo(); },

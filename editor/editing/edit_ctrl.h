@@ -95,6 +95,11 @@ class EditCtrl : public fw::CWnd {
   bool modified() const;
   void setModified(bool modified);
 
+  // Overwrites the control's text buffer and undo buffer, then empties them,
+  // and wipes the mirror and the shared ANSI text (edit_ctrl_wipe.cpp).  The
+  // control's older buffers, freed as it grew, are for wipeFreeHeapMemory.
+  void wipeText();
+
   // The most bytes typing or pasting may reach: kMaxBytes, unless lowered
   // (the tests use a small limit rather than filling 64 MiB).
   void setByteLimit(int bytes) { byteLimit_ = bytes; }

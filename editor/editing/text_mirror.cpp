@@ -31,6 +31,11 @@ void TextMirror::assign(std::wstring_view text) {
   rewrite(0, 1, text);
 }
 
+void TextMirror::wipe() {
+  for (Block& block : blocks_) SecureZeroMemory(block.text.data(), block.text.capacity() * sizeof(wchar_t));
+  assign(std::wstring_view());
+}
+
 void TextMirror::replace(int from, int count, std::wstring_view text) {
   const int total = wideLength();
   from = std::clamp(from, 0, total);

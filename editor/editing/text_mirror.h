@@ -27,6 +27,8 @@ class TextMirror {
 
   // Replaces everything.
   void assign(std::wstring_view text);
+  // Overwrites every block's memory, then empties the mirror.
+  void wipe();
   // Replaces `count` units from `from` by `text`; both are clamped to the text.
   void replace(int from, int count, std::wstring_view text);
 

@@ -78,6 +78,18 @@
 #define ID_SETTINGS_READ_ONLY_LIST 40030
 #define ID_VIEW_ALWAYS_ON_TOP 40031
 #define ID_SETTINGS_REMEMBER_POS 40032
+#define ID_FILE_LOCK 40040
+#define ID_SETTINGS_SECURITY 40041
+
+// The security settings dialog, its controls and the Caps Lock balloon.
+#define IDD_SECURITY 2200
+#define IDC_IDLE_MINUTES 2201
+#define IDC_IDLE_SPIN 2202
+#define IDC_LOCK_ON_MINIMIZE 2203
+#define IDC_LOCK_ON_SESSION_LOCK 2204
+#define IDC_CLEAR_CLIPBOARD 2205
+#define IDS_CAPS_LOCK_TITLE 2210
+#define IDS_CAPS_LOCK_TEXT 2211
 
 // Texts of failures (a command's, or one the editor cannot go on from) and
 // the reason a log-off waits for the save question.

@@ -63,6 +63,15 @@ void SearchCommands::closeReplaceDialog() {
   }
 }
 
+void SearchCommands::forget() {
+  if (openDialog()) {
+    fw::CFindReplaceDialog* dialog = open_.dialog;
+    open_.dialog = nullptr;
+    dialog->close();
+  }
+  search_.forget();
+}
+
 // The selection's first line, else the last search text.
 std::string SearchCommands::proposal() {
   const EditCtrl& edit = *main_.editCtrl();

@@ -30,6 +30,9 @@ class SearchCommands {
   // Closes an open dialog of the replace kind; a find dialog stays.  Read-
   // only mode calls this when it is switched on.
   void closeReplaceDialog();
+  // Closes any open dialog and wipes the remembered search and replace
+  // texts (locking calls this).
+  void forget();
 
  private:
   enum class Kind { Find, Replace };

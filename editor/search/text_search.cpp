@@ -40,6 +40,14 @@ const search::CodePage& systemCodePage() {
 TextSearch::TextSearch() = default;
 TextSearch::~TextSearch() = default;
 
+void TextSearch::forget() {
+  for (std::string* text : {&searchText, &replaceText}) {
+    if (text->capacity() != 0) SecureZeroMemory(text->data(), text->capacity());
+    text->clear();
+  }
+  searcher_.reset();
+}
+
 const search::Searcher* TextSearch::searcher() {
   const std::optional<std::string> pattern = orka::utf8ToCodePage(searchText, GetACP());
   if (!pattern || pattern->empty()) return nullptr;

@@ -52,6 +52,8 @@ class TextSearch {
   // False, changing nothing (the caret stays), when the new text would be
   // longer than the control's byte limit.
   bool replaceAll(EditCtrl& edit);
+  // Wipes and empties both texts.
+  void forget();
 
  private:
   // nullptr when the search text is empty or not writable in the code page.

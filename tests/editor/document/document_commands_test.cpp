@@ -172,7 +172,7 @@ TEST_F(DocumentCommandsTest, WrongPasswordsAskAgainAndCancelKeepsTheDocument) {
   EXPECT_FALSE(modified());
   EXPECT_FALSE(saveEnabled());
   EXPECT_EQ(window.windowText(), "second.vtxt - ミルデア");
-  EXPECT_EQ(window.currentDocument().key, tolvane::makeDocumentKey("two"));
+  EXPECT_TRUE(window.currentDocument().key.matches(tolvane::makeDocumentKey("two")));
   EXPECT_EQ(GetFocus(), window.editCtrl()->hwnd());
 }
 
@@ -450,7 +450,7 @@ TEST_F(DocumentCommandsTest, SaveAsThatFailsToWriteStillTakesTheNewName) {
   EXPECT_FALSE(window.saveDocumentAs());
   EXPECT_EQ(asked(modals), (std::vector<std::string>{"<save as>", "ファイルの保存に失敗しました。\n\n" + nowhere}));
   EXPECT_EQ(window.windowText(), "doc.vtxt - ミルデア");
-  EXPECT_EQ(window.currentDocument().key, tolvane::makeDocumentKey("pw"));
+  EXPECT_TRUE(window.currentDocument().key.matches(tolvane::makeDocumentKey("pw")));
   EXPECT_TRUE(modified());
 }
 

@@ -1,0 +1,51 @@
+// SecuritySettings: how the editor protects an open document — when it locks
+// by itself and whether it clears the clipboard — and their file,
+// "tolvane-security.dat" beside "tolvane.dat".
+//
+// They have a file of their own so that "tolvane.dat" stays exactly what
+// older copies of the program read and write.  The main window loads the
+// record once at start and the security dialog saves it when confirmed.
+// load() and save() never throw and never show anything: a missing file, or
+// one that is damaged anywhere (a wrong first line, a line without '=', a
+// value that is not a number in range, more than kMaxFileBytes), gives the
+// defaults of every field; a failed save leaves the old file as it was.
+//
+// File layout: ASCII text, one "name=value" line each, LF or CR LF:
+//
+//   TolvaneSecurity 1
+//   idleMinutes=0          minutes without input before locking, 0 = never
+//   lockOnMinimize=0       0 or 1
+//   lockOnSessionLock=1    0 or 1
+//   clearClipboard=1       0 or 1
+//
+// Names this program does not know are skipped, so that a later program may
+// add a field (the format of new documents is planned) without sending this
+// one back to its defaults.  One thread at a time.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+struct SecuritySettings {
+  static constexpr const char* kFileName = "tolvane-security.dat";
+  static constexpr size_t kMaxFileBytes = 4096;
+  static constexpr uint32_t kMaxIdleMinutes = 9999;
+
+  uint32_t idleMinutes = 0;
+  bool lockOnMinimize = false;
+  bool lockOnSessionLock = true;
+  bool clearClipboard = true;
+
+  bool operator==(const SecuritySettings& other) const;
+
+  // The file beside `settingsPath` (the path of "tolvane.dat").
+  static std::string pathBeside(const std::string& settingsPath);
+
+  // From `path`; false (with every field at its default) when the file is
+  // missing or damaged.
+  bool load(const std::string& path);
+  // To `path`, replacing it only once the new file is complete; false when
+  // nothing was written.
+  bool save(const std::string& path) const;
+};

@@ -1,0 +1,188 @@
+// Lock and unlock through the main window: what locking hides and refuses,
+// the password loop that brings the document back, Exit while locked, the
+// automatic locks, and the clipboard's own copy.  Every dialog is answered
+// by the scripted responder.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "document/document.h"
+#include "editor/document/document_lock.h"
+#include "editor/res/resource.h"
+#include "framework/dialog.h"
+#include "framework/modal.h"
+#include "orka/text/codepage.h"
+#include "tests/editor/editor_fixture.h"
+
+namespace {
+
+using fw::ModalRequest;
+using fw::ScriptedModals;
+
+std::string sjis(const std::string& utf8) { return orka::utf8ToCodePage(utf8, 932).value(); }
+
+void answerPassword(ScriptedModals& modals, const char* password) {
+  modals.answer(IDOK, [password](ModalRequest& r) { r.dialog->setItemText(IDC_PASSWORD, password); });
+}
+
+class LockTest : public EditorTest {
+ protected:
+  // Starts the editor with a document whose password is "鍵pw" holding
+  // "元の文" and then, as an undoable edit, "元の文と追記".
+  CMainWnd& startWithDocument() {
+    const std::string path = dir_.path("秘密.vtxt");
+    const std::string text = sjis("元の文");
+    tolvane::writeDocument(path, tolvane::makeDocumentKey(sjis("鍵pw")), text.data(),
+                           static_cast<uint32_t>(text.size()));
+    CMainWnd& window = start();
+    ScriptedModals modals;
+    answerPassword(modals, kPassword);
+    window.openDocument(path);
+    EXPECT_EQ(modals.unexpected(), 0);
+    EditCtrl& edit = *window.editCtrl();
+    edit.setSelection(edit.textLength(), -1);
+    edit.replaceSelection(sjis("と追記"), true);
+    return window;
+  }
+  bool enabled(UINT id) { return window_->commandState(id).enabled(); }
+
+  static constexpr const char* kPassword = "鍵pw";
+};
+
+TEST_F(LockTest, LockHidesTheDocumentAndTheRightPasswordBringsAllOfItBack) {
+  CMainWnd& window = startWithDocument();
+  window.editCtrl()->setSelection(2, 6);
+  window.setReadOnlyMode(true);
+  ASSERT_TRUE(window.execute(ID_FILE_LOCK));
+
+  EXPECT_EQ(window.windowText(), "ロック中 - ミルデア");
+  EXPECT_EQ(window.editCtrl()->textLength(), 0);
+  EXPECT_FALSE(IsWindowEnabled(window.editCtrl()->hwnd()));
+  EXPECT_TRUE(window.currentDocument().key.empty());
+  for (UINT id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_EDIT_SELECT_ALL, ID_EDIT_FIND,
+                  ID_EDIT_READ_ONLY, ID_SETTINGS_SECURITY, ID_APP_ABOUT})
+    EXPECT_FALSE(enabled(id)) << id;
+  EXPECT_TRUE(enabled(ID_FILE_LOCK));
+  EXPECT_TRUE(enabled(ID_APP_EXIT));
+
+  ScriptedModals modals;
+  std::string shownPath;
+  modals.answer(IDOK, [&](ModalRequest& r) {
+    shownPath = r.dialog->itemText(IDC_PASSWORD_PATH);
+    r.dialog->setItemText(IDC_PASSWORD, "鍵PW");
+  });
+  modals.answer(IDOK);  // the wrong-password box
+  modals.answer(IDCANCEL);
+  ASSERT_TRUE(window.execute(ID_FILE_LOCK));
+  EXPECT_EQ(shownPath, window.currentDocument().path);
+  ASSERT_EQ(modals.seen().size(), 3u);
+  EXPECT_EQ(modals.seen()[1].text, "パスワードが間違っています。");
+  EXPECT_TRUE(window.documentLock().locked());
+
+  answerPassword(modals, kPassword);
+  ASSERT_TRUE(window.execute(ID_FILE_LOCK));
+  EXPECT_EQ(modals.unexpected(), 0);
+  EditCtrl& edit = *window.editCtrl();
+  EXPECT_FALSE(window.documentLock().locked());
+  EXPECT_EQ(edit.text(), sjis("元の文と追記"));
+  EXPECT_EQ(edit.selection().start, 2);
+  EXPECT_EQ(edit.selection().end, 6);
+  EXPECT_TRUE(edit.modified());
+  EXPECT_TRUE(window.settings().readOnly);
+  EXPECT_TRUE(IsWindowEnabled(edit.hwnd()));
+  EXPECT_EQ(window.windowText(), "秘密.vtxt - ミルデア");
+  EXPECT_TRUE(window.currentDocument().key.matches(tolvane::makeDocumentKey(sjis(kPassword))));
+  window.setReadOnlyMode(false);
+  edit.send(EM_UNDO);
+  EXPECT_EQ(edit.text(), sjis("元の文"));
+}
+
+TEST_F(LockTest, UntitledDocumentCannotBeLocked) {
+  CMainWnd& window = start();
+  EXPECT_FALSE(window.commandState(ID_FILE_LOCK).enabled());
+  EXPECT_FALSE(window.execute(ID_FILE_LOCK));
+  EXPECT_FALSE(window.documentLock().locked());
+}
+
+TEST_F(LockTest, ExitWhileLockedAsksForThePasswordOnlyWhenTheTextWasModified) {
+  CMainWnd& window = startWithDocument();
+  ASSERT_TRUE(window.documentLock().lock());
+  {
+    ScriptedModals modals;
+    modals.answer(IDCANCEL);
+    SendMessageW(window.hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(modals.seen().size(), 1u);
+    EXPECT_TRUE(IsWindow(window.hwnd()));
+    EXPECT_TRUE(window.documentLock().locked());
+  }
+  ScriptedModals modals;
+  answerPassword(modals, kPassword);
+  modals.answer(IDNO);  // the save question, about the text as it was
+  close();
+  EXPECT_EQ(modals.unexpected(), 0);
+  EXPECT_EQ(modals.pending(), 0u);
+
+  CMainWnd& again = startWithDocument();
+  again.editCtrl()->setModified(false);
+  ASSERT_TRUE(again.documentLock().lock());
+  ScriptedModals none;
+  close();
+  EXPECT_TRUE(none.seen().empty());
+}
+
+TEST_F(LockTest, LocksByItselfAsTheSecuritySettingsSay) {
+  CMainWnd& window = startWithDocument();
+  EXPECT_TRUE(window.security().lockOnSessionLock);
+  SendMessageW(window.hwnd(), WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 0);
+  EXPECT_FALSE(window.documentLock().locked());
+  window.documentLock().onMinimized();
+  EXPECT_FALSE(window.documentLock().locked());
+  SendMessageW(window.hwnd(), WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
+  EXPECT_TRUE(window.documentLock().locked());
+
+  ScriptedModals modals;
+  answerPassword(modals, kPassword);
+  ASSERT_TRUE(window.documentLock().unlock());
+  window.security().lockOnMinimize = true;
+  window.documentLock().onMinimized();
+  EXPECT_TRUE(window.documentLock().locked());
+}
+
+TEST_F(LockTest, CopiesAreStampedAndLockEmptiesOnlyTheEditorsOwnCopy) {
+  CMainWnd& window = startWithDocument();
+  window.editCtrl()->setSelection(0, 2);
+  ASSERT_TRUE(window.execute(ID_EDIT_COPY));
+  for (const wchar_t* name : {L"ExcludeClipboardContentFromMonitorProcessing", L"CanIncludeInClipboardHistory",
+                              L"CanUploadToCloudClipboard"})
+    EXPECT_TRUE(IsClipboardFormatAvailable(RegisterClipboardFormatW(name)));
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  HANDLE history = GetClipboardData(RegisterClipboardFormatW(L"CanIncludeInClipboardHistory"));
+  ASSERT_NE(history, nullptr);
+  EXPECT_EQ(*static_cast<DWORD*>(GlobalLock(history)), 0u);
+  GlobalUnlock(history);
+  CloseClipboard();
+
+  ASSERT_TRUE(window.documentLock().lock());
+  EXPECT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT));
+
+  // Something copied elsewhere after the editor's copy stays.
+  ScriptedModals modals;
+  answerPassword(modals, kPassword);
+  ASSERT_TRUE(window.documentLock().unlock());
+  window.editCtrl()->setSelection(0, 2);
+  ASSERT_TRUE(window.execute(ID_EDIT_COPY));
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  HGLOBAL other = GlobalAlloc(GMEM_MOVEABLE, sizeof(wchar_t) * 2);
+  wchar_t* chars = static_cast<wchar_t*>(GlobalLock(other));
+  chars[0] = L'x';
+  chars[1] = 0;
+  GlobalUnlock(other);
+  SetClipboardData(CF_UNICODETEXT, other);
+  CloseClipboard();
+  ASSERT_TRUE(window.documentLock().lock());
+  EXPECT_TRUE(IsClipboardFormatAvailable(CF_UNICODETEXT));
+}
+
+}  // namespace
