@@ -35,8 +35,6 @@ class TextForWriting {
   EditTextLock lock_;
 };
 
-void wipeKey(tolvane::DocumentKey& key) { SecureZeroMemory(key.data(), key.size()); }
-
 }  // namespace
 
 DocumentCommands::DocumentCommands(CMainWnd& main) : main_(main) {
@@ -51,13 +49,22 @@ DocumentCommands::DocumentCommands(CMainWnd& main) : main_(main) {
     main_.focusEdit();
   });
   main_.onCommand(ID_SETTINGS_READ_ONLY_LIST, [this] { readOnlyList(); });
+  main_.onUpdate(ID_INDICATOR_FORMAT, [this](fw::CmdUI& ui) {
+    ui.setText(fw::loadString(format() == tolvane::DocumentFormat::kStrong ? IDS_FORMAT_STRONG : IDS_FORMAT_CLASSIC));
+  });
+}
+
+tolvane::DocumentFormat DocumentCommands::format() const {
+  if (!main_.currentDocument().path.empty()) return main_.currentDocument().keyring.format();
+  return newDocumentsStrong_ && newDocumentsStrong_() ? tolvane::DocumentFormat::kStrong
+                                                      : tolvane::DocumentFormat::kClassic;
 }
 
 void DocumentCommands::setReader(Reader reader) {
   if (!reader) {
-    reader = [](const std::string& path, const tolvane::DocumentKey& key) {
+    reader = [](const std::string& path, const tolvane::DocumentKeyring& keyring) {
       try {
-        return tolvane::readDocument(path, key, EditCtrl::kMaxBytes);
+        return tolvane::readDocument(path, keyring, EditCtrl::kMaxBytes);
       } catch (const orka::StreamError& e) {
         // The stream's own words for this ("no room for the output") would
         // not tell the user what is wrong with the file.
@@ -92,7 +99,7 @@ void DocumentCommands::newDocument() {
     edit->setModified(false);
     DocumentRecord& document = main_.currentDocument();
     document.path.clear();
-    document.key.fill(0);
+    document.keyring = tolvane::DocumentKeyring(tolvane::DocumentKey{});
     main_.updateTitle();
   }
   main_.focusEdit();
@@ -112,25 +119,24 @@ void DocumentCommands::open() {
 void DocumentCommands::openDocument(const std::string& requested) {
   // A shortcut's target stands for it everywhere: dialog, title, list.
   const std::string path = resolveShortcut(requested, main_.hwnd()).value_or(requested);
-  tolvane::DocumentKey key{};
-  std::unique_ptr<orka::MemWriteStream> text = readWithPassword(path, key);
+  std::optional<tolvane::DocumentKeyring> keyring;
+  std::unique_ptr<orka::MemWriteStream> text = readWithPassword(path, keyring);
   // The stamp is decided on the bytes, before they are handed over.
   const bool log = text && std::strncmp(reinterpret_cast<const char*>(text->data()), ".LOG", 4) == 0;
   if (text && showText(std::move(text), path)) {
     main_.editCtrl()->setModified(false);
     DocumentRecord& document = main_.currentDocument();
     document.path = path;
-    document.key = key;
+    document.keyring = std::move(*keyring);
     main_.updateTitle();
     restoreReadOnlyMode();
     if (log && !main_.settings().readOnly) stampLog();
   }
-  wipeKey(key);
   main_.focusEdit();
 }
 
-std::unique_ptr<orka::MemWriteStream> DocumentCommands::readWithPassword(const std::string& path,
-                                                                         tolvane::DocumentKey& key) {
+std::unique_ptr<orka::MemWriteStream> DocumentCommands::readWithPassword(
+    const std::string& path, std::optional<tolvane::DocumentKeyring>& keyring) {
   // Silent mode tries the default password first; once that fails, or
   // whenever silent mode is off, the user is asked.
   bool ask = !main_.settings().hidePasswordDialog;
@@ -142,13 +148,16 @@ std::unique_ptr<orka::MemWriteStream> DocumentCommands::readWithPassword(const s
       password.swap(dialog.password);
     }
     try {
-      key = tolvane::makeDocumentKey(password);
+      // For a strong document this is the one slow derivation of the try.
+      keyring = tolvane::keyringForDocument(path, password);
       wipePassword(password);
-      return reader_(path, key);
+      return reader_(path, *keyring);
     } catch (const orka::StreamError& e) {
       wipePassword(password);
-      // The reader cannot tell a wrong key from a damaged file: both fail
-      // to inflate, and both are answered as a wrong password.
+      keyring.reset();
+      // The reader cannot tell a wrong key from a damaged file (a classic
+      // one fails to inflate, a strong one to authenticate), and both are
+      // answered as a wrong password.
       if (e.code() != orka::StreamError::kInflateFailed) {
         showError(e.message());
         return nullptr;
@@ -208,7 +217,7 @@ bool DocumentCommands::saveDocument() {
   EditCtrl* edit = main_.editCtrl();
   try {
     TextForWriting text(*edit);
-    tolvane::writeDocument(document.path, document.key, text.data(), text.length());
+    tolvane::writeDocument(document.path, document.keyring, text.data(), text.length());
     edit->setModified(false);
     return true;
   } catch (const orka::Error&) {
@@ -223,23 +232,22 @@ bool DocumentCommands::saveDocument() {
 bool DocumentCommands::saveDocumentAs() {
   DocumentRecord& document = main_.currentDocument();
   std::string path;
-  tolvane::DocumentKey key{};
+  std::optional<tolvane::DocumentKeyring> keyring;
   try {
-    PassedFileDialog dialog(document, main_.hwnd());
+    PassedFileDialog dialog(document, format(), main_.hwnd());
     if (dialog.DoModal() != IDOK) return false;
-    key = tolvane::makeDocumentKey(dialog.newPassword);
+    keyring = tolvane::newKeyring(dialog.format, dialog.newPassword, newKeyCost_);
     path = dialog.path();
   } catch (const orka::Error&) {
     // No key could be made (an empty password without the machine's serial
-    // number): nothing has changed yet.
+    // number, no memory for the derivation): nothing has changed yet.
     showError(kSaveFailed + document.path);
     return false;
   }
   // Name, key and title stay even if the write below fails: the text is
   // then still modified and a later Save tries the same file again.
   document.path = std::move(path);
-  document.key = key;
-  wipeKey(key);
+  document.keyring = std::move(*keyring);
   main_.updateTitle();
   restoreReadOnlyMode();
   return saveDocument();

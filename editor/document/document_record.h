@@ -4,13 +4,14 @@
 // document.
 #pragma once
 
-#include <array>
-#include <cstdint>
 #include <string>
 
-// The open document: its full path (empty while untitled) and the key its
-// file is enciphered with.
+#include "document/strong_document.h"
+
+// The open document: its full path (empty while untitled) and the keyring
+// its file is enciphered with, which also says the file's format.  While
+// untitled the keyring is a classic one of no use: Save As makes the first.
 struct DocumentRecord {
   std::string path;
-  std::array<uint8_t, 32> key{};
+  tolvane::DocumentKeyring keyring{tolvane::DocumentKey{}};
 };

@@ -3,25 +3,13 @@
 #include <optional>
 #include <utility>
 
-#include "document/document.h"
 #include "editor/dialog_font.h"
 #include "editor/document/password_text.h"
 #include "editor/res/resource.h"
 #include "framework/modal.h"
 
-namespace {
-
-// All 32 bytes, without stopping at the first difference.
-bool sameKey(const tolvane::DocumentKey& a, const std::array<uint8_t, 32>& b) {
-  unsigned difference = 0;
-  for (size_t i = 0; i < a.size(); ++i) difference |= static_cast<unsigned>(a[i] ^ b[i]);
-  return difference == 0;
-}
-
-}  // namespace
-
-PassedFileDialog::PassedFileDialog(const DocumentRecord& document, HWND parent)
-    : fw::CFileDialog(false, parent), document(document) {
+PassedFileDialog::PassedFileDialog(const DocumentRecord& document, tolvane::DocumentFormat format, HWND parent)
+    : fw::CFileDialog(false, parent), document(document), format(format) {
   setDefaultExtension("vtxt");
   if (!document.path.empty()) setFileName(document.path);
   setFlags(OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
@@ -35,6 +23,7 @@ PassedFileDialog::~PassedFileDialog() { wipePassword(newPassword); }
 
 BOOL PassedFileDialog::OnInitDialog() {
   useUiFontIfFaceMissing(hwnd());
+  setChecked(IDC_STRONG_FORMAT, format == tolvane::DocumentFormat::kStrong);
   if (document.path.empty()) {
     enableItem(IDC_OLD_PASSWORD_LABEL, false);
     enableItem(IDC_OLD_PASSWORD, false);
@@ -46,15 +35,15 @@ bool PassedFileDialog::OnFileNameOK() {
   wipePassword(newPassword);
   if (!document.path.empty()) {
     std::string old = typedPassword(item(IDC_OLD_PASSWORD));
-    tolvane::DocumentKey key;
+    bool opens = false;
     try {
-      key = tolvane::makeDocumentKey(old);
+      opens = document.keyring.opensWith(old);
     } catch (...) {
       wipePassword(old);
       throw;
     }
     wipePassword(old);
-    if (!sameKey(key, document.key)) return reject(kOldPassword, IDC_OLD_PASSWORD);
+    if (!opens) return reject(kOldPassword, IDC_OLD_PASSWORD);
   }
   std::string typed = typedPassword(item(IDC_NEW_PASSWORD));
   std::string confirmation = typedPassword(item(IDC_CONFIRM_PASSWORD));
@@ -68,6 +57,7 @@ bool PassedFileDialog::OnFileNameOK() {
   std::optional<std::string> exact = exactPassword(item(IDC_NEW_PASSWORD));
   if (!exact) return reject(kUnrepresentable, IDC_NEW_PASSWORD);
   newPassword = std::move(*exact);
+  format = isChecked(IDC_STRONG_FORMAT) ? tolvane::DocumentFormat::kStrong : tolvane::DocumentFormat::kClassic;
   return fw::CFileDialog::OnFileNameOK();
 }
 
