@@ -21,11 +21,12 @@
 // derivation) and kept with the document.  Saving writes the text with that
 // keyring, in the document's own format, so Save never asks for a password
 // nor derives a key; a failure says "ファイルの保存に失敗しました。" with the
-// path and keeps the text modified.  Save As offers the format (checked:
-// strong) as format() says, makes a keyring for the new password in the
-// chosen format, and sets the new name, keyring and title before writing
-// and keeps them should the write fail.  The status bar's format pane shows
-// format().
+// path and keeps the text modified.  Save As proposes format() (its box
+// checked for the strong format), makes a keyring for the new password in
+// the format the user leaves chosen, and sets the new name, keyring and
+// title before writing; they stay should the write fail.  The status bar's
+// format pane shows format(): for an untitled document the format Save As
+// will propose, which is what the user gets by just saving.
 //
 // With perFileReadOnly set, opening and Save As restore the document's
 // remembered read-only mode (the read-only list of the settings).
