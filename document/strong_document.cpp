@@ -139,11 +139,21 @@ bool DocumentKeyring::opensWith(std::string_view password) const {
 }
 
 bool DocumentKeyring::opensWith(std::string_view password, const char* serial) const {
-  DocumentKeyring candidate = format_ == DocumentFormat::kStrong
-                                  ? strongFromKey(derive(password, serial, salt_, cost_), salt_, cost_)
-                                  : DocumentKeyring(makeDocumentKey(password, serial));
+  DocumentKeyring candidate = withPassword(password, serial);
   startSodium();
   return sodium_memcmp(candidate.key_.data(), key_.data(), key_.size()) == 0;
+}
+
+DocumentKeyring DocumentKeyring::withPassword(std::string_view password) const {
+  return withPassword(password, password.empty() ? machineSerialNumber() : nullptr);
+}
+
+DocumentKeyring DocumentKeyring::withPassword(std::string_view password, const char* serial) const {
+  if (format_ == DocumentFormat::kClassic) return DocumentKeyring(makeDocumentKey(password, serial));
+  DocumentKey key = derive(password, serial, salt_, cost_);
+  DocumentKeyring keyring = strongFromKey(key, salt_, cost_);
+  sodium_memzero(key.data(), key.size());
+  return keyring;
 }
 
 DocumentKeyring keyringForDocument(const std::string& path, std::string_view password) {

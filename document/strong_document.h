@@ -147,6 +147,12 @@ class DocumentKeyring {
   bool opensWith(std::string_view password) const;
   bool opensWith(std::string_view password, const char* serial) const;
 
+  // The keyring `password` gives in this keyring's format, with its salt and
+  // costs (one derivation for the strong format): for a document whose key
+  // was let go while its header's values were kept.
+  DocumentKeyring withPassword(std::string_view password) const;
+  DocumentKeyring withPassword(std::string_view password, const char* serial) const;
+
   // For the readers and writers of this folder.
   const DocumentKey& key() const { return key_; }
 

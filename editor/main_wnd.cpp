@@ -156,9 +156,11 @@ LRESULT CMainWnd::OnCreate(WPARAM, LPARAM) {
     return -1;
   showToolBar(settings_.showToolBar);
 
-  if (!createStatusBar({0, ID_INDICATOR_POSITION}, WS_CHILD | WS_VISIBLE | CCS_BOTTOM, kStatusBarId))
+  if (!createStatusBar({0, ID_INDICATOR_POSITION, ID_INDICATOR_FORMAT}, WS_CHILD | WS_VISIBLE | CCS_BOTTOM,
+                       kStatusBarId))
     return -1;
   statusBar().setPaneInfo(1, ID_INDICATOR_POSITION, kPositionPaneWidth);
+  statusBar().setPaneInfo(2, ID_INDICATOR_FORMAT, kFormatPaneWidth);
   showStatusBar(settings_.showStatusBar);
 
   updateTitle();

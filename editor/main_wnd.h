@@ -43,6 +43,8 @@ class CMainWnd : public fw::CFrameWnd {
   static constexpr int kMinTrackWidth = 310;
   static constexpr int kMinTrackHeight = 140;
   static constexpr int kPositionPaneWidth = 100;
+  // Room for the longer format name, "互換形式".
+  static constexpr int kFormatPaneWidth = 64;
 
   // Settings come from, and go back to, `settingsPath`.
   explicit CMainWnd(std::string settingsPath = defaultSettingsPath(), ComApi& com = systemComApi());

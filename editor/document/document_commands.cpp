@@ -35,8 +35,6 @@ class TextForWriting {
   EditTextLock lock_;
 };
 
-void wipeKey(tolvane::DocumentKey& key) { SecureZeroMemory(key.data(), key.size()); }
-
 }  // namespace
 
 DocumentCommands::DocumentCommands(CMainWnd& main) : main_(main) {
@@ -51,13 +49,22 @@ DocumentCommands::DocumentCommands(CMainWnd& main) : main_(main) {
     main_.focusEdit();
   });
   main_.onCommand(ID_SETTINGS_READ_ONLY_LIST, [this] { readOnlyList(); });
+  main_.onUpdate(ID_INDICATOR_FORMAT, [this](fw::CmdUI& ui) {
+    ui.setText(fw::loadString(format() == tolvane::DocumentFormat::kStrong ? IDS_FORMAT_STRONG : IDS_FORMAT_CLASSIC));
+  });
+}
+
+tolvane::DocumentFormat DocumentCommands::format() const {
+  if (!main_.currentDocument().path.empty()) return main_.currentDocument().keyring.format();
+  return newDocumentsStrong_ && newDocumentsStrong_() ? tolvane::DocumentFormat::kStrong
+                                                      : tolvane::DocumentFormat::kClassic;
 }
 
 void DocumentCommands::setReader(Reader reader) {
   if (!reader) {
-    reader = [](const std::string& path, const tolvane::DocumentKey& key) {
+    reader = [](const std::string& path, const tolvane::DocumentKeyring& keyring) {
       try {
-        return tolvane::readDocument(path, key, EditCtrl::kMaxBytes);
+        return tolvane::readDocument(path, keyring, EditCtrl::kMaxBytes);
       } catch (const orka::StreamError& e) {
         // The stream's own words for this ("no room for the output") would
         // not tell the user what is wrong with the file.
@@ -92,7 +99,7 @@ void DocumentCommands::newDocument() {
     edit->setModified(false);
     DocumentRecord& document = main_.currentDocument();
     document.path.clear();
-    document.key.clear();
+    document.forget();
     main_.updateTitle();
   }
   main_.focusEdit();
@@ -112,25 +119,24 @@ void DocumentCommands::open() {
 void DocumentCommands::openDocument(const std::string& requested) {
   // A shortcut's target stands for it everywhere: dialog, title, list.
   const std::string path = resolveShortcut(requested, main_.hwnd()).value_or(requested);
-  tolvane::DocumentKey key{};
-  std::unique_ptr<orka::MemWriteStream> text = readWithPassword(path, key);
+  std::optional<tolvane::DocumentKeyring> keyring;
+  std::unique_ptr<orka::MemWriteStream> text = readWithPassword(path, keyring);
   // The stamp is decided on the bytes, before they are handed over.
   const bool log = text && std::strncmp(reinterpret_cast<const char*>(text->data()), ".LOG", 4) == 0;
   if (text && showText(std::move(text), path)) {
     main_.editCtrl()->setModified(false);
     DocumentRecord& document = main_.currentDocument();
     document.path = path;
-    document.key.set(key);
+    document.keep(*keyring);
     main_.updateTitle();
     restoreReadOnlyMode();
     if (log && !main_.settings().readOnly) stampLog();
   }
-  wipeKey(key);
   main_.focusEdit();
 }
 
-std::unique_ptr<orka::MemWriteStream> DocumentCommands::readWithPassword(const std::string& path,
-                                                                         tolvane::DocumentKey& key) {
+std::unique_ptr<orka::MemWriteStream> DocumentCommands::readWithPassword(
+    const std::string& path, std::optional<tolvane::DocumentKeyring>& keyring) {
   // Silent mode tries the default password first; once that fails, or
   // whenever silent mode is off, the user is asked.
   bool ask = !main_.settings().hidePasswordDialog;
@@ -143,25 +149,31 @@ std::unique_ptr<orka::MemWriteStream> DocumentCommands::readWithPassword(const s
       password.assign(dialog.password);
     }
     try {
-      key = tolvane::makeDocumentKey(password);
-      wipePassword(password);
-    } catch (const orka::Error& e) {
-      wipePassword(password);
-      // No default key without the machine's serial number: silent mode
-      // then asks for the password; a password left empty in the dialog
-      // gets the reason.
-      if (ask) {
-        showError(e.message());
-        return nullptr;
+      try {
+        // For a strong document this is the one slow derivation of the try.
+        keyring = tolvane::keyringForDocument(path, password);
+      } catch (const orka::StreamError&) {
+        throw;  // the file's own failure, answered below as the reader's
+      } catch (const orka::Error& e) {
+        wipePassword(password);
+        // No default key without the machine's serial number: silent mode
+        // then asks for the password; a password left empty in the dialog
+        // gets the reason.
+        if (ask) {
+          showError(e.message());
+          return nullptr;
+        }
+        ask = true;
+        continue;
       }
-      ask = true;
-      continue;
-    }
-    try {
-      return reader_(path, key);
+      wipePassword(password);
+      return reader_(path, *keyring);
     } catch (const orka::StreamError& e) {
-      // The reader cannot tell a wrong key from a damaged file: both fail
-      // to inflate, and both are answered as a wrong password.
+      wipePassword(password);
+      keyring.reset();
+      // The reader cannot tell a wrong key from a damaged file (a classic
+      // one fails to inflate, a strong one to authenticate), and both are
+      // answered as a wrong password.
       if (e.code() != orka::StreamError::kInflateFailed) {
         showError(e.message());
         return nullptr;
@@ -169,9 +181,11 @@ std::unique_ptr<orka::MemWriteStream> DocumentCommands::readWithPassword(const s
       if (ask) showError(kWrongPassword);
       ask = true;
     } catch (const orka::Error& e) {
+      wipePassword(password);
       showError(e.message());
       return nullptr;
     } catch (const std::bad_alloc&) {
+      wipePassword(password);
       showError(kOutOfMemory + path);
       return nullptr;
     }
@@ -220,16 +234,23 @@ bool DocumentCommands::saveDocument() {
   EditCtrl* edit = main_.editCtrl();
   try {
     TextForWriting text(*edit);
-    document.key.use([&](const tolvane::DocumentKey& key) {
-      tolvane::writeDocument(document.path, key, text.data(), text.length());
+    document.useKeyring([&](const tolvane::DocumentKeyring& keyring) {
+      tolvane::writeDocument(document.path, keyring, text.data(), text.length());
     });
     edit->setModified(false);
     return true;
-  } catch (const orka::Error&) {
+  } catch (const orka::Error& e) {
+    // A replacement that lost the old file names the file that now holds
+    // the text: that the user must see.  Any other failure is told by the
+    // name of the file that was not saved.
+    const std::string& message = e.message();
+    const size_t named = message.rfind("\n\n");
+    if (named != std::string::npos && message.compare(named + 2, std::string::npos, document.path) != 0) {
+      showError(message);
+      return false;
+    }
   } catch (const std::bad_alloc&) {
   }
-  // The error's own text is not shown: whatever failed, the user needs to
-  // know which file was not saved.
   showError(kSaveFailed + document.path);
   return false;
 }
@@ -237,23 +258,22 @@ bool DocumentCommands::saveDocument() {
 bool DocumentCommands::saveDocumentAs() {
   DocumentRecord& document = main_.currentDocument();
   std::string path;
-  tolvane::DocumentKey key{};
+  std::optional<tolvane::DocumentKeyring> keyring;
   try {
-    PassedFileDialog dialog(document, main_.hwnd());
+    PassedFileDialog dialog(document, format(), main_.hwnd());
     if (dialog.DoModal() != IDOK) return false;
-    key = tolvane::makeDocumentKey(dialog.newPassword);
+    keyring = tolvane::newKeyring(dialog.format, dialog.newPassword, newKeyCost_);
     path = dialog.path();
   } catch (const orka::Error&) {
     // No key could be made (an empty password without the machine's serial
-    // number): nothing has changed yet.
+    // number, no memory for the derivation): nothing has changed yet.
     showError(kSaveFailed + document.path);
     return false;
   }
   // Name, key and title stay even if the write below fails: the text is
   // then still modified and a later Save tries the same file again.
   document.path = std::move(path);
-  document.key.set(key);
-  wipeKey(key);
+  document.keep(*keyring);
   main_.updateTitle();
   restoreReadOnlyMode();
   return saveDocument();

@@ -17,10 +17,17 @@
 // A text beginning with ".LOG" gets the date and time appended at its end as
 // an undoable edit, unless read-only mode is on.
 //
-// Saving writes the text under the key kept from opening or from Save As,
-// so Save never asks for a password; a failure says "ファイルの保存に失敗しま
-// した。" with the path and keeps the text modified.  Save As sets the new
-// name, key and title before writing and keeps them should the write fail.
+// Documents come in two formats (document/strong_document.h); a keyring is
+// made once per password typed (for the strong format that is one slow key
+// derivation) and kept with the document.  Saving writes the text with that
+// keyring, in the document's own format, so Save never asks for a password
+// nor derives a key; a failure says "ファイルの保存に失敗しました。" with the
+// path and keeps the text modified.  Save As proposes format() (its box
+// checked for the strong format), makes a keyring for the new password in
+// the format the user leaves chosen, and sets the new name, keyring and
+// title before writing; they stay should the write fail.  The status bar's
+// format pane shows format(): for an untitled document the format Save As
+// will propose, which is what the user gets by just saving.
 //
 // With perFileReadOnly set, opening and Save As restore the document's
 // remembered read-only mode (the read-only list of the settings).
@@ -32,9 +39,10 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
-#include "document/document.h"
+#include "document/strong_document.h"
 
 class CMainWnd;
 
@@ -49,10 +57,19 @@ class DocumentCommands {
   bool saveDocument();
   bool saveDocumentAs();
 
+  // The format the document is saved in: its file's, or for an untitled
+  // document the one new documents get.
+  tolvane::DocumentFormat format() const;
+  // Whether new documents are strong; unset (the default) they are classic.
+  void setNewDocumentsStrong(std::function<bool()> strong) { newDocumentsStrong_ = std::move(strong); }
+  // What the key derivation of a new strong password costs; tests make it
+  // cheap.  kModerateCost by default.
+  void setNewKeyCost(tolvane::KeyDerivationCost cost) { newKeyCost_ = cost; }
+
   // Where opening reads a document from; for tests.  An empty function
   // restores readDocument, limited to what the edit control takes.
   using Reader = std::function<std::unique_ptr<orka::MemWriteStream>(const std::string& path,
-                                                                     const tolvane::DocumentKey& key)>;
+                                                                     const tolvane::DocumentKeyring& keyring)>;
   void setReader(Reader reader);
 
  private:
@@ -61,9 +78,10 @@ class DocumentCommands {
   void save();
   void readOnlyList();
 
-  // The text of `path` and the key that opened it, asking for passwords as
-  // needed; null when the user cancelled or the error was shown.
-  std::unique_ptr<orka::MemWriteStream> readWithPassword(const std::string& path, tolvane::DocumentKey& key);
+  // The text of `path` and the keyring that opened it, asking for passwords
+  // as needed; null when the user cancelled or the error was shown.
+  std::unique_ptr<orka::MemWriteStream> readWithPassword(const std::string& path,
+                                                         std::optional<tolvane::DocumentKeyring>& keyring);
   // Replaces the control's text; false (after saying so) when memory ran out.
   bool showText(std::unique_ptr<orka::MemWriteStream> text, const std::string& path);
   // The per-file read-only mode of the current document, when remembered.
@@ -73,4 +91,6 @@ class DocumentCommands {
 
   CMainWnd& main_;
   Reader reader_;
+  std::function<bool()> newDocumentsStrong_;
+  tolvane::KeyDerivationCost newKeyCost_ = tolvane::kModerateCost;
 };

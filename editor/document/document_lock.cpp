@@ -228,7 +228,9 @@ bool DocumentLock::unlock() {
       InputPassDialog dialog(main_.currentDocument().path, main_.hwnd());
       if (dialog.DoModal() != IDOK) return false;
       try {
-        key = tolvane::makeDocumentKey(dialog.password);
+        // For a strong document one slow derivation, with the salt and
+        // costs kept beside the wiped key.
+        key = main_.currentDocument().keyringFor(dialog.password).key();
       } catch (const orka::Error& e) {
         showError(e.message().c_str());
         return false;

@@ -3,15 +3,15 @@
 #include <optional>
 #include <utility>
 
-#include "document/document.h"
 #include "editor/dialog_font.h"
 #include "editor/document/password_text.h"
 #include "editor/res/resource.h"
 #include "framework/modal.h"
 
-PassedFileDialog::PassedFileDialog(const DocumentRecord& document, HWND parent)
+PassedFileDialog::PassedFileDialog(const DocumentRecord& document, tolvane::DocumentFormat format, HWND parent)
     : fw::CFileDialog(false, parent),
       document(document),
+      format(format),
       fields_(*this, {IDC_OLD_PASSWORD, IDC_NEW_PASSWORD, IDC_CONFIRM_PASSWORD}) {
   setDefaultExtension("vtxt");
   if (!document.path.empty()) setFileName(document.path);
@@ -26,6 +26,7 @@ PassedFileDialog::~PassedFileDialog() { wipePassword(newPassword); }
 
 BOOL PassedFileDialog::OnInitDialog() {
   useUiFontIfFaceMissing(hwnd());
+  setChecked(IDC_STRONG_FORMAT, format == tolvane::DocumentFormat::kStrong);
   if (document.path.empty()) {
     enableItem(IDC_OLD_PASSWORD_LABEL, false);
     enableItem(IDC_OLD_PASSWORD, false);
@@ -38,17 +39,15 @@ bool PassedFileDialog::OnFileNameOK() {
   wipePassword(newPassword);
   if (!document.path.empty()) {
     std::string old = typedPassword(item(IDC_OLD_PASSWORD));
-    tolvane::DocumentKey key;
+    bool opens = false;
     try {
-      key = tolvane::makeDocumentKey(old);
+      opens = document.opensWith(old);
     } catch (...) {
       wipePassword(old);
       throw;
     }
     wipePassword(old);
-    const bool same = document.key.matches(key);
-    SecureZeroMemory(key.data(), key.size());
-    if (!same) return reject(kOldPassword, IDC_OLD_PASSWORD);
+    if (!opens) return reject(kOldPassword, IDC_OLD_PASSWORD);
   }
   std::string typed = typedPassword(item(IDC_NEW_PASSWORD));
   std::string confirmation = typedPassword(item(IDC_CONFIRM_PASSWORD));
@@ -64,6 +63,7 @@ bool PassedFileDialog::OnFileNameOK() {
   // Copied, not moved: a moved short string leaves its bytes behind.
   newPassword.assign(*exact);
   wipePassword(*exact);
+  format = isChecked(IDC_STRONG_FORMAT) ? tolvane::DocumentFormat::kStrong : tolvane::DocumentFormat::kClassic;
   return fw::CFileDialog::OnFileNameOK();
 }
 

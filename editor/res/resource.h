@@ -23,6 +23,8 @@
 // Children of the main window.
 #define IDC_EDIT 1013
 #define ID_INDICATOR_POSITION 1014
+// The status-bar pane naming the open document's format.
+#define ID_INDICATOR_FORMAT 2300
 #define IDC_ABOUT_VERSION 1015
 #define IDC_ABOUT_NOTE 1016
 
@@ -40,6 +42,12 @@
 #define IDC_JUMP_SPIN 1007
 #define IDC_DATE_FORMAT 1008
 #define IDC_DATE_SAMPLE 1009
+// Save As: save in the strong format.
+#define IDC_STRONG_FORMAT 1020
+
+// The names of the document formats, as the status bar shows them.
+#define IDS_FORMAT_CLASSIC 2301
+#define IDS_FORMAT_STRONG 2302
 
 // The date format dialog's predefined formats, in the order of its list.
 #define IDS_DATE_FORMAT_FIRST 1101

@@ -66,8 +66,9 @@ TEST_F(EditorTest, StartsUntitledWithItsChildren) {
   EXPECT_TRUE(style & ES_MULTILINE);
   EXPECT_TRUE(style & WS_HSCROLL) << "no word wrap by default";
   EXPECT_NE(SendMessageW(edit, WM_GETFONT, 0, 0), 0);
-  EXPECT_EQ(window.statusBar().paneCount(), 2);
+  EXPECT_EQ(window.statusBar().paneCount(), 3);
   EXPECT_EQ(window.statusBar().paneId(1), static_cast<UINT>(ID_INDICATOR_POSITION));
+  EXPECT_EQ(window.statusBar().paneId(2), static_cast<UINT>(ID_INDICATOR_FORMAT));
 }
 
 TEST_F(EditorTest, HelpMenuStandsAtTheRight) {

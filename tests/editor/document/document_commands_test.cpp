@@ -1,7 +1,7 @@
 // The document's lifecycle driven through the main window: opening with its
 // password loop, the save-changes prompt, Save and Save As with their
-// password panel, the ".LOG" stamp, shortcuts, and documents shared with
-// the vtxt tool.  Every box and dialog is answered by the scripted responder.
+// password panel, the two document formats, the ".LOG" stamp, shortcuts,
+// and documents shared with the vtxt tool.  Every box and dialog is answered by the scripted responder.
 #include <windows.h>
 
 #include <shlobj.h>
@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "document/document.h"
 #include "document/machine_serial.h"
+#include "document/strong_document.h"
 #include "editor/datetime/date_time.h"
 #include "editor/document/document_commands.h"
 #include "editor/document/shortcut.h"
@@ -32,6 +32,7 @@ namespace {
 using fw::ModalKind;
 using fw::ModalRequest;
 using fw::ScriptedModals;
+using tolvane::DocumentFormat;
 
 const char kSerial[] = "TEST-SERIAL-0001";
 const std::string kWrong = "パスワードが間違っています。";
@@ -104,18 +105,28 @@ class DocumentCommandsTest : public EditorTest {
     tolvane::setMachineSerialSource(nullptr);
   }
 
+  // The editor with new strong keys made cheaply: the moderate cost would
+  // spend 256 MiB on every Save As.
+  CMainWnd& start() {
+    CMainWnd& window = EditorTest::start();
+    window.documents().setNewKeyCost(tolvane::kCheapestCost);
+    return window;
+  }
+
   // A document as the editor writes it; text and password in UTF-8.
-  std::string document(const std::string& name, const std::string& text, const std::string& password = "") {
+  std::string document(const std::string& name, const std::string& text, const std::string& password = "",
+                       DocumentFormat format = DocumentFormat::kClassic) {
     const std::string path = dir_.path(name);
     const std::string bytes = ansi(text);
-    tolvane::writeDocument(path, tolvane::makeDocumentKey(ansi(password)), bytes.data(),
+    tolvane::writeDocument(path, tolvane::newKeyring(format, ansi(password), tolvane::kCheapestCost), bytes.data(),
                            static_cast<uint32_t>(bytes.size()));
     return path;
   }
-  // The text of a document as ANSI bytes; nothing when the password is wrong.
+  // The text of a document of either format as ANSI bytes; nothing when the
+  // password is wrong.
   std::optional<std::string> readBack(const std::string& path, const std::string& password) {
     try {
-      auto stream = tolvane::readDocument(path, tolvane::makeDocumentKey(ansi(password)));
+      auto stream = tolvane::readDocument(path, tolvane::keyringForDocument(path, ansi(password)));
       return std::string(reinterpret_cast<const char*>(stream->data()));
     } catch (const orka::Error&) {
       return std::nullopt;
@@ -139,6 +150,10 @@ class DocumentCommandsTest : public EditorTest {
   std::string text() const { return window_->editCtrl()->text(); }
   bool modified() const { return window_->editCtrl()->modified(); }
   bool saveEnabled() { return window_->commandState(ID_FILE_SAVE).enabled(); }
+  std::string formatPane() {
+    window_->updateControlBars();
+    return window_->statusBar().paneText(window_->statusBar().commandToIndex(ID_INDICATOR_FORMAT));
+  }
 };
 
 TEST_F(DocumentCommandsTest, WrongPasswordsAskAgainAndCancelKeepsTheDocument) {
@@ -172,7 +187,7 @@ TEST_F(DocumentCommandsTest, WrongPasswordsAskAgainAndCancelKeepsTheDocument) {
   EXPECT_FALSE(modified());
   EXPECT_FALSE(saveEnabled());
   EXPECT_EQ(window.windowText(), "second.vtxt - ミルデア");
-  EXPECT_TRUE(window.currentDocument().key.matches(tolvane::makeDocumentKey("two")));
+  EXPECT_TRUE(window.currentDocument().opensWith("two"));
   EXPECT_EQ(GetFocus(), window.editCtrl()->hwnd());
 }
 
@@ -226,6 +241,15 @@ TEST_F(DocumentCommandsTest, FailedOpensChangeNothing) {
   const std::string damaged = dir_.write("damaged.vtxt", std::string(32, '\x5A'));
   const std::string missing = dir_.path("missing.vtxt");
   const std::string huge = dir_.path("huge.vtxt");
+  // A strong document refuses any change to its bytes as a wrong password.
+  document("strong.vtxt", "強い", "pw", DocumentFormat::kStrong);
+  const std::string strong = dir_.read("strong.vtxt");
+  const std::string cut = dir_.write("cut.vtxt", strong.substr(0, strong.size() - 1));
+  const std::string headerOnly = dir_.write("header.vtxt", strong.substr(0, tolvane::kStrongHeaderSize));
+  const std::string longer = dir_.write("longer.vtxt", strong + '\0');
+  std::string changedBytes = strong;
+  changedBytes[tolvane::kStrongHeaderSize + 1] ^= 1;
+  const std::string changed = dir_.write("changed.vtxt", changedBytes);
   {
     // One byte more than the control takes; it compresses to almost nothing.
     const std::string big(EditCtrl::kMaxBytes + 1u, 'a');
@@ -239,6 +263,10 @@ TEST_F(DocumentCommandsTest, FailedOpensChangeNothing) {
   };
   const Case cases[] = {
       {"damaged: like a wrong password", damaged, {"<password>", kWrong, "<password>"}, false},
+      {"strong, cut short", cut, {"<password>", kWrong, "<password>"}, false},
+      {"strong, only its header", headerOnly, {"<password>", kWrong, "<password>"}, false},
+      {"strong, a byte after the end", longer, {"<password>", kWrong, "<password>"}, false},
+      {"strong, a byte changed", changed, {"<password>", kWrong, "<password>"}, false},
       {"missing", missing, {"<password>", "ファイルが見つかりません。\n\n" + missing}, false},
       {"too large for the control", huge, {"<password>", "ファイルが大きすぎるため開けません。\n\n" + huge}, false},
       {"out of memory", damaged, {"<password>", "メモリが足りないため開けません。\n\n" + damaged}, true},
@@ -250,7 +278,7 @@ TEST_F(DocumentCommandsTest, FailedOpensChangeNothing) {
     window.documents().setReader({});
     if (c.failingReader) {
       window.documents().setReader(
-          [](const std::string&, const tolvane::DocumentKey&) -> std::unique_ptr<orka::MemWriteStream> {
+          [](const std::string&, const tolvane::DocumentKeyring&) -> std::unique_ptr<orka::MemWriteStream> {
             throw std::bad_alloc();
           });
     }
@@ -450,7 +478,7 @@ TEST_F(DocumentCommandsTest, SaveAsThatFailsToWriteStillTakesTheNewName) {
   EXPECT_FALSE(window.saveDocumentAs());
   EXPECT_EQ(asked(modals), (std::vector<std::string>{"<save as>", "ファイルの保存に失敗しました。\n\n" + nowhere}));
   EXPECT_EQ(window.windowText(), "doc.vtxt - ミルデア");
-  EXPECT_TRUE(window.currentDocument().key.matches(tolvane::makeDocumentKey("pw")));
+  EXPECT_TRUE(window.currentDocument().opensWith("pw"));
   EXPECT_TRUE(modified());
 }
 
@@ -467,6 +495,91 @@ TEST_F(DocumentCommandsTest, SaveAsWithoutAnyDefaultKeyChangesNothing) {
     EXPECT_FALSE(window.saveDocumentAs());
     EXPECT_EQ(asked(modals), (std::vector<std::string>{"<save as>", "ファイルの保存に失敗しました。\n\n" + path}));
     EXPECT_EQ(window.currentDocument().path, path);
+  }
+}
+
+TEST_F(DocumentCommandsTest, OpensEitherFormatFromTheVtxtToolAndSaveKeepsIt) {
+  const std::string password = dir_.write("pw.txt", "合言葉\n");
+  struct Case {
+    const char* format;  // vtxt's name of it
+    DocumentFormat expected;
+    const char* pane;
+  };
+  const Case cases[] = {
+      {"classic", DocumentFormat::kClassic, "互換形式"},
+      {"strong", DocumentFormat::kStrong, "新形式"},  // at the tool's own, moderate cost
+  };
+  CMainWnd& window = start();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.format);
+    const std::string path = dir_.path(std::string(c.format) + ".vtxt");
+    auto write = vtxt_test::runProgram(
+        VTXT_PROGRAM, {"write", "--format", c.format, "--password-file", password, path}, "ツールから", dir_.path());
+    ASSERT_EQ(write.exitCode, 0) << write.err;
+    open(path, "合言葉");
+    EXPECT_EQ(text(), ansi("ツールから"));
+    EXPECT_EQ(formatPane(), c.pane);
+
+    type("と追記");
+    ScriptedModals modals;
+    ASSERT_TRUE(window.saveDocument());
+    EXPECT_TRUE(modals.seen().empty());
+    EXPECT_EQ(tolvane::documentFormat(path), c.expected);
+    // Read with the window's keyring: Save made no new one, so the file
+    // keeps the salt and costs it was opened with.
+    auto saved = tolvane::readDocument(path, window.currentDocument().keyring);
+    EXPECT_STREQ(reinterpret_cast<const char*>(saved->data()), ansi("ツールからと追記").c_str());
+    if (c.expected == DocumentFormat::kStrong) {
+      EXPECT_EQ(tolvane::readStrongHeader(path).cost, tolvane::kModerateCost);
+    }
+  }
+}
+
+TEST_F(DocumentCommandsTest, SaveAsOffersTheDocumentsFormatAndSavesInTheChosenOne) {
+  struct Case {
+    const char* name;
+    std::optional<DocumentFormat> source;  // none: untitled
+    bool newDocumentsStrong;
+    bool offered;  // the box at first
+    bool chosen;   // the box when confirmed
+    const char* pane;
+  };
+  const Case cases[] = {
+      {"untitled, classic by default", std::nullopt, false, false, true, "互換形式"},
+      {"untitled, strong preferred", std::nullopt, true, true, false, "新形式"},
+      {"classic to strong", DocumentFormat::kClassic, true, false, true, "互換形式"},
+      {"strong to classic", DocumentFormat::kStrong, false, true, false, "新形式"},
+      {"strong stays strong", DocumentFormat::kStrong, false, true, true, "新形式"},
+  };
+  CMainWnd& window = start();
+  int round = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    window.execute(ID_FILE_NEW);
+    window.documents().setNewDocumentsStrong([strong = c.newDocumentsStrong] { return strong; });
+    if (c.source) open(document("source.vtxt", "文", "old", *c.source), "old");
+    type("書");
+    EXPECT_EQ(formatPane(), c.pane);
+
+    const std::string target = dir_.path("target" + std::to_string(++round) + ".vtxt");
+    ScriptedModals modals;
+    modals.answer(IDOK, [&](ModalRequest& r) {
+      EXPECT_EQ(r.dialog->isChecked(IDC_STRONG_FORMAT), c.offered);
+      r.dialog->setChecked(IDC_STRONG_FORMAT, c.chosen);
+      r.path = target;
+      r.dialog->setItemText(IDC_OLD_PASSWORD, "old");
+      r.dialog->setItemText(IDC_NEW_PASSWORD, "new");
+      r.dialog->setItemText(IDC_CONFIRM_PASSWORD, "new");
+    });
+    ASSERT_TRUE(window.saveDocumentAs());
+    EXPECT_EQ(asked(modals), std::vector<std::string>{"<save as>"});
+    const DocumentFormat chosen = c.chosen ? DocumentFormat::kStrong : DocumentFormat::kClassic;
+    EXPECT_EQ(tolvane::documentFormat(target), chosen);
+    EXPECT_EQ(readBack(target, "new"), ansi(c.source ? "文書" : "書"));
+    EXPECT_EQ(formatPane(), c.chosen ? "新形式" : "互換形式");
+    if (c.chosen) {
+      EXPECT_EQ(tolvane::readStrongHeader(target).cost, tolvane::kCheapestCost);
+    }
   }
 }
 
