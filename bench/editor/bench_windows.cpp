@@ -79,9 +79,30 @@ HWND createBare(HWND parent, bool wordWrap) {
   return bare;
 }
 
+void initializeInterleaved(int& argc, char** argv) {
+  static char interleave[] = "--benchmark_enable_random_interleaving=true";
+  // Ours goes first, so that a flag given on the command line wins.
+  static std::vector<char*> args;
+  args.assign(argv, argv + argc);
+  args.insert(args.begin() + (argc > 0 ? 1 : 0), interleave);
+  args.push_back(nullptr);
+  int count = static_cast<int>(args.size()) - 1;
+  benchmark::Initialize(&count, args.data());
+  // Whatever Initialize did not take stays for the caller to report.
+  argc = count;
+  for (int i = 0; i < count; ++i) argv[i] = args[static_cast<size_t>(i)];
+}
+
 void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
   ConsoleReporter::ReportRuns(runs);
-  for (const Run& run : runs) seconds_[run.run_name.function_name] = run.GetAdjustedRealTime();
+  for (const Run& run : runs) {
+    const std::string& name = run.run_name.function_name;
+    if (run.run_type == Run::RT_Aggregate) {
+      if (run.aggregate_name == "median") medians_[name] = run.GetAdjustedRealTime();
+    } else {
+      seconds_[name] = run.GetAdjustedRealTime();
+    }
+  }
 }
 
 RatioReporter::Pairs RatioReporter::oursAgainstBare(const std::vector<std::string>& names) {
@@ -93,9 +114,10 @@ RatioReporter::Pairs RatioReporter::oursAgainstBare(const std::vector<std::strin
 void RatioReporter::Finalize() {
   ConsoleReporter::Finalize();
   for (const auto& [ours, peer] : pairs_) {
-    auto a = seconds_.find(ours);
-    auto b = seconds_.find(peer);
-    if (a == seconds_.end() || b == seconds_.end() || b->second <= 0) continue;
+    const auto& times = medians_.count(ours) && medians_.count(peer) ? medians_ : seconds_;
+    auto a = times.find(ours);
+    auto b = times.find(peer);
+    if (a == times.end() || b == times.end() || b->second <= 0) continue;
     std::printf("%-24s / %-22s = %.3f\n", ours.c_str(), peer.c_str(), a->second / b->second);
   }
 }

@@ -31,8 +31,14 @@ std::unique_ptr<EditCtrl> createOurs(HWND parent, bool wordWrap);
 // The platform's EDIT control, styled as ours, with the 64 MiB limit.
 HWND createBare(HWND parent, bool wordWrap);
 
+// benchmark::Initialize with the repetitions of all benchmarks run in a
+// random order, unless the command line says otherwise: on a shared machine
+// both sides of a comparison then meet the same load.
+void initializeInterleaved(int& argc, char** argv);
+
 // Prints, after the usual table, for each pair (A, B) of benchmark names
-// the time of A divided by that of B in the same run.
+// the time of A divided by that of B in the same run (the medians of
+// repeated benchmarks).
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   using Pairs = std::vector<std::pair<std::string, std::string>>;
@@ -46,6 +52,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
  private:
   Pairs pairs_;
   std::map<std::string, double> seconds_;
+  std::map<std::string, double> medians_;
 };
 
 }  // namespace bench
