@@ -103,13 +103,13 @@ std::string resolvedFace(HWND control) {
   GetTextFaceW(dc, LF_FACESIZE, face);
   std::string resolved = orka::narrow(face);
   // A substituted face keeps the name asked for; the outline metrics name
-  // the font file that actually draws.
+  // the family of the font that actually draws.
   if (UINT size = GetOutlineTextMetricsW(dc, 0, nullptr)) {
     std::vector<char> buffer(size);
     auto* metrics = reinterpret_cast<OUTLINETEXTMETRICW*>(buffer.data());
     if (GetOutlineTextMetricsW(dc, size, metrics))
       resolved += " (" + orka::narrow(reinterpret_cast<const wchar_t*>(buffer.data() +
-                                                                       reinterpret_cast<size_t>(metrics->otmpFullName))) +
+                                                                       reinterpret_cast<size_t>(metrics->otmpFamilyName))) +
                   ")";
   }
   SelectObject(dc, old);

@@ -46,7 +46,7 @@ HWND createFairBare(const EditCtrl& ours);
 // SetWindowTextW, the least any program must do).
 void openOnce(const OpenPaths& p, CMainWnd& editor, HWND bare, bool ours);
 // The face the system picked for the control's font (GetTextFace), and the
-// full name of the outline font behind it, if any.
+// family of the outline font behind it, if any.
 std::string resolvedFace(HWND control);
 // One line per side: resolved face and client size.
 void printSides(HWND ours, HWND bare);
