@@ -79,4 +79,18 @@ HWND createBare(HWND parent, bool wordWrap) {
   return bare;
 }
 
+void initializeInterleaved(int& argc, char** argv) {
+  static char interleave[] = "--benchmark_enable_random_interleaving=true";
+  // Ours goes first, so that a flag given on the command line wins.
+  static std::vector<char*> args;
+  args.assign(argv, argv + argc);
+  args.insert(args.begin() + (argc > 0 ? 1 : 0), interleave);
+  args.push_back(nullptr);
+  int count = static_cast<int>(args.size()) - 1;
+  benchmark::Initialize(&count, args.data());
+  // Whatever Initialize did not take stays for the caller to report.
+  argc = count;
+  for (int i = 0; i < count; ++i) argv[i] = args[static_cast<size_t>(i)];
+}
+
 }  // namespace bench

@@ -34,4 +34,9 @@ std::unique_ptr<EditCtrl> createOurs(HWND parent, bool wordWrap);
 // The platform's EDIT control, styled as ours, with the 64 MiB limit.
 HWND createBare(HWND parent, bool wordWrap);
 
+// benchmark::Initialize with the repetitions of all benchmarks run in a
+// random order, unless the command line says otherwise: on a shared machine
+// both sides of a comparison then meet the same load.
+void initializeInterleaved(int& argc, char** argv);
+
 }  // namespace bench

@@ -5,14 +5,16 @@
 //    default password tried silently, read, decipher, inflate, convert, into
 //    the control, title, per-file read-only lookup) against open/bare:
 //    readDocument, the conversion and SetWindowTextW into a bare EDIT
-//    control.  Goal: at most 1.1 times.
+//    control with the editor's font and size (open_fixture.h).  Goal: at
+//    most 1.1 times.
 //  - save/ours: Save after an edit (the text out of the control, writeDocument)
 //    against save/bare: GetWindowTextW, the conversion and writeDocument.
 //    Goal: at most 1.2 times.
 // Afterwards a fresh process of this program opens the document once more
 // and reports its memory peak over what the empty window held, in copies of
-// the text.  Loading 64 MiB takes the control about 13 s under wine, so each
-// side runs two iterations.
+// the text.  Loading 64 MiB takes the control 13 s or more under wine, so
+// each side opens three times, in turns with the other side so that a busy
+// machine slows both alike, and the ratio is that of the medians.
 #include <benchmark/benchmark.h>
 #include <windows.h>
 
@@ -20,64 +22,29 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "bench_windows.h"
 #include "document/document.h"
-#include "document/machine_serial.h"
 #include "editor/main_wnd.h"
-#include "editor/my_app.h"
 #include "framework/app.h"
+#include "open_fixture.h"
 
 namespace {
 
 constexpr int kTextBytes = EditCtrl::kMaxBytes;
 
-struct Paths {
-  std::string folder, document, bareDocument, settings;
-};
-
-Paths paths() {
-  namespace fs = std::filesystem;
-  const fs::path folder = fs::temp_directory_path() / "tolvane-open-save-bench";
-  fs::create_directories(folder);
-  return {folder.u8string(), (folder / "document.vtxt").u8string(), (folder / "bare.vtxt").u8string(),
-          (folder / "tolvane.dat").u8string()};
-}
-
-// Documents saved with the empty password open without a dialog in silent
-// mode; a fixed serial keeps WMI out of the timing.
-void useFixedSerial() {
-  tolvane::setMachineSerialSource([] { return std::optional<std::string>("BENCH-SERIAL"); });
-}
-
-// The editor's window with silent opening and the per-file list switched on.
-std::unique_ptr<CMainWnd> startWindow(const Paths& p) {
-  Settings settings;
-  settings.hidePasswordDialog = true;
-  settings.perFileReadOnly = true;
-  settings.save(p.settings);
-  StartupOptions options;
-  options.settingsPath = p.settings;
-  options.showCommand = SW_SHOWNOACTIVATE;
-  std::unique_ptr<CMainWnd> window = startEditor(options);
-  if (!window) std::abort();
-  bench::pump();
-  return window;
-}
-
 struct Sides {
-  Paths p = paths();
+  bench::OpenPaths p = bench::openPaths();
   std::unique_ptr<CMainWnd> ours;
-  HWND bare = bench::createBare(bench::makeParent(), false);
+  HWND bare = nullptr;
 
   Sides() {
-    const std::string text = bench::japaneseText(kTextBytes);
-    tolvane::writeDocument(p.document, tolvane::makeDocumentKey(""), text.data(), kTextBytes);
-    ours = startWindow(p);
+    bench::writeDocumentFile(p);
+    ours = bench::startWindow(p);
+    bare = bench::createFairBare(*ours->editCtrl());
+    bench::printSides(ours->editCtrl()->hwnd(), bare);
   }
 };
 
@@ -88,21 +55,7 @@ Sides& sides() {
 
 void open(benchmark::State& state, bool ours) {
   Sides& s = sides();
-  for (auto _ : state) {
-    if (ours) {
-      s.ours->openDocument(s.p.document);
-    } else {
-      auto stream = tolvane::readDocument(s.p.document, tolvane::makeDocumentKey(""));
-      const char* bytes = reinterpret_cast<const char*>(stream->data());
-      const int length = static_cast<int>(std::strlen(bytes));
-      const int units = MultiByteToWideChar(CP_ACP, 0, bytes, length, nullptr, 0);
-      std::wstring wide(static_cast<size_t>(units), L'\0');
-      MultiByteToWideChar(CP_ACP, 0, bytes, length, wide.data(), units);
-      stream.reset();
-      SetWindowTextW(s.bare, wide.c_str());
-    }
-    bench::pump();
-  }
+  for (auto _ : state) bench::openOnce(s.p, *s.ours, s.bare, ours);
   if (ours && s.ours->editCtrl()->textLength() != kTextBytes) state.SkipWithError("the document did not open");
 }
 
@@ -136,9 +89,9 @@ double mebibytes(SIZE_T bytes) { return static_cast<double>(bytes) / (1 << 20); 
 // Run in a process of its own: opens the document once into a fresh window
 // and prints the peak over what the window held before.
 int measureMemory() {
-  useFixedSerial();
-  const Paths p = paths();
-  std::unique_ptr<CMainWnd> window = startWindow(p);
+  bench::useFixedSerial();
+  const bench::OpenPaths p = bench::openPaths();
+  std::unique_ptr<CMainWnd> window = bench::startWindow(p);
   PROCESS_MEMORY_COUNTERS before{};
   GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof before);
   window->openDocument(p.document);
@@ -175,11 +128,12 @@ void runMemoryProcess() {
 int main(int argc, char** argv) {
   fw::CWinApp app;
   if (argc > 1 && std::strcmp(argv[1], "--memory") == 0) return measureMemory();
-  useFixedSerial();
+  bench::useFixedSerial();
   using benchmark::RegisterBenchmark;
   for (bool ours : {true, false}) {
     RegisterBenchmark(ours ? "open/ours" : "open/bare", open, ours)
-        ->Iterations(2)
+        ->Iterations(1)
+        ->Repetitions(3)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
   }
@@ -189,12 +143,12 @@ int main(int argc, char** argv) {
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
   }
-  benchmark::Initialize(&argc, argv);
+  bench::initializeInterleaved(argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  sides();  // the document and both windows, before any timing
   bench::RatioReporter reporter(bench::RatioReporter::oursAgainstBare({"open", "save"}));
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
-  sides();  // the document, should the filter have run nothing
   std::fflush(stdout);
   runMemoryProcess();
   sides().ours.reset();

@@ -6,7 +6,14 @@ namespace bench {
 
 void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
   ConsoleReporter::ReportRuns(runs);
-  for (const Run& run : runs) seconds_[run.run_name.function_name] = run.GetAdjustedRealTime();
+  for (const Run& run : runs) {
+    const std::string& name = run.run_name.function_name;
+    if (run.run_type == Run::RT_Aggregate) {
+      if (run.aggregate_name == "median") medians_[name] = run.GetAdjustedRealTime();
+    } else {
+      seconds_[name] = run.GetAdjustedRealTime();
+    }
+  }
 }
 
 RatioReporter::Pairs RatioReporter::oursAgainstBare(const std::vector<std::string>& names) {
@@ -18,9 +25,10 @@ RatioReporter::Pairs RatioReporter::oursAgainstBare(const std::vector<std::strin
 void RatioReporter::Finalize() {
   ConsoleReporter::Finalize();
   for (const auto& [ours, peer] : pairs_) {
-    auto a = seconds_.find(ours);
-    auto b = seconds_.find(peer);
-    if (a == seconds_.end() || b == seconds_.end() || b->second <= 0) continue;
+    const auto& times = medians_.count(ours) && medians_.count(peer) ? medians_ : seconds_;
+    auto a = times.find(ours);
+    auto b = times.find(peer);
+    if (a == times.end() || b == times.end() || b->second <= 0) continue;
     std::printf("%-24s / %-22s = %.3f\n", ours.c_str(), peer.c_str(), a->second / b->second);
   }
 }

@@ -13,7 +13,8 @@
 namespace bench {
 
 // Prints, after the usual table, for each pair (A, B) of benchmark names
-// the time of A divided by that of B in the same run.
+// the time of A divided by that of B in the same run (the medians of
+// repeated benchmarks).
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   using Pairs = std::vector<std::pair<std::string, std::string>>;
@@ -27,6 +28,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
  private:
   Pairs pairs_;
   std::map<std::string, double> seconds_;
+  std::map<std::string, double> medians_;
 };
 
 }  // namespace bench
