@@ -95,6 +95,7 @@ void CMainWnd::registerCommands() {
   editCommands_ = std::make_unique<EditCommands>(*this);
   dateTimeCommands_ = std::make_unique<DateTimeCommands>(*this);
   documentCommands_ = std::make_unique<DocumentCommands>(*this);
+  documentCommands_->setNewDocumentsStrong([this] { return security_.strongNewDocuments; });
   searchCommands_ = std::make_unique<SearchCommands>(*this);
   sessionEnd_ = std::make_unique<SessionEnd>(*this);
   documentLock_ = std::make_unique<DocumentLock>(*this);

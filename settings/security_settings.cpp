@@ -30,6 +30,8 @@ const Field kFields[] = {
      [](SecuritySettings& s, uint32_t v) { s.lockOnSessionLock = v != 0; }},
     {"clearClipboard", 1, [](const SecuritySettings& s) { return uint32_t{s.clearClipboard}; },
      [](SecuritySettings& s, uint32_t v) { s.clearClipboard = v != 0; }},
+    {"strongNewDocuments", 1, [](const SecuritySettings& s) { return uint32_t{s.strongNewDocuments}; },
+     [](SecuritySettings& s, uint32_t v) { s.strongNewDocuments = v != 0; }},
 };
 
 // Decimal digits only, at most `max`.

@@ -1,5 +1,6 @@
 // SecuritySettings: how the editor protects an open document — when it locks
-// by itself and whether it clears the clipboard — and their file,
+// by itself, whether it clears the clipboard and in which format new
+// documents are saved — and their file,
 // "tolvane-security.dat" beside "tolvane.dat".
 //
 // They have a file of their own so that "tolvane.dat" stays exactly what
@@ -17,10 +18,10 @@
 //   lockOnMinimize=0       0 or 1
 //   lockOnSessionLock=1    0 or 1
 //   clearClipboard=1       0 or 1
+//   strongNewDocuments=0   1: new documents in the strong format
 //
 // Names this program does not know are skipped, so that a later program may
-// add a field (the format of new documents is planned) without sending this
-// one back to its defaults.  One thread at a time.
+// add a field without sending this one back to its defaults.  One thread at a time.
 #pragma once
 
 #include <cstddef>
@@ -36,6 +37,7 @@ struct SecuritySettings {
   bool lockOnMinimize = false;
   bool lockOnSessionLock = true;
   bool clearClipboard = true;
+  bool strongNewDocuments = false;
 
   bool operator==(const SecuritySettings& other) const;
 

@@ -55,7 +55,7 @@ DocumentCommands::DocumentCommands(CMainWnd& main) : main_(main) {
 }
 
 tolvane::DocumentFormat DocumentCommands::format() const {
-  if (!main_.currentDocument().path.empty()) return main_.currentDocument().keyring.format();
+  if (!main_.currentDocument().path.empty()) return main_.currentDocument().format;
   return newDocumentsStrong_ && newDocumentsStrong_() ? tolvane::DocumentFormat::kStrong
                                                       : tolvane::DocumentFormat::kClassic;
 }

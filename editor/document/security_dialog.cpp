@@ -19,6 +19,7 @@ BOOL SecurityDialog::OnInitDialog() {
   setChecked(IDC_LOCK_ON_MINIMIZE, settings_.lockOnMinimize);
   setChecked(IDC_LOCK_ON_SESSION_LOCK, settings_.lockOnSessionLock);
   setChecked(IDC_CLEAR_CLIPBOARD, settings_.clearClipboard);
+  setChecked(IDC_STRONG_NEW_DOCUMENTS, settings_.strongNewDocuments);
   return TRUE;
 }
 
@@ -36,5 +37,6 @@ void SecurityDialog::OnOK() {
   settings_.lockOnMinimize = isChecked(IDC_LOCK_ON_MINIMIZE);
   settings_.lockOnSessionLock = isChecked(IDC_LOCK_ON_SESSION_LOCK);
   settings_.clearClipboard = isChecked(IDC_CLEAR_CLIPBOARD);
+  settings_.strongNewDocuments = isChecked(IDC_STRONG_NEW_DOCUMENTS);
   EndDialog(IDOK);
 }

@@ -23,6 +23,7 @@ TEST(SecuritySettings, SavesTextThatLoadsBackAndLeavesDefaultsForMissingFile) {
   settings.lockOnMinimize = true;
   settings.lockOnSessionLock = false;
   settings.clearClipboard = false;
+  settings.strongNewDocuments = true;
   const std::string path = dir.path(SecuritySettings::kFileName);
   ASSERT_TRUE(settings.save(path));
   SecuritySettings read;
@@ -30,7 +31,8 @@ TEST(SecuritySettings, SavesTextThatLoadsBackAndLeavesDefaultsForMissingFile) {
   EXPECT_EQ(read, settings);
 
   EXPECT_EQ(dir.read(SecuritySettings::kFileName),
-            "TolvaneSecurity 1\nidleMinutes=15\nlockOnMinimize=1\nlockOnSessionLock=0\nclearClipboard=0\n");
+            "TolvaneSecurity 1\nidleMinutes=15\nlockOnMinimize=1\nlockOnSessionLock=0\nclearClipboard=0\n"
+            "strongNewDocuments=1\n");
 }
 
 TEST(SecuritySettings, SitsBesideTheSettingsFile) {
@@ -42,7 +44,7 @@ TEST(SecuritySettings, SitsBesideTheSettingsFile) {
 TEST(SecuritySettings, ReadsCrLfAndSkipsNamesItDoesNotKnow) {
   TempDir dir;
   SecuritySettings settings;
-  ASSERT_TRUE(settings.load(dir.write("s.dat", "TolvaneSecurity 1\r\nnewDocumentFormat=2\r\nidleMinutes=9999\r\n")));
+  ASSERT_TRUE(settings.load(dir.write("s.dat", "TolvaneSecurity 1\r\nsomeLaterField=2\r\nidleMinutes=9999\r\n")));
   EXPECT_EQ(settings.idleMinutes, 9999u);
   EXPECT_TRUE(settings.lockOnSessionLock);
 }

@@ -107,8 +107,8 @@ class DocumentCommandsTest : public EditorTest {
 
   // The editor with new strong keys made cheaply: the moderate cost would
   // spend 256 MiB on every Save As.
-  CMainWnd& start() {
-    CMainWnd& window = EditorTest::start();
+  CMainWnd& start(std::vector<std::string> parameters = {}) {
+    CMainWnd& window = EditorTest::start(std::move(parameters));
     window.documents().setNewKeyCost(tolvane::kCheapestCost);
     return window;
   }
@@ -527,8 +527,10 @@ TEST_F(DocumentCommandsTest, OpensEitherFormatFromTheVtxtToolAndSaveKeepsIt) {
     EXPECT_EQ(tolvane::documentFormat(path), c.expected);
     // Read with the window's keyring: Save made no new one, so the file
     // keeps the salt and costs it was opened with.
-    auto saved = tolvane::readDocument(path, window.currentDocument().keyring);
-    EXPECT_STREQ(reinterpret_cast<const char*>(saved->data()), ansi("ツールからと追記").c_str());
+    window.currentDocument().useKeyring([&](const tolvane::DocumentKeyring& keyring) {
+      auto saved = tolvane::readDocument(path, keyring);
+      EXPECT_STREQ(reinterpret_cast<const char*>(saved->data()), ansi("ツールからと追記").c_str());
+    });
     if (c.expected == DocumentFormat::kStrong) {
       EXPECT_EQ(tolvane::readStrongHeader(path).cost, tolvane::kModerateCost);
     }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "editor/document/document_commands.h"
 #include "editor/res/resource.h"
 #include "framework/dialog.h"
 #include "framework/modal.h"
@@ -26,6 +27,7 @@ TEST_F(SecurityDialogTest, RefusesBadMinutesAndStoresTheRestInItsOwnFile) {
     EXPECT_TRUE(r.dialog->isChecked(IDC_LOCK_ON_SESSION_LOCK));
     EXPECT_TRUE(r.dialog->isChecked(IDC_CLEAR_CLIPBOARD));
     EXPECT_FALSE(r.dialog->isChecked(IDC_LOCK_ON_MINIMIZE));
+    EXPECT_FALSE(r.dialog->isChecked(IDC_STRONG_NEW_DOCUMENTS));
     r.dialog->setItemText(IDC_IDLE_MINUTES, "");
   });
   modals.answer(IDOK);  // the warning
@@ -35,7 +37,9 @@ TEST_F(SecurityDialogTest, RefusesBadMinutesAndStoresTheRestInItsOwnFile) {
     r.dialog->setItemText(IDC_IDLE_MINUTES, "15");
     r.dialog->setChecked(IDC_LOCK_ON_MINIMIZE, true);
     r.dialog->setChecked(IDC_CLEAR_CLIPBOARD, false);
+    r.dialog->setChecked(IDC_STRONG_NEW_DOCUMENTS, true);
   });
+  EXPECT_EQ(window.documents().format(), tolvane::DocumentFormat::kClassic);
   ASSERT_TRUE(window.execute(ID_SETTINGS_SECURITY));
   ASSERT_EQ(modals.seen().size(), 5u);
   EXPECT_EQ(modals.seen()[1].text, "分数には 0 から 9999 までの数を入力してください。");
@@ -45,7 +49,10 @@ TEST_F(SecurityDialogTest, RefusesBadMinutesAndStoresTheRestInItsOwnFile) {
   expected.idleMinutes = 15;
   expected.lockOnMinimize = true;
   expected.clearClipboard = false;
+  expected.strongNewDocuments = true;
   EXPECT_EQ(window.security(), expected);
+  // An untitled document is now offered the strong format.
+  EXPECT_EQ(window.documents().format(), tolvane::DocumentFormat::kStrong);
   SecuritySettings stored;
   EXPECT_TRUE(stored.load(dir_.path(SecuritySettings::kFileName)));
   EXPECT_EQ(stored, expected);
