@@ -184,6 +184,7 @@ bool CMainWnd::applyFont() {
 
 void CMainWnd::installEditCtrl(std::unique_ptr<EditCtrl> edit) {
   edit_ = std::move(edit);
+  edit_->setCopyListener([this] { clipboard_.stamped(hwnd()); });
   setView(edit_->hwnd());
   recalcLayout();
 }

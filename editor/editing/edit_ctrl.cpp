@@ -440,6 +440,12 @@ LPARAM EditCtrl::takeImeResult(LPARAM flags) {
 
 LRESULT EditCtrl::filter(UINT message, WPARAM wParam, LPARAM lParam) {
   HWND window = hwnd();
+  if (message == WM_CONTEXTMENU) {
+    const DWORD before = GetClipboardSequenceNumber();
+    const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+    if (copyListener_ && GetClipboardSequenceNumber() != before && GetClipboardOwner() == window) copyListener_();
+    return result;
+  }
   if (leavesTextAlone(message, wParam)) return DefSubclassProc(window, message, wParam, lParam);
   if (message == WM_UNICHAR) {
     if (wParam == UNICODE_NOCHAR) return TRUE;

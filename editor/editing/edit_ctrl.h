@@ -118,6 +118,10 @@ class EditCtrl : public fw::CWnd {
   int byteFromWide(int widePos) const;
   int wideFromByte(int byteOffset) const;
 
+  // Called when the control's own context menu has put a copy on the
+  // clipboard: its Copy and Cut do not pass through the editor's commands.
+  void setCopyListener(std::function<void()> listener) { copyListener_ = std::move(listener); }
+
  private:
   friend std::unique_ptr<EditCtrl> createEditCtrl(HWND, bool, HFONT, bool);
 
@@ -170,6 +174,7 @@ class EditCtrl : public fw::CWnd {
   // Set while the control works on a message that edits the text: the
   // mirror is then behind, and a lookup meanwhile reads the text afresh.
   bool changing_ = false;
+  std::function<void()> copyListener_;
   // Counts every change of the mirror, to notice one made by a nested
   // message while the outer one was in the control.
   mutable unsigned generation_ = 0;

@@ -185,4 +185,25 @@ TEST_F(LockTest, CopiesAreStampedAndLockEmptiesOnlyTheEditorsOwnCopy) {
   EXPECT_TRUE(IsClipboardFormatAvailable(CF_UNICODETEXT));
 }
 
+// The control's own menu copies without the editor's commands: that copy is
+// kept out of clipboard history all the same.
+TEST_F(LockTest, ACopyFromTheTextsOwnMenuIsStampedToo) {
+  CMainWnd& window = startWithDocument();
+  static HWND edit;
+  edit = window.editCtrl()->hwnd();
+  window.editCtrl()->setSelection(0, 2);
+  // While the menu is open: copy as its item does, then close it.
+  SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    SendMessageW(edit, WM_COPY, 0, 0);
+    EndMenu();
+  });
+  RECT r{};
+  GetWindowRect(edit, &r);
+  SendMessageW(edit, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(edit), MAKELPARAM(r.left + 20, r.top + 20));
+  pump();
+  EXPECT_TRUE(IsClipboardFormatAvailable(CF_UNICODETEXT));
+  EXPECT_TRUE(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"CanIncludeInClipboardHistory")));
+}
+
 }  // namespace
