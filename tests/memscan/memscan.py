@@ -97,8 +97,8 @@ def main(argv):
         return 2
     pid = int(argv[1])
     names, patterns = [], []
-    for spec in argv[2:]:
-        name, encoding, text = spec.split(":", 2)
+    for pattern in argv[2:]:
+        name, encoding, text = pattern.split(":", 2)
         names.append(name + ":" + encoding)
         patterns.append(pattern_bytes(encoding, text))
     for name, count in zip(names, scan(pid, patterns)):
