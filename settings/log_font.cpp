@@ -16,9 +16,9 @@ int32_t getInt32(const unsigned char* at) {
 
 }  // namespace
 
-LogFontA LogFontA::defaultFont() {
+LogFontA LogFontA::defaultFont(int32_t screenDpi) {
   LogFontA font;
-  font.lfHeight = 12;
+  font.lfHeight = screenDpi > 0 ? (12 * screenDpi + 48) / 96 : 12;
   font.lfWeight = 400;   // FW_NORMAL
   font.lfCharSet = 128;  // SHIFTJIS_CHARSET
   std::memcpy(font.lfFaceName, "FixedSys", 8);

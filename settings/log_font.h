@@ -39,8 +39,11 @@ struct LogFontA {
   uint8_t lfPitchAndFamily = 0;
   char lfFaceName[kFaceNameSize] = {};
 
-  // The editor's default: "FixedSys", height 12, weight 400, Shift_JIS.
-  static LogFontA defaultFont();
+  // The editor's default: "FixedSys", weight 400, Shift_JIS, 12 pixels high
+  // on a 96-dpi screen.  Heights count pixels of the screen the settings
+  // were made on, so on a denser one the default grows with it (18 at 144
+  // dpi, 24 at 192) and keeps its size to the eye.
+  static LogFontA defaultFont(int32_t screenDpi = 96);
 
   // The block in file order, integers little-endian whatever the host.
   void toBytes(unsigned char (&bytes)[kByteSize]) const;

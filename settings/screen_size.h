@@ -1,10 +1,11 @@
 // The size of the primary screen, which bounds the window size the settings
-// file may restore.
+// file may restore, and its density, which sizes the default font.
 //
-// On Windows the system reports it (GetSystemMetrics SM_CXSCREEN and
-// SM_CYSCREEN).  Elsewhere there is no screen to ask: the portable build has
-// no window to place, so its provider reports kUnboundedScreen and any
-// positive size passes.  Tests inject their own screen.
+// On Windows the system reports them (GetSystemMetrics SM_CXSCREEN and
+// SM_CYSCREEN, the screen DC's LOGPIXELSY).  Elsewhere there is no screen to
+// ask: the portable build has no window to place, so its provider reports
+// kUnboundedScreen at 96 dpi and any positive size passes.  Tests inject
+// their own screen.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,8 @@ class ScreenSize {
   virtual ~ScreenSize() = default;
   virtual int32_t width() const = 0;
   virtual int32_t height() const = 0;
+  // Pixels per logical inch; 96 at 100% scaling.
+  virtual int32_t dpi() const = 0;
 };
 
 // What the portable provider reports in both directions.
@@ -25,11 +28,13 @@ const ScreenSize& systemScreenSize();
 // A screen of a fixed size.
 class FixedScreenSize : public ScreenSize {
  public:
-  FixedScreenSize(int32_t width, int32_t height) : width_(width), height_(height) {}
+  FixedScreenSize(int32_t width, int32_t height, int32_t dpi = 96) : width_(width), height_(height), dpi_(dpi) {}
   int32_t width() const override { return width_; }
   int32_t height() const override { return height_; }
+  int32_t dpi() const override { return dpi_; }
 
  private:
   int32_t width_;
   int32_t height_;
+  int32_t dpi_;
 };

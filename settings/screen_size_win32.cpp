@@ -9,6 +9,13 @@ class SystemScreenSize : public ScreenSize {
  public:
   int32_t width() const override { return GetSystemMetrics(SM_CXSCREEN); }
   int32_t height() const override { return GetSystemMetrics(SM_CYSCREEN); }
+  // The system DPI, which is what the font dialog measures heights in.
+  int32_t dpi() const override {
+    HDC screen = GetDC(nullptr);
+    const int found = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen) ReleaseDC(nullptr, screen);
+    return found > 0 ? found : 96;
+  }
 };
 
 }  // namespace

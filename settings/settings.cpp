@@ -129,32 +129,37 @@ void Settings::setDefaults() {
   *this = Settings();
 }
 
+void Settings::setDefaults(const ScreenSize& screen) {
+  setDefaults();
+  font = LogFontA::defaultFont(screen.dpi());
+}
+
 void Settings::load() {
   try {
     load(settingsFilePath(kFileName), systemScreenSize());
   } catch (const orka::Error&) {
-    setDefaults();  // the settings' folder could not be found
+    setDefaults(systemScreenSize());  // the settings' folder could not be found
   }
 }
 
 bool Settings::load(const std::string& path, const ScreenSize& screen) {
-  setDefaults();
+  setDefaults(screen);
   try {
     // Strings are read a byte at a time: a block at a time from the file.
     orka::BufferedReadStream in(new orka::FileReadStream(path));
     readRecord(in, *this);
   } catch (const orka::Error&) {
-    setDefaults();
+    setDefaults(screen);
     return false;
   } catch (const BadFile&) {
-    setDefaults();
+    setDefaults(screen);
     return false;
   } catch (const std::exception&) {  // out of memory: still start, with defaults
-    setDefaults();
+    setDefaults(screen);
     return false;
   }
   if (!isUsable(*this, screen)) {
-    setDefaults();
+    setDefaults(screen);
     return false;
   }
   return true;

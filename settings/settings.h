@@ -73,6 +73,8 @@ struct Settings {
 
   // Every field to its default; the list emptied, its capacity 10.
   void setDefaults();
+  // The same, with the default font sized for `screen`'s density.
+  void setDefaults(const ScreenSize& screen);
 
   // From the program's "tolvane.dat" (settingsFilePath), checked against the
   // real screen.

@@ -170,6 +170,23 @@ TEST_F(SettingsFile, MissingFileGivesTheDefaults) {
   EXPECT_EQ(s.readOnlyList.size(), 0);
 }
 
+// A default font sized in 96-dpi pixels would be half as tall to the eye on
+// a 200% screen; a font from the file is the user's choice and stays.
+TEST_F(SettingsFile, TheDefaultFontKeepsItsSizeOnDenserScreensAndAStoredOneIsKept) {
+  Settings stored;
+  stored.font.lfHeight = -13;
+  ASSERT_TRUE(stored.save(path()));
+  for (const auto& row : {std::pair<int32_t, int32_t>{96, 12}, {120, 15}, {144, 18}, {192, 24}}) {
+    SCOPED_TRACE(row.first);
+    const FixedScreenSize screen(1024, 768, row.first);
+    Settings s;
+    EXPECT_TRUE(s.load(path(), screen));
+    EXPECT_EQ(s.font.lfHeight, -13);
+    EXPECT_FALSE(s.load(dir_.path("missing.dat"), screen));
+    EXPECT_EQ(s.font.lfHeight, row.second);
+  }
+}
+
 TEST_F(SettingsFile, SaveWritesVersionTwoBytesOldestEntryFirst) {
   Settings s;
   s.windowWidth = 800;
