@@ -18,6 +18,7 @@ Fn systemFunction(const wchar_t* library, const char* name) {
 
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
 using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
 
 constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
@@ -54,6 +55,12 @@ UINT monitorDpi(HMONITOR monitor) {
 int scaleBetween(int value, UINT from, UINT to) {
   if (from == 0 || from == to) return value;
   return MulDiv(value, static_cast<int>(to), static_cast<int>(from));
+}
+
+int systemMetricForDpi(int index, UINT dpi) {
+  static const auto forDpi = systemFunction<GetSystemMetricsForDpiFn>(L"user32.dll", "GetSystemMetricsForDpi");
+  if (forDpi) return forDpi(index, dpi);
+  return scaleBetween(GetSystemMetrics(index), systemDpi(), dpi);
 }
 
 bool nonClientMetricsForDpi(UINT dpi, NONCLIENTMETRICSW* metrics) {

@@ -32,6 +32,10 @@ int scaleBetween(int value, UINT from, UINT to);
 // `value` given at 96 dpi, expressed at `dpi`.
 inline int scaleDpi(int value, UINT dpi) { return scaleBetween(value, kBaseDpi, dpi); }
 
+// GetSystemMetrics(`index`) as on a monitor of `dpi`: the system's answer
+// where it has one for any DPI, otherwise the system-DPI value scaled.
+int systemMetricForDpi(int index, UINT dpi);
+
 // The system's non-client metrics (menu, status and message fonts) for
 // `dpi`: the system's answer where it has one for any DPI, otherwise the
 // system-DPI metrics with their font heights scaled.  False when the system

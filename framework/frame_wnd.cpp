@@ -50,6 +50,8 @@ CFrameWnd::~CFrameWnd() {
   destroyWindow();
   if (idleId_ && CWinApp::current()) CWinApp::current()->removeIdleHandler(idleId_);
   if (accel_) DestroyAcceleratorTable(accel_);
+  for (HICON icon : icons_)
+    if (icon) DestroyIcon(icon);
 }
 
 ATOM CFrameWnd::registerClass() {
@@ -128,13 +130,25 @@ bool CFrameWnd::loadFrame(UINT resourceId, DWORD style, HWND parent) {
   }
   created_ = true;
   accel_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(resourceId));
-  for (int big = 0; big < 2; ++big) {
-    const int size = GetSystemMetrics(big ? SM_CXICON : SM_CXSMICON);
-    if (HANDLE icon = LoadImageW(instance, MAKEINTRESOURCEW(resourceId), IMAGE_ICON, size, size, LR_SHARED))
-      SendMessageW(hwnd, WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-  }
+  iconId_ = resourceId;
+  setIcons();
   if (CWinApp* app = CWinApp::current()) idleId_ = app->addIdleHandler([this] { updateControlBars(); });
   return true;
+}
+
+// The caption's and the task switcher's pictures, taken from the frames of
+// the icon drawn for this DPI rather than scaled by the system.  Not shared:
+// a shared icon keeps the size it was first loaded at.
+void CFrameWnd::setIcons() {
+  if (iconId_ == 0) return;
+  for (int big = 0; big < 2; ++big) {
+    const int size = systemMetricForDpi(big ? SM_CXICON : SM_CXSMICON, dpi_);
+    auto icon = static_cast<HICON>(LoadImageW(resourceInstance(), MAKEINTRESOURCEW(iconId_), IMAGE_ICON, size, size, 0));
+    if (!icon) continue;
+    SendMessageW(hwnd(), WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    if (icons_[big]) DestroyIcon(icons_[big]);
+    icons_[big] = icon;
+  }
 }
 
 bool CFrameWnd::PreCreateWindow(CREATESTRUCTW&) { return true; }
@@ -278,6 +292,7 @@ LRESULT CFrameWnd::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
   dpi_ = dpi;
   if (toolBar_.hwnd()) toolBar_.setDpi(dpi);
   if (statusBar_.hwnd()) statusBar_.setDpi(dpi);
+  setIcons();
   if (const auto* suggested = reinterpret_cast<const RECT*>(lParam)) {
     SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                  suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);

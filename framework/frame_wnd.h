@@ -159,6 +159,7 @@ class CFrameWnd : public CWnd {
   LRESULT OnSize(WPARAM wParam, LPARAM lParam);
   LRESULT OnGetMinMaxInfo(WPARAM wParam, LPARAM lParam);
   LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
+  void setIcons();
   LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
   void PostNcDestroy() override;
 
@@ -171,6 +172,8 @@ class CFrameWnd : public CWnd {
   HACCEL accel_ = nullptr;
   SIZE minTrack_ = {0, 0};
   UINT dpi_ = 96;
+  UINT iconId_ = 0;
+  HICON icons_[2] = {};  // small, big
   UINT idleMessageId_ = 0;
   std::wstring tooltipBuffer_;  // lives until the next tooltip request
   int idleId_ = 0;

@@ -323,7 +323,7 @@ def write_icon(path, layers):
         big = os.path.join(tmp, "icon.png")
         subprocess.run(["convert", "-size", "256x256", "xc:none"] + layers + [big],
                        check=True)
-        subprocess.run(["convert", big, "-define", "icon:auto-resize=256,48,32,16",
+        subprocess.run(["convert", big, "-define", "icon:auto-resize=256,64,48,40,32,24,20,16",
                         path], check=True)
 
 

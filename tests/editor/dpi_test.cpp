@@ -33,6 +33,14 @@ TEST_F(DpiTest, BarsAndFontFollowTheMonitorsDpi) {
     EXPECT_NEAR(button.cx, fw::scaleDpi(base.cx, dpi), 1);
     EXPECT_NEAR(button.cy, fw::scaleDpi(base.cy, dpi), 1);
     EXPECT_EQ(pane, fw::scaleDpi(CMainWnd::kPositionPaneWidth, dpi));
+    // The caption's icon comes from the frame drawn for that size.
+    ICONINFO icon{};
+    BITMAP picture{};
+    ASSERT_TRUE(GetIconInfo(reinterpret_cast<HICON>(SendMessageW(window.hwnd(), WM_GETICON, ICON_SMALL, 0)), &icon));
+    GetObjectW(icon.hbmColor, sizeof picture, &picture);
+    DeleteObject(icon.hbmColor);
+    DeleteObject(icon.hbmMask);
+    EXPECT_EQ(picture.bmWidth, fw::scaleDpi(16, dpi));
     // The text keeps its point size; the stored font is not touched.
     LOGFONTW used{};
     ASSERT_TRUE(GetObjectW(window.font(), sizeof used, &used));
