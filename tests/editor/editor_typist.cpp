@@ -4,7 +4,8 @@
 //   editor_typist type TEXT   waits for the window, replaces the selection
 //                             of its edit control with TEXT ("\n" starts a
 //                             new line)
-//   editor_typist close       asks the window to close (the normal path)
+//   editor_typist close       asks the window to close (the normal path) and
+//                             answers "No" when it asks to save the text
 //   editor_typist command ID  sends the menu command ID, as a click would
 //   editor_typist cancel      waits for a dialog of the editor (such as the
 //                             Save As panel) and cancels it
@@ -42,9 +43,10 @@ HWND waitForEditor() {
   return nullptr;
 }
 
-// A shown dialog whose owner is the editor's window.
-HWND waitForDialog(HWND editor) {
-  for (int i = 0; i < 600; ++i) {
+// A shown dialog whose owner is the editor's window, waited for `tries`
+// times 50 ms.
+HWND waitForDialog(HWND editor, int tries = 600) {
+  for (int i = 0; i < tries; ++i) {
     HWND found = nullptr;
     while ((found = FindWindowExW(nullptr, found, L"#32770", nullptr)) != nullptr)
       if (IsWindowVisible(found) && GetWindow(found, GW_OWNER) == editor) return found;
@@ -62,6 +64,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   if (!editor) return 1;
   if (command == L"close") {
     PostMessageW(editor, WM_CLOSE, 0, 0);
+    // The sample text was typed, so the editor asks whether to save it.
+    if (HWND question = waitForDialog(editor, 100))
+      PostMessageW(question, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
     return 0;
   }
   if (command == L"cancel") {
