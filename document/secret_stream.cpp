@@ -66,9 +66,6 @@ void SecretWriteStream::flush(bool deep) {
   next()->flush(deep);
 }
 
-void SecretWriteStream::seek(int32_t, int) { throw StreamError(StreamError::kUnsupported); }
-uint32_t SecretWriteStream::tell() { throw StreamError(StreamError::kUnsupported); }
-uint32_t SecretWriteStream::size() { throw StreamError(StreamError::kUnsupported); }
 bool SecretWriteStream::isOpen() { return next() && next()->isOpen(); }
 
 SecretReadStream::SecretReadStream(orka::DataReadStream* next, const DocumentKey& key,
@@ -130,9 +127,6 @@ void SecretReadStream::finish() {
   while (openPiece()) plainPos_ = plainCount_;
 }
 
-uint32_t SecretReadStream::size() { throw StreamError(StreamError::kUnsupported); }
-void SecretReadStream::seek(int32_t, int) { throw StreamError(StreamError::kUnsupported); }
-uint32_t SecretReadStream::tell() { throw StreamError(StreamError::kUnsupported); }
 bool SecretReadStream::isOpen() { return next() && next()->isOpen(); }
 
 }  // namespace tolvane

@@ -33,7 +33,7 @@
 
 namespace tolvane {
 
-class SecretWriteStream : public orka::DataWriteStream {
+class SecretWriteStream : public orka::ForwardWriteStream {
  public:
   // `header` holds the first kStrongHeaderSize - 24 bytes of the file.
   SecretWriteStream(orka::DataWriteStream* next, const DocumentKey& key, const unsigned char* header);
@@ -41,9 +41,6 @@ class SecretWriteStream : public orka::DataWriteStream {
 
   void write(const void* data, uint32_t count) override;
   void flush(bool deep) override;
-  void seek(int32_t offset, int origin) override;  // StreamError 8
-  uint32_t tell() override;                        // StreamError 8
-  uint32_t size() override;                        // StreamError 8
   bool isOpen() override;
 
  private:
@@ -58,7 +55,7 @@ class SecretWriteStream : public orka::DataWriteStream {
   std::unique_ptr<unsigned char[]> sealed_;
 };
 
-class SecretReadStream : public orka::DataReadStream {
+class SecretReadStream : public orka::ForwardReadStream {
  public:
   // `header` is the file's first kStrongHeaderSize bytes, already read.
   SecretReadStream(orka::DataReadStream* next, const DocumentKey& key, const unsigned char* header);
@@ -67,9 +64,6 @@ class SecretReadStream : public orka::DataReadStream {
   uint32_t read(void* buffer, uint32_t count) override;
   // Reads and checks the rest of the stream, throwing away its plaintext.
   void finish();
-  uint32_t size() override;                        // StreamError 8
-  void seek(int32_t offset, int origin) override;  // StreamError 8
-  uint32_t tell() override;                        // StreamError 8
   bool isOpen() override;
 
  private:

@@ -13,7 +13,6 @@
 
 #include "orka/files/path_ops.h"
 
-#include "orka/files/file_faults.h"
 
 namespace orka {
 namespace detail {
@@ -133,20 +132,7 @@ bool canOpenForWriting(const std::string& path) {
   return free;
 }
 
-namespace {
-
-// What a replacement that failed half-way leaves, for the fault seam.
-ReplaceResult loseTarget(const std::string& target) {
-  unlink(target.c_str());
-  return ReplaceResult::kTargetLost;
-}
-
-}  // namespace
-
 ReplaceResult replaceFile(const std::string& source, const std::string& target) {
-  const StepOutcome fault = faultAt(FileStep::kReplace);
-  if (fault == StepOutcome::kPartial) return loseTarget(target);
-  if (fault != StepOutcome::kProceed) return ReplaceResult::kUnchanged;
   // A rename either happens whole or not at all.
   if (rename(source.c_str(), target.c_str()) != 0) return ReplaceResult::kUnchanged;
   // Make the rename itself durable.

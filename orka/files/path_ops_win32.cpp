@@ -4,7 +4,6 @@
 #include <shlwapi.h>
 
 #include "orka/files/path_ops.h"
-#include "orka/files/file_faults.h"
 #include "orka/files/wide_path.h"
 #include "orka/text/wide.h"
 
@@ -106,20 +105,7 @@ bool canOpenForWriting(const std::string& path) {
   return true;
 }
 
-namespace {
-
-// What a replacement that failed half-way leaves, for the fault seam.
-ReplaceResult loseTarget(const std::string& target) {
-  DeleteFileW(widePath(target).c_str());
-  return ReplaceResult::kTargetLost;
-}
-
-}  // namespace
-
 ReplaceResult replaceFile(const std::string& source, const std::string& target) {
-  const StepOutcome fault = faultAt(FileStep::kReplace);
-  if (fault == StepOutcome::kPartial) return loseTarget(target);
-  if (fault != StepOutcome::kProceed) return ReplaceResult::kUnchanged;
   const std::wstring from = widePath(source), to = widePath(target);
   // ReplaceFile keeps what belongs to the document rather than to its
   // contents: security descriptor, attributes, alternate data streams.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "orka/errors/error.h"
+#include "orka/files/file_faults.h"
 #include "orka/files/path_ops.h"
 
 namespace orka {
@@ -104,6 +105,22 @@ std::unique_ptr<FileWriteStream> createTemporary(const Place& place, const std::
   throw Error(kNoTemporaryName + *temp);
 }
 
+// The replacement, or what the fault seam makes of it.  A partial fault
+// leaves what a ReplaceFileW that failed half-way leaves: the target gone
+// from its name and the new contents only under the temporary one.
+detail::ReplaceResult replaceStep(const std::string& source, const std::string& target) {
+  switch (detail::faultAt(detail::FileStep::kReplace)) {
+    case detail::StepOutcome::kProceed:
+      return detail::replaceFile(source, target);
+    case detail::StepOutcome::kPartial:
+      detail::deleteFile(target);
+      return detail::ReplaceResult::kTargetLost;
+    case detail::StepOutcome::kFail:
+      break;
+  }
+  return detail::ReplaceResult::kUnchanged;
+}
+
 }  // namespace
 
 void writeFileSafely(const std::string& path, const SafeWriter& write) {
@@ -130,7 +147,7 @@ void writeFileSafely(const std::string& path, const SafeWriter& write) {
     file->close();
     chain.reset();
     if (exists) detail::copyKeptAttributes(target, temp);
-    switch (detail::replaceFile(temp, target)) {
+    switch (replaceStep(temp, target)) {
       case detail::ReplaceResult::kReplaced:
         break;
       case detail::ReplaceResult::kUnchanged:

@@ -15,6 +15,14 @@ void DataReadStream::skip(uint32_t count) {
 
 bool DataReadStream::atEnd() { return tell() == size(); }
 
+uint32_t ForwardReadStream::size() { throw StreamError(StreamError::kUnsupported); }
+void ForwardReadStream::seek(int32_t, int) { throw StreamError(StreamError::kUnsupported); }
+uint32_t ForwardReadStream::tell() { throw StreamError(StreamError::kUnsupported); }
+
+void ForwardWriteStream::seek(int32_t, int) { throw StreamError(StreamError::kUnsupported); }
+uint32_t ForwardWriteStream::tell() { throw StreamError(StreamError::kUnsupported); }
+uint32_t ForwardWriteStream::size() { throw StreamError(StreamError::kUnsupported); }
+
 void raiseShortInput() { throw StreamError(StreamError::kShortInput); }
 
 uint32_t readString(DataReadStream& stream, char* buffer, uint32_t maximum) {

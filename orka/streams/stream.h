@@ -76,6 +76,23 @@ class DataWriteStream : public StreamChainUtil<DataWriteStream> {
   virtual bool isOpen() = 0;
 };
 
+// Filters that only move forward (compression, authenticated encryption):
+// they have no position to tell or seek to and no size to give before the
+// end, so seek, tell and size throw StreamError 8.
+class ForwardReadStream : public DataReadStream {
+ public:
+  uint32_t size() override;
+  void seek(int32_t offset, int origin) override;
+  uint32_t tell() override;
+};
+
+class ForwardWriteStream : public DataWriteStream {
+ public:
+  void seek(int32_t offset, int origin) override;
+  uint32_t tell() override;
+  uint32_t size() override;
+};
+
 // Reads a NUL-terminated byte string of at most `maximum` bytes into `buffer`
 // and returns the count stored before the terminator.  The end of the data
 // (or a StreamError 4 from the stream) terminates the string early.  When

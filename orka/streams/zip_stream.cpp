@@ -27,8 +27,6 @@ void prepare(z_stream& zs) {
   zs.opaque = memory.opaque;
 }
 
-[[noreturn]] void unsupported() { throw StreamError(StreamError::kUnsupported); }
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -85,9 +83,6 @@ void ZipWriteStream::flush(bool deep) {
   if (deep || ownsNext()) next()->flush(deep);
 }
 
-void ZipWriteStream::seek(int32_t, int) { unsupported(); }
-uint32_t ZipWriteStream::tell() { unsupported(); }
-uint32_t ZipWriteStream::size() { unsupported(); }
 bool ZipWriteStream::isOpen() { return next() && next()->isOpen(); }
 
 // ---------------------------------------------------------------------------
@@ -129,9 +124,6 @@ uint32_t ZipReadStream::read(void* buffer, uint32_t count) {
   return count - zs_.avail_out;
 }
 
-uint32_t ZipReadStream::size() { unsupported(); }
-void ZipReadStream::seek(int32_t, int) { unsupported(); }
-uint32_t ZipReadStream::tell() { unsupported(); }
 bool ZipReadStream::isOpen() { return next() && next()->isOpen(); }
 
 }  // namespace orka

@@ -27,7 +27,7 @@
 
 namespace orka {
 
-class ZipWriteStream : public DataWriteStream {
+class ZipWriteStream : public ForwardWriteStream {
  public:
   static constexpr uint32_t kBufferSize = 0x10000;
   static constexpr int kLevel = 6;
@@ -37,9 +37,6 @@ class ZipWriteStream : public DataWriteStream {
 
   void write(const void* data, uint32_t count) override;
   void flush(bool deep) override;
-  void seek(int32_t offset, int origin) override;  // StreamError 8
-  uint32_t tell() override;                        // StreamError 8
-  uint32_t size() override;                        // StreamError 8
   bool isOpen() override;
 
  private:
@@ -52,7 +49,7 @@ class ZipWriteStream : public DataWriteStream {
   std::unique_ptr<unsigned char[]> out_;
 };
 
-class ZipReadStream : public DataReadStream {
+class ZipReadStream : public ForwardReadStream {
  public:
   static constexpr uint32_t kBufferSize = 0x10000;
 
@@ -60,9 +57,6 @@ class ZipReadStream : public DataReadStream {
   ~ZipReadStream() override;
 
   uint32_t read(void* buffer, uint32_t count) override;
-  uint32_t size() override;                        // StreamError 8
-  void seek(int32_t offset, int origin) override;  // StreamError 8
-  uint32_t tell() override;                        // StreamError 8
   bool isOpen() override;
 
  private:
