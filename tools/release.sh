@@ -33,6 +33,10 @@ if [ "${1:-}" = "--verify" ]; then
   for dir in a "b/a-longer-folder-name"; do
     mkdir -p "$scratch/$dir"
     git archive --format=tar "$commit" | tar -x -C "$scratch/$dir"
+    # The libraries setup.sh builds from source are not in the commit; both
+    # builds take this checkout's.
+    mkdir -p "$scratch/$dir/build/deps"
+    cp -a build/deps/libsodium-mingw "$scratch/$dir/build/deps/"
     echo "release: building $commit in $scratch/$dir"
     (cd "$scratch/$dir" && SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct "$commit") \
       TOLVANE_SKIP_SETUP=1 bash tools/release.sh >"$scratch/$(basename "$dir").log" 2>&1) ||
