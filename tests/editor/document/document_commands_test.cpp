@@ -361,8 +361,12 @@ TEST_P(SaveChangesPromptTest, YesNoAndCancel) {
     EXPECT_EQ(modals.seen()[0].caption, "確認 [ミルデア]");
     EXPECT_EQ(modals.seen()[0].style, static_cast<UINT>(MB_YESNOCANCEL | MB_ICONEXCLAMATION));
     EXPECT_EQ(modals.pending(), 0u);
-    if (c.answer == IDYES && !c.readOnlyFile && !c.untitled) EXPECT_EQ(readBack(mine, "pw"), "mine+");
-    if (!c.goesOn) EXPECT_TRUE(modified());
+    if (c.answer == IDYES && !c.readOnlyFile && !c.untitled) {
+      EXPECT_EQ(readBack(mine, "pw"), "mine+");
+    }
+    if (!c.goesOn) {
+      EXPECT_TRUE(modified());
+    }
     window_.reset();
     pump();
   }
