@@ -5,6 +5,7 @@
 //
 // SCRATCH (a Linux path) holds a copy of Tolvane.exe.  The driver writes a
 // document there, starts the editor on it, types the password and a marker
+// (after 4000 filler characters)
 // into the real windows one WM_CHAR at a time (as a keyboard does: text sent
 // whole from another process would leave the system's own copies behind),
 // saves, and then goes through two stages, each announced with a file and
@@ -122,7 +123,10 @@ bool run(const std::wstring& password, const std::wstring& marker) {
     HWND main = nullptr;
     if (!waitFor([&] { return (main = findWindow(nullptr, L"scan.vtxt - ミルデア")) != nullptr; }))
       return fail("the document did not open");
-    post(GetDlgItem(main, kEditId), marker);
+    // Text before the marker puts it deep in blocks that grow, move and are
+    // freed: the start of a freed block is soon reused and cleared, so only
+    // a marker past it shows whether freed memory is wiped.
+    post(GetDlgItem(main, kEditId), std::wstring(4000, L'x') + marker);
     const FILETIME before = writeTime(document);
     PostMessageW(main, WM_COMMAND, kSave, 0);
     if (!waitFor([&] {
