@@ -5,7 +5,6 @@
 //
 // SCRATCH (a Linux path) holds a copy of Tolvane.exe.  The driver writes a
 // document there, starts the editor on it, types the password and a marker
-// (after 4000 filler characters)
 // into the real windows one WM_CHAR at a time (as a keyboard does: text sent
 // whole from another process would leave the system's own copies behind),
 // saves, and then goes through two stages, each announced with a file and
@@ -101,7 +100,13 @@ FILETIME writeTime(const std::wstring& path) {
 
 bool run(const std::wstring& password, const std::wstring& marker) {
   const std::wstring document = inScratch(L"scan.vtxt");
-  const std::string text = orka::utf8ToCodePage("既存の文", 932).value();
+  // A hundred lines before the end, where the marker is typed: the marker
+  // then sits deep in the control's blocks.  The start of a freed block is
+  // soon reused and cleared, so only a marker past it shows whether freed
+  // memory is wiped.
+  std::string text;
+  for (int line = 0; line < 100; ++line) text += std::string(38, 'x') + "\r\n";
+  text += orka::utf8ToCodePage("既存の文", 932).value();
   tolvane::writeDocument(orka::narrow(document), tolvane::makeDocumentKey(orka::wideToAnsi(password)), text.data(),
                          static_cast<uint32_t>(text.size()));
 
@@ -123,10 +128,8 @@ bool run(const std::wstring& password, const std::wstring& marker) {
     HWND main = nullptr;
     if (!waitFor([&] { return (main = findWindow(nullptr, L"scan.vtxt - ミルデア")) != nullptr; }))
       return fail("the document did not open");
-    // Text before the marker puts it deep in blocks that grow, move and are
-    // freed: the start of a freed block is soon reused and cleared, so only
-    // a marker past it shows whether freed memory is wiped.
-    post(GetDlgItem(main, kEditId), std::wstring(4000, L'x') + marker);
+    PostMessageW(GetDlgItem(main, kEditId), EM_SETSEL, 0x7FFFFFFF, 0x7FFFFFFF);  // to the end
+    post(GetDlgItem(main, kEditId), marker);
     const FILETIME before = writeTime(document);
     PostMessageW(main, WM_COMMAND, kSave, 0);
     if (!waitFor([&] {
