@@ -58,7 +58,8 @@ int scaleBetween(int value, UINT from, UINT to) {
 }
 
 int systemMetricForDpi(int index, UINT dpi) {
-  static const auto forDpi = systemFunction<GetSystemMetricsForDpiFn>(L"user32.dll", "GetSystemMetricsForDpi");
+  static const auto forDpi =
+      systemFunction<GetSystemMetricsForDpiFn>(L"user32.dll", "GetSystemMetricsForDpi");
   if (forDpi) return forDpi(index, dpi);
   return scaleBetween(GetSystemMetrics(index), systemDpi(), dpi);
 }

@@ -143,7 +143,8 @@ void CFrameWnd::setIcons() {
   if (iconId_ == 0) return;
   for (int big = 0; big < 2; ++big) {
     const int size = systemMetricForDpi(big ? SM_CXICON : SM_CXSMICON, dpi_);
-    auto icon = static_cast<HICON>(LoadImageW(resourceInstance(), MAKEINTRESOURCEW(iconId_), IMAGE_ICON, size, size, 0));
+    auto icon = static_cast<HICON>(
+        LoadImageW(resourceInstance(), MAKEINTRESOURCEW(iconId_), IMAGE_ICON, size, size, 0));
     if (!icon) continue;
     SendMessageW(hwnd(), WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     if (icons_[big]) DestroyIcon(icons_[big]);

@@ -28,7 +28,8 @@ const ScreenSize& systemScreenSize();
 // A screen of a fixed size.
 class FixedScreenSize : public ScreenSize {
  public:
-  FixedScreenSize(int32_t width, int32_t height, int32_t dpi = 96) : width_(width), height_(height), dpi_(dpi) {}
+  FixedScreenSize(int32_t width, int32_t height, int32_t dpi = 96)
+      : width_(width), height_(height), dpi_(dpi) {}
   int32_t width() const override { return width_; }
   int32_t height() const override { return height_; }
   int32_t dpi() const override { return dpi_; }

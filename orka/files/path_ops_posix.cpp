@@ -13,7 +13,6 @@
 
 #include "orka/files/path_ops.h"
 
-
 namespace orka {
 namespace detail {
 

@@ -82,8 +82,9 @@ std::string cutText(HWND child) {
   if (needed.right <= room && needed.bottom <= client.bottom) return {};
   char narrow[512] = {};
   WideCharToMultiByte(CP_UTF8, 0, text, length, narrow, sizeof narrow - 1, nullptr, nullptr);
-  return std::string(narrow) + " needs " + std::to_string(needed.right) + "x" + std::to_string(needed.bottom) +
-         ", has " + std::to_string(room) + "x" + std::to_string(client.bottom);
+  return std::string(narrow) + " needs " + std::to_string(needed.right) + "x" +
+         std::to_string(needed.bottom) + ", has " + std::to_string(room) + "x" +
+         std::to_string(client.bottom);
 }
 
 BOOL CALLBACK collectCuts(HWND child, LPARAM cuts) {
@@ -95,16 +96,17 @@ BOOL CALLBACK collectCuts(HWND child, LPARAM cuts) {
 TEST(DialogLayout, EveryTextShowsWholeFromOneToTwiceTheScale) {
   // A top-level owner for the modal templates and a parent for the Save As
   // panel, which is a child template.
-  HWND owner = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr, nullptr, nullptr);
+  HWND owner =
+      CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(owner, nullptr);
-  for (int id : {IDD_ABOUT, IDD_JUMP_LINE, IDD_DATE_FORMAT, IDD_INPUT_PASSWORD, IDD_SAVE_PASSWORDS, IDD_SECURITY,
-                 IDD_READ_ONLY_LIST}) {
+  for (int id : {IDD_ABOUT, IDD_JUMP_LINE, IDD_DATE_FORMAT, IDD_INPUT_PASSWORD, IDD_SAVE_PASSWORDS,
+                 IDD_SECURITY, IDD_READ_ONLY_LIST}) {
     for (WORD points = 9; points <= 18; ++points) {
       SCOPED_TRACE("dialog " + std::to_string(id) + " at " + std::to_string(points) + " points");
       std::vector<WORD> bytes = templateAt(id, points);
       ASSERT_FALSE(bytes.empty());
-      HWND dialog = CreateDialogIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()), owner,
-                                               quietDialog, 0);
+      HWND dialog = CreateDialogIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()),
+                                               owner, quietDialog, 0);
       ASSERT_NE(dialog, nullptr);
       useUiFontIfFaceMissing(dialog);
       std::vector<std::string> cuts;

@@ -36,7 +36,8 @@ TEST_F(DpiTest, BarsAndFontFollowTheMonitorsDpi) {
     // The caption's icon comes from the frame drawn for that size.
     ICONINFO icon{};
     BITMAP picture{};
-    ASSERT_TRUE(GetIconInfo(reinterpret_cast<HICON>(SendMessageW(window.hwnd(), WM_GETICON, ICON_SMALL, 0)), &icon));
+    ASSERT_TRUE(
+        GetIconInfo(reinterpret_cast<HICON>(SendMessageW(window.hwnd(), WM_GETICON, ICON_SMALL, 0)), &icon));
     GetObjectW(icon.hbmColor, sizeof picture, &picture);
     DeleteObject(icon.hbmColor);
     DeleteObject(icon.hbmMask);
