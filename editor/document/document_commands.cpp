@@ -9,6 +9,7 @@
 #include "editor/main_wnd.h"
 #include "editor/document/passed_file_dialog.h"
 #include "editor/document/password_text.h"
+#include "editor/document/secret_memory.h"
 #include "editor/document/read_only_dialog.h"
 #include "editor/res/resource.h"
 #include "editor/document/shortcut.h"
@@ -155,7 +156,7 @@ std::unique_ptr<orka::MemWriteStream> DocumentCommands::readWithPassword(
       } catch (const orka::StreamError&) {
         throw;  // the file's own failure, answered below as the reader's
       } catch (const orka::Error& e) {
-        wipePassword(password);
+        wipeString(password);
         // No default key without the machine's serial number: silent mode
         // then asks for the password; a password left empty in the dialog
         // gets the reason.
@@ -166,10 +167,10 @@ std::unique_ptr<orka::MemWriteStream> DocumentCommands::readWithPassword(
         ask = true;
         continue;
       }
-      wipePassword(password);
+      wipeString(password);
       return reader_(path, *keyring);
     } catch (const orka::StreamError& e) {
-      wipePassword(password);
+      wipeString(password);
       keyring.reset();
       // The reader cannot tell a wrong key from a damaged file (a classic
       // one fails to inflate, a strong one to authenticate), and both are
@@ -181,11 +182,11 @@ std::unique_ptr<orka::MemWriteStream> DocumentCommands::readWithPassword(
       if (ask) showError(kWrongPassword);
       ask = true;
     } catch (const orka::Error& e) {
-      wipePassword(password);
+      wipeString(password);
       showError(e.message());
       return nullptr;
     } catch (const std::bad_alloc&) {
-      wipePassword(password);
+      wipeString(password);
       showError(kOutOfMemory + path);
       return nullptr;
     }

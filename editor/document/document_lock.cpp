@@ -112,7 +112,7 @@ size_t commonPrefix(std::string_view a, std::string_view b) {
 class WipedString {
  public:
   WipedString() = default;
-  ~WipedString() { wipePassword(s); }
+  ~WipedString() { wipeString(s); }
   WipedString(const WipedString&) = delete;
   WipedString& operator=(const WipedString&) = delete;
   std::string s;

@@ -4,12 +4,13 @@
 
 #include "editor/dialog_font.h"
 #include "editor/document/password_text.h"
+#include "editor/document/secret_memory.h"
 #include "editor/res/resource.h"
 
 InputPassDialog::InputPassDialog(std::string path, HWND parent)
     : fw::CDialog(IDD_INPUT_PASSWORD, parent), path(std::move(path)), fields_(*this, {IDC_PASSWORD}) {}
 
-InputPassDialog::~InputPassDialog() { wipePassword(password); }
+InputPassDialog::~InputPassDialog() { wipeString(password); }
 
 BOOL InputPassDialog::OnInitDialog() {
   useUiFontIfFaceMissing(hwnd());
@@ -19,7 +20,7 @@ BOOL InputPassDialog::OnInitDialog() {
 }
 
 void InputPassDialog::OnOK() {
-  wipePassword(password);
+  wipeString(password);
   password = typedPassword(item(IDC_PASSWORD));
   EndDialog(IDOK);
 }

@@ -5,6 +5,7 @@
 
 #include "editor/dialog_font.h"
 #include "editor/document/password_text.h"
+#include "editor/document/secret_memory.h"
 #include "editor/res/resource.h"
 #include "framework/modal.h"
 
@@ -22,7 +23,7 @@ PassedFileDialog::PassedFileDialog(const DocumentRecord& document, tolvane::Docu
   onMessage(UM_PASSWORD_MISMATCH, &PassedFileDialog::OnPasswordMismatch);
 }
 
-PassedFileDialog::~PassedFileDialog() { wipePassword(newPassword); }
+PassedFileDialog::~PassedFileDialog() { wipeString(newPassword); }
 
 BOOL PassedFileDialog::OnInitDialog() {
   useUiFontIfFaceMissing(hwnd());
@@ -36,24 +37,24 @@ BOOL PassedFileDialog::OnInitDialog() {
 }
 
 bool PassedFileDialog::OnFileNameOK() {
-  wipePassword(newPassword);
+  wipeString(newPassword);
   if (!document.path.empty()) {
     std::string old = typedPassword(item(IDC_OLD_PASSWORD));
     bool opens = false;
     try {
       opens = document.opensWith(old);
     } catch (...) {
-      wipePassword(old);
+      wipeString(old);
       throw;
     }
-    wipePassword(old);
+    wipeString(old);
     if (!opens) return reject(kOldPassword, IDC_OLD_PASSWORD);
   }
   std::string typed = typedPassword(item(IDC_NEW_PASSWORD));
   std::string confirmation = typedPassword(item(IDC_CONFIRM_PASSWORD));
   const bool same = typed == confirmation;
-  wipePassword(typed);
-  wipePassword(confirmation);
+  wipeString(typed);
+  wipeString(confirmation);
   if (!same) {
     setItemText(IDC_CONFIRM_PASSWORD, "");
     return reject(kConfirmation, IDC_NEW_PASSWORD);
@@ -62,7 +63,7 @@ bool PassedFileDialog::OnFileNameOK() {
   if (!exact) return reject(kUnrepresentable, IDC_NEW_PASSWORD);
   // Copied, not moved: a moved short string leaves its bytes behind.
   newPassword.assign(*exact);
-  wipePassword(*exact);
+  wipeString(*exact);
   format = isChecked(IDC_STRONG_FORMAT) ? tolvane::DocumentFormat::kStrong : tolvane::DocumentFormat::kClassic;
   return fw::CFileDialog::OnFileNameOK();
 }

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "editor/document/secret_memory.h"
 #include "orka/text/codepage.h"
 #include "orka/text/wide.h"
 
@@ -29,7 +30,7 @@ class FieldText {
   std::optional<std::string> byRule() const {
     std::string utf8 = orka::narrow(std::wstring_view(wide_.data(), static_cast<size_t>(length_)));
     std::optional<std::string> bytes = orka::passwordBytes(utf8, orka::ansiCodePage());
-    wipePassword(utf8);
+    wipeString(utf8);
     return bytes;
   }
 
@@ -56,8 +57,3 @@ std::string typedPassword(HWND field) {
 }
 
 std::optional<std::string> exactPassword(HWND field) { return FieldText(field).byRule(); }
-
-void wipePassword(std::string& password) {
-  if (!password.empty()) SecureZeroMemory(password.data(), password.size());
-  password.clear();
-}

@@ -19,7 +19,7 @@
 //    password of Save As.
 //
 // The field's text is wiped from the buffers used on the way; the caller
-// wipes the result with wipePassword once the key is made.  User-interface
+// wipes the result with wipeString (secret_memory.h) once the key is made.  User-interface
 // thread only.
 #pragma once
 
@@ -30,7 +30,3 @@
 
 std::string typedPassword(HWND field);
 std::optional<std::string> exactPassword(HWND field);
-
-// Overwrites the bytes (so no copy of the password outlives its use) and
-// empties the string.
-void wipePassword(std::string& password);

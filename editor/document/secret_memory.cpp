@@ -106,6 +106,11 @@ void wipeFreeBlock(const PROCESS_HEAP_ENTRY& entry) {
 
 }  // namespace
 
+void wipeString(std::string& text) {
+  if (text.capacity() != 0) SecureZeroMemory(text.data(), text.capacity());
+  text.clear();
+}
+
 void wipeFreeHeapMemory() {
   std::vector<HANDLE> heaps(64);
   DWORD count = GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data());

@@ -3,6 +3,8 @@
 
 #include "editor/editing/edit_ctrl.h"
 
+#include "editor/document/secret_memory.h"
+
 namespace {
 
 // The length of the text that undo would bring back, in UTF-16 units.
@@ -44,8 +46,7 @@ void EditCtrl::wipeText() {
   mirrorValid_ = false;
   ++generation_;
   if (ansi_ && ansi_.use_count() == 1) {
-    auto* bytes = const_cast<std::string*>(ansi_.get());
-    SecureZeroMemory(bytes->data(), bytes->capacity());
+    wipeString(*const_cast<std::string*>(ansi_.get()));
   }
   ansi_.reset();
 }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string_view>
 
+#include "editor/document/secret_memory.h"
 #include "editor/editing/edit_ctrl.h"
 #include "editor/search/searcher.h"
 #include "orka/text/codepage.h"
@@ -42,8 +43,7 @@ TextSearch::~TextSearch() = default;
 
 void TextSearch::forget() {
   for (std::string* text : {&searchText, &replaceText}) {
-    if (text->capacity() != 0) SecureZeroMemory(text->data(), text->capacity());
-    text->clear();
+    wipeString(*text);
   }
   searcher_.reset();
 }
