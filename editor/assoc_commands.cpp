@@ -1,6 +1,6 @@
 #include "editor/assoc_commands.h"
 
-#include "editor/main_wnd.h"
+#include "editor/window_host.h"
 #include "framework/modal.h"
 #include "orka/errors/error.h"
 
@@ -12,9 +12,9 @@ void runAssocCommand(HWND owner, assoc::AssocAction action, assoc::AssocSystem& 
     else
       assoc::unregisterAssociation(system);
   } catch (const orka::Error& e) {
-    fw::messageBox(owner, e.message(), CMainWnd::kErrorCaption, MB_OK | MB_ICONEXCLAMATION);
+    fw::messageBox(owner, e.message(), kErrorCaption, MB_OK | MB_ICONEXCLAMATION);
     return;
   }
-  fw::messageBox(owner, registering ? "関連付けを行いました。" : "関連付けを解除しました。", CMainWnd::kQuestionCaption,
+  fw::messageBox(owner, registering ? "関連付けを行いました。" : "関連付けを解除しました。", kQuestionCaption,
                  MB_OK | MB_ICONINFORMATION);
 }

@@ -21,15 +21,15 @@ std::string failureMessage(std::exception_ptr error) {
 }
 
 void reportFailedCommand(HWND owner, std::exception_ptr error) {
-  fw::messageBox(owner, failureMessage(error), CMainWnd::kErrorCaption, MB_OK | MB_ICONEXCLAMATION);
+  fw::messageBox(owner, failureMessage(error), kErrorCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
 int endAfterFailure(CMainWnd* window, std::exception_ptr error) {
   HWND owner = window && IsWindow(window->hwnd()) ? window->hwnd() : nullptr;
   fw::messageBox(owner, failureMessage(error) + "\n\n" + fw::loadString(IDS_ENDING_AFTER_FAILURE),
-                 CMainWnd::kErrorCaption, MB_OK | MB_ICONERROR);
+                 kErrorCaption, MB_OK | MB_ICONERROR);
   // Whatever the answer, the program ends: the question is the last chance
-  // to keep the text.
-  if (owner) window->querySaveChanges();
+  // to keep the text, locked or not.
+  if (owner) window->letDocumentGo();
   return 1;
 }

@@ -25,5 +25,6 @@ void reportFailedCommand(HWND owner, std::exception_ptr error);
 
 // An error the editor cannot go on from: the error box saying the program
 // ends, then the save question for `window`'s text (when it still has
-// one).  Returns the program's exit code.
+// one; a locked document is unlocked for it first).  Returns the program's
+// exit code.
 int endAfterFailure(CMainWnd* window, std::exception_ptr error);

@@ -23,6 +23,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
   } catch (const std::exception& e) {
     failure = e.what();
   }
-  fw::messageBox(nullptr, failure, CMainWnd::kErrorCaption, MB_OK | MB_ICONERROR);
+  fw::messageBox(nullptr, failure, kErrorCaption, MB_OK | MB_ICONERROR);
   return 1;
 }

@@ -12,8 +12,10 @@
 #include "editor/command_failure.h"
 #include "editor/datetime/date_time_commands.h"
 #include "editor/document/document_commands.h"
-#include "editor/document/document_lock.h"
 #include "editor/editing/edit_commands.h"
+#include "editor/protection/auto_lock.h"
+#include "editor/protection/document_lock.h"
+#include "editor/protection/security_command.h"
 #include "editor/res/resource.h"
 #include "editor/search/search_commands.h"
 #include "editor/session_end.h"
@@ -74,7 +76,7 @@ CMainWnd::CMainWnd(std::string settingsPath, ComApi& com)
 CMainWnd::~CMainWnd() {
   // Destroy the window while the members its handlers use still exist.
   destroyWindow();
-  edit_.reset();
+  document_.setEdit(nullptr);
   if (font_) DeleteObject(font_);
 }
 
@@ -92,26 +94,40 @@ void CMainWnd::registerCommands() {
   addToggle(ID_VIEW_ALWAYS_ON_TOP, &Settings::alwaysOnTop, &CMainWnd::applyTopmost);
   addToggle(ID_SETTINGS_HIDE_PASSWORD, &Settings::hidePasswordDialog);
   addToggle(ID_SETTINGS_REMEMBER_POS, &Settings::rememberWindowPos);
-  editCommands_ = std::make_unique<EditCommands>(*this);
-  dateTimeCommands_ = std::make_unique<DateTimeCommands>(*this);
-  documentCommands_ = std::make_unique<DocumentCommands>(*this);
-  documentCommands_->setNewDocumentsStrong([this] { return security_.strongNewDocuments; });
-  searchCommands_ = std::make_unique<SearchCommands>(*this);
-  sessionEnd_ = std::make_unique<SessionEnd>(*this);
-  documentLock_ = std::make_unique<DocumentLock>(*this);
-  documentLock_->setForgetter([this] { searchCommands_->forget(); });
-  setCommandGate([this](UINT id) { return documentLock_->allows(id); });
+  buildRooms();
   onCommand(ID_SETTINGS_ASSOCIATE, [this] {
     runAssocCommand(hwnd(), assoc::AssocAction::kRegister);
-    focusEdit();
+    focusText();
   });
   onCommand(ID_SETTINGS_UNASSOCIATE, [this] {
     runAssocCommand(hwnd(), assoc::AssocAction::kRemove);
-    focusEdit();
+    focusText();
   });
   onCommand(ID_HELP_CONTENTS, &CMainWnd::OnHelpContents);
   onCommand(ID_APP_ABOUT, &CMainWnd::OnAbout);
   onUpdate(ID_INDICATOR_POSITION, [this](fw::CmdUI& ui) { OnUpdatePositionPane(ui); });
+}
+
+// Each room gets the host and the few objects it works on, nothing more.
+void CMainWnd::buildRooms() {
+  editCommands_ = std::make_unique<EditCommands>(*this, document_, settings_, readOnly_, clipboard_,
+                                                 [this] { applyFont(); });
+  dateTimeCommands_ = std::make_unique<DateTimeCommands>(*this, document_, settings_);
+  documentCommands_ = std::make_unique<DocumentCommands>(*this, document_, settings_, readOnly_);
+  documentCommands_->setNewDocumentsStrong([this] { return security_.strongNewDocuments; });
+  searchCommands_ = std::make_unique<SearchCommands>(*this, document_, settings_);
+  readOnly_.setListener([this] { searchCommands_->closeReplaceDialog(); });
+  documentLock_ =
+      std::make_unique<DocumentLock>(*this, document_, settings_, readOnly_, security_, clipboard_);
+  documentLock_->setForgetter([this] { searchCommands_->forget(); });
+  setCommandGate([this](UINT id) { return documentLock_->allows(id); });
+  autoLock_ = std::make_unique<AutoLock>(*this, document_, *documentLock_, security_);
+  securityCommand_ = std::make_unique<SecurityCommand>(*this, security_, [this] {
+    security_.save(securityPath_);
+    autoLock_->applySettings();
+  });
+  sessionEnd_ = std::make_unique<SessionEnd>(
+      *this, document_, [this] { return querySaveChanges(); }, [this] { saveSettings(); });
 }
 
 void CMainWnd::addToggle(UINT id, bool Settings::*field, void (CMainWnd::*apply)()) {
@@ -120,7 +136,7 @@ void CMainWnd::addToggle(UINT id, bool Settings::*field, void (CMainWnd::*apply)
       [this, field, apply] {
         settings_.*field = !(settings_.*field);
         if (apply) (this->*apply)();
-        focusEdit();
+        focusText();
       },
       [this, field](fw::CmdUI& ui) { ui.check(settings_.*field); });
 }
@@ -147,7 +163,7 @@ LRESULT CMainWnd::OnCreate(WPARAM, LPARAM) {
   if (Default() == -1) return -1;
 
   if (!applyFont()) return -1;
-  std::unique_ptr<EditCtrl> edit = createEditCtrl(hwnd(), settings_.wordWrap, font_, settings_.readOnly);
+  std::unique_ptr<EditCtrl> edit = makeEditCtrl(settings_.wordWrap);
   if (!edit) return -1;
   installEditCtrl(std::move(edit));
 
@@ -167,7 +183,7 @@ LRESULT CMainWnd::OnCreate(WPARAM, LPARAM) {
   updateTitle();
   applyTopmost();
   WTSRegisterSessionNotification(hwnd(), NOTIFY_FOR_THIS_SESSION);
-  documentLock_->applySettings();
+  autoLock_->applySettings();
   return 0;
 }
 
@@ -176,26 +192,36 @@ bool CMainWnd::applyFont() {
   wanted.lfHeight = fw::scaleBetween(wanted.lfHeight, fw::systemDpi(), dpi());
   HFONT font = fontFactory_(wanted);
   if (!font) return false;
-  if (edit_) edit_->send(WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  if (EditCtrl* edit = document_.edit()) edit->send(WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   if (font_) DeleteObject(font_);
   font_ = font;
   return true;
 }
 
+std::unique_ptr<EditCtrl> CMainWnd::makeEditCtrl(bool wordWrap) {
+  return createEditCtrl(hwnd(), wordWrap, font_, settings_.readOnly);
+}
+
 void CMainWnd::installEditCtrl(std::unique_ptr<EditCtrl> edit) {
-  edit_ = std::move(edit);
-  edit_->setCopyListener([this] { clipboard_.stamped(hwnd()); });
-  setView(edit_->hwnd());
+  edit->setCopyListener([this] { clipboard_.markCopy(hwnd()); });
+  setView(edit->hwnd());
+  document_.setEdit(std::move(edit));
   recalcLayout();
 }
 
-void CMainWnd::setReadOnlyMode(bool on) {
-  settings_.readOnly = on;
-  edit_->setReadOnly(on);
-  if (on && readOnlyListener_) readOnlyListener_();
-  if (settings_.perFileReadOnly && !currentDocument_.path.empty())
-    settings_.readOnlyList.touch(currentDocument_.path) = on;
+void CMainWnd::onCommand(UINT id, WindowHost::CommandHandler handler, WindowHost::UpdateHandler update) {
+  fw::CFrameWnd::onCommand(id, std::move(handler), std::move(update));
 }
+
+void CMainWnd::onUpdate(UINT id, WindowHost::UpdateHandler update) {
+  fw::CFrameWnd::onUpdate(id, std::move(update));
+}
+
+void CMainWnd::onMessage(UINT message, WindowHost::MessageHandler handler) {
+  fw::CFrameWnd::onMessage(message, std::move(handler));
+}
+
+void CMainWnd::runCommand(UINT id, const std::function<void()>& work) { fw::CFrameWnd::runCommand(id, work); }
 
 // Brings the bars in line with the settings; the frame lays out the rest.
 void CMainWnd::relayout() {
@@ -206,14 +232,14 @@ void CMainWnd::relayout() {
 LRESULT CMainWnd::OnActivate(WPARAM wParam, LPARAM lParam) {
   LRESULT result = Default();
   WORD state = LOWORD(wParam);
-  if (state == WA_ACTIVE || state == WA_CLICKACTIVE) focusEdit();
-  documentLock_->onActivate(wParam, lParam);
+  if (state == WA_ACTIVE || state == WA_CLICKACTIVE) focusText();
+  autoLock_->onActivate(wParam, lParam);
   return result;
 }
 
 LRESULT CMainWnd::OnDropFiles(WPARAM wParam, LPARAM) {
   auto drop = reinterpret_cast<HDROP>(wParam);
-  if (documentLock_->locked()) {
+  if (document_.locked()) {
     DragFinish(drop);
     return 0;
   }
@@ -228,8 +254,10 @@ LRESULT CMainWnd::OnDropFiles(WPARAM wParam, LPARAM) {
   return 0;
 }
 
+bool CMainWnd::letDocumentGo() { return documentLock_->unlockToLetGo() && querySaveChanges(); }
+
 LRESULT CMainWnd::OnClose(WPARAM, LPARAM) {
-  if (!documentLock_->allowClose() || !querySaveChanges()) return 0;
+  if (!letDocumentGo()) return 0;
   if (security_.clearClipboard) clipboard_.clearOwnCopy(hwnd());
   saveSettings();
   return Default();
@@ -245,31 +273,31 @@ void CMainWnd::saveSettings() {
 }
 
 void CMainWnd::OnCommandFailed(UINT, std::exception_ptr error) {
-  if (!edit_ || !IsWindow(edit_->hwnd())) std::rethrow_exception(error);
+  if (!editCtrl() || !IsWindow(editCtrl()->hwnd())) std::rethrow_exception(error);
   reportFailedCommand(hwnd(), error);
-  focusEdit();
+  focusText();
 }
 
 LRESULT CMainWnd::OnSize(WPARAM wParam, LPARAM) {
   LRESULT result = Default();
-  if (wParam == SIZE_MINIMIZED) documentLock_->onMinimized();
+  if (wParam == SIZE_MINIMIZED) autoLock_->onMinimized();
   return result;
 }
 
 LRESULT CMainWnd::OnTimer(WPARAM wParam, LPARAM) {
-  if (wParam != DocumentLock::kIdleTimerId) return Default();
-  documentLock_->onIdleTimer();
+  if (wParam != AutoLock::kIdleTimerId) return Default();
+  autoLock_->onIdleTimer();
   return 0;
 }
 
 LRESULT CMainWnd::OnSessionChange(WPARAM wParam, LPARAM) {
-  documentLock_->onSessionChange(wParam);
+  autoLock_->onSessionChange(wParam);
   return 0;
 }
 
 LRESULT CMainWnd::OnDestroy(WPARAM, LPARAM) {
   WTSUnRegisterSessionNotification(hwnd());
-  KillTimer(hwnd(), DocumentLock::kIdleTimerId);
+  KillTimer(hwnd(), AutoLock::kIdleTimerId);
   return Default();
 }
 
@@ -279,7 +307,7 @@ LRESULT CMainWnd::OnEraseBackground(WPARAM, LPARAM) { return FALSE; }
 
 // The text area stays white, read-only mode included.
 LRESULT CMainWnd::OnControlColor(WPARAM, LPARAM lParam) {
-  if (!edit_ || reinterpret_cast<HWND>(lParam) != edit_->hwnd()) return Default();
+  if (!editCtrl() || reinterpret_cast<HWND>(lParam) != editCtrl()->hwnd()) return Default();
   static HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
   return reinterpret_cast<LRESULT>(white);
 }
@@ -323,22 +351,15 @@ void CMainWnd::applyTopmost() {
                SWP_NOSIZE | SWP_NOMOVE);
 }
 
-void CMainWnd::updateTitle() {
-  std::string name = "無題";
-  if (!currentDocument_.path.empty()) {
-    size_t slash = currentDocument_.path.find_last_of("\\/");
-    name = slash == std::string::npos ? currentDocument_.path : currentDocument_.path.substr(slash + 1);
-  }
-  setWindowText(name + " - " + kAppTitle);
-}
+void CMainWnd::updateTitle() { setWindowText(document_.title()); }
 
 bool CMainWnd::querySaveChanges() { return documentCommands_->querySaveChanges(); }
 void CMainWnd::openDocument(const std::string& path) { documentCommands_->openDocument(path); }
 bool CMainWnd::saveDocument() { return documentCommands_->saveDocument(); }
 bool CMainWnd::saveDocumentAs() { return documentCommands_->saveDocumentAs(); }
 
-void CMainWnd::focusEdit() {
-  if (edit_) SetFocus(edit_->hwnd());
+void CMainWnd::focusText() {
+  if (EditCtrl* edit = document_.edit()) SetFocus(edit->hwnd());
 }
 
 void CMainWnd::OnExit() { PostMessageW(hwnd(), WM_CLOSE, 0, 0); }
@@ -346,27 +367,27 @@ void CMainWnd::OnExit() { PostMessageW(hwnd(), WM_CLOSE, 0, 0); }
 void CMainWnd::OnHelpContents() {
   std::string helpFile = helpFilePath();
   if (!fw::showHtmlHelp(helpFile)) {
-    fw::messageBox(hwnd(), fw::loadString(IDP_HELP_NOT_LAUNCHED) + helpFile, kErrorCaption,
-                   MB_OK | MB_ICONEXCLAMATION);
+    showError(fw::loadString(IDP_HELP_NOT_LAUNCHED) + helpFile);
   }
-  focusEdit();
+  focusText();
 }
 
 void CMainWnd::OnAbout() {
   fw::CDialog about(IDD_ABOUT, hwnd());
   about.DoModal();
-  focusEdit();
+  focusText();
 }
 
 void CMainWnd::OnUpdatePositionPane(fw::CmdUI& ui) {
-  if (!edit_) return;
+  EditCtrl* edit = document_.edit();
+  if (!edit) return;
   if (settings_.wordWrap) {
     ui.setText("--行、--列");
     return;
   }
-  int start = edit_->selection().start;
-  int line = edit_->lineFromChar(-1);
-  int lineStart = edit_->lineIndex(line);
+  int start = edit->selection().start;
+  int line = edit->lineFromChar(-1);
+  int lineStart = edit->lineIndex(line);
   char text[64];
   std::snprintf(text, sizeof text, "%d行、%d列", line + 1, start - lineStart + 1);
   ui.setText(text);

@@ -1,13 +1,18 @@
-// CMainWnd: the editor's main window.
+// CMainWnd: the editor's main window, and the switchboard of its rooms.
 //
 // It owns everything the user sees — menu bar, tool bar, status bar and the
-// one edit control — and the state behind them: the settings record, the
-// open document's record and the font.  Building the object starts COM on
-// this thread and loads the settings; creating its window (loadFrame with
-// IDR_MAINFRAME) builds the font, the edit control and the bars.  Closing the
-// window, and the end of the user's session, are the moments the settings are
-// written.  The object outlives its
-// window; its destruction shuts COM down again.
+// text's control — and the state behind them: the settings, the security
+// settings, the font and the open document (open_document.h), which owns
+// the control.  It builds the rooms (opening and saving, protection,
+// editing, search, date and time) and hands each only what it uses; to them
+// it is a WindowHost (window_host.h), never more.  Window messages that
+// concern a room are passed on to it from here.
+//
+// Building the object starts COM on this thread and loads the settings;
+// creating its window (loadFrame with IDR_MAINFRAME) builds the font, the
+// control and the bars.  Closing the window, and the end of the user's
+// session, are the moments the settings are written.  The object outlives
+// its window; its destruction shuts COM down again.
 //
 // Construction throws orka::Error with the start-up message when COM cannot
 // be started; nothing is left initialised then.  User-interface thread only.
@@ -19,27 +24,25 @@
 #include <string>
 
 #include "editor/com_api.h"
-#include "editor/document/document_record.h"
-#include "editor/editing/clipboard_hygiene.h"
-#include "editor/editing/edit_ctrl.h"
+#include "editor/document/open_document.h"
+#include "editor/editing/read_only_mode.h"
+#include "editor/protection/clipboard_hygiene.h"
+#include "editor/window_host.h"
 #include "framework/frame_wnd.h"
 #include "settings/security_settings.h"
 #include "settings/settings.h"
 
+class AutoLock;
 class DateTimeCommands;
 class DocumentCommands;
 class DocumentLock;
 class EditCommands;
 class SearchCommands;
+class SecurityCommand;
 class SessionEnd;
 
-class CMainWnd : public fw::CFrameWnd {
+class CMainWnd : public fw::CFrameWnd, public WindowHost {
  public:
-  // The program's name as the title and every caption show it.
-  static constexpr const char* kAppTitle = "ミルデア";
-  // The captions of every message box: failures, and questions or notices.
-  static constexpr const char* kErrorCaption = "エラー [ミルデア]";
-  static constexpr const char* kQuestionCaption = "確認 [ミルデア]";
   static constexpr int kMinTrackWidth = 310;
   static constexpr int kMinTrackHeight = 140;
   static constexpr int kPositionPaneWidth = 100;
@@ -63,21 +66,32 @@ class CMainWnd : public fw::CFrameWnd {
 
   // Makes the window topmost or not, as alwaysOnTop says.
   void applyTopmost();
-  // "<file name> - ミルデア", or "無題 - ミルデア" while untitled.
-  void updateTitle();
   // The document operations; DocumentCommands (document_commands.h) says
   // what each one does.
   bool querySaveChanges();
   void openDocument(const std::string& path);
   bool saveDocument();
   bool saveDocumentAs();
-  DocumentCommands& documents() { return *documentCommands_; }
-  // Switches read-only mode: the setting, the control's refusal of changes
-  // and the viewer keys.  Switching on closes a Replace dialog.
-  void setReadOnlyMode(bool on);
-  // Called when read-only mode is switched on (the search commands close
-  // their Replace dialog there).
-  void setReadOnlyListener(std::function<void()> listener) { readOnlyListener_ = std::move(listener); }
+  // Before the document goes with the window or the program: a locked
+  // document with unsaved changes is unlocked, then the save question.
+  // True when the caller may go on.
+  bool letDocumentGo();
+  // Switches read-only mode (read_only_mode.h).
+  void setReadOnlyMode(bool on) { readOnly_.set(on); }
+
+  // WindowHost.
+  using fw::CFrameWnd::onCommand;
+  using fw::CFrameWnd::onMessage;
+  HWND owner() const override { return hwnd(); }
+  void onCommand(UINT id, WindowHost::CommandHandler handler, WindowHost::UpdateHandler update = {}) override;
+  void onUpdate(UINT id, WindowHost::UpdateHandler update) override;
+  void onMessage(UINT message, WindowHost::MessageHandler handler) override;
+  void runCommand(UINT id, const std::function<void()>& work) override;
+  // "<file name> - ミルデア", "無題 - ミルデア" or "ロック中 - ミルデア".
+  void updateTitle() override;
+  void focusText() override;
+  std::unique_ptr<EditCtrl> makeEditCtrl(bool wordWrap) override;
+  void installEditCtrl(std::unique_ptr<EditCtrl> edit) override;
 
   // The text's font: made from settings().font, whose height counts pixels
   // at the system DPI, at the same point size on the window's monitor.
@@ -88,22 +102,17 @@ class CMainWnd : public fw::CFrameWnd {
   using FontFactory = std::function<HFONT(const LOGFONTA&)>;
   void setFontFactory(FontFactory factory) { fontFactory_ = std::move(factory); }
 
-  // Makes `edit` the text's control in place of the current one, which is
-  // destroyed, and lays the window out again.
-  void installEditCtrl(std::unique_ptr<EditCtrl> edit);
-  void focusEdit();
-
   Settings& settings() { return settings_; }
-  // The security settings, from their own file beside the settings file;
-  // saveSecurity() writes them there.
+  // The security settings, from their own file beside the settings file.
   SecuritySettings& security() { return security_; }
-  void saveSecurity() const { security_.save(securityPath_); }
-  ClipboardHygiene& clipboard() { return clipboard_; }
-  DocumentLock& documentLock() { return *documentLock_; }
   const ComSession& comState() const { return com_; }
-  const DocumentRecord& currentDocument() const { return currentDocument_; }
-  DocumentRecord& currentDocument() { return currentDocument_; }
-  EditCtrl* editCtrl() const { return edit_.get(); }
+  // The open document and its parts, and the rooms, for the tests.
+  OpenDocument& document() { return document_; }
+  DocumentRecord& currentDocument() { return document_.record(); }
+  EditCtrl* editCtrl() const { return document_.edit(); }
+  DocumentCommands& documents() { return *documentCommands_; }
+  DocumentLock& documentLock() { return *documentLock_; }
+  AutoLock& autoLock() { return *autoLock_; }
 
  private:
   LRESULT OnCreate(WPARAM wParam, LPARAM lParam);
@@ -118,6 +127,7 @@ class CMainWnd : public fw::CFrameWnd {
   LRESULT OnSessionChange(WPARAM wParam, LPARAM lParam);
   LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
 
+  void buildRooms();
   void registerCommands();
   void OnExit();
   // A menu item that flips a setting, shows it as a check mark and then
@@ -143,15 +153,16 @@ class CMainWnd : public fw::CFrameWnd {
   std::string securityPath_;
   SecuritySettings security_;
   ClipboardHygiene clipboard_;
-  DocumentRecord currentDocument_;
+  OpenDocument document_;
+  ReadOnlyMode readOnly_{settings_, document_};
   HFONT font_ = nullptr;
   FontFactory fontFactory_;
-  std::function<void()> readOnlyListener_;
-  std::unique_ptr<EditCtrl> edit_;
   std::unique_ptr<EditCommands> editCommands_;
   std::unique_ptr<DateTimeCommands> dateTimeCommands_;
   std::unique_ptr<DocumentCommands> documentCommands_;
   std::unique_ptr<SearchCommands> searchCommands_;
-  std::unique_ptr<SessionEnd> sessionEnd_;
   std::unique_ptr<DocumentLock> documentLock_;
+  std::unique_ptr<AutoLock> autoLock_;
+  std::unique_ptr<SecurityCommand> securityCommand_;
+  std::unique_ptr<SessionEnd> sessionEnd_;
 };

@@ -46,7 +46,7 @@ std::unique_ptr<CMainWnd> startEditor(const StartupOptions& options) {
   } catch (const orka::Error& e) {
     if (options.app) options.app->setMainWnd(nullptr);
     window.reset();
-    fw::messageBox(nullptr, e.message(), CMainWnd::kErrorCaption, MB_OK | MB_ICONERROR);
+    fw::messageBox(nullptr, e.message(), kErrorCaption, MB_OK | MB_ICONERROR);
     return nullptr;
   }
   if (!commandLine.fileName().empty()) window->openDocument(absolutePath(commandLine.fileName()));

@@ -1,25 +1,42 @@
 #include "editor/session_end.h"
 
-#include "editor/main_wnd.h"
+#include <utility>
+
+#include "editor/document/open_document.h"
 #include "editor/res/resource.h"
+#include "editor/window_host.h"
+#include "framework/wnd.h"
 #include "orka/text/wide.h"
 
-SessionEnd::SessionEnd(CMainWnd& main) : main_(main) {
-  main_.onMessage(WM_QUERYENDSESSION, [this](WPARAM, LPARAM) { return queryEndSession(); });
-  main_.onMessage(WM_ENDSESSION, [this](WPARAM wParam, LPARAM) { return endSession(wParam != FALSE); });
+SessionEnd::SessionEnd(WindowHost& host, const OpenDocument& document, std::function<bool()> querySaveChanges,
+                       std::function<void()> saveSettings)
+    : host_(host),
+      document_(document),
+      querySaveChanges_(std::move(querySaveChanges)),
+      saveSettings_(std::move(saveSettings)) {
+  host_.onMessage(WM_QUERYENDSESSION, [this](WPARAM, LPARAM) { return queryEndSession(); });
+  host_.onMessage(WM_ENDSESSION, [this](WPARAM wParam, LPARAM) { return endSession(wParam != FALSE); });
+}
+
+void SessionEnd::giveReason(UINT stringId) {
+  const std::wstring reason = orka::widen(fw::loadString(stringId));
+  ShutdownBlockReasonCreate(host_.owner(), reason.c_str());
 }
 
 LRESULT SessionEnd::queryEndSession() {
-  const EditCtrl* edit = main_.editCtrl();
-  if (!edit || !edit->modified()) return TRUE;
-  const std::wstring reason = orka::widen(fw::loadString(IDS_SHUTDOWN_REASON));
-  ShutdownBlockReasonCreate(main_.hwnd(), reason.c_str());
-  const bool goOn = main_.querySaveChanges();
-  ShutdownBlockReasonDestroy(main_.hwnd());
+  if (document_.mayClose()) return TRUE;
+  if (document_.locked()) {
+    giveReason(IDS_SHUTDOWN_REASON_LOCKED);
+    return FALSE;
+  }
+  giveReason(IDS_SHUTDOWN_REASON);
+  const bool goOn = querySaveChanges_();
+  ShutdownBlockReasonDestroy(host_.owner());
   return goOn ? TRUE : FALSE;
 }
 
 LRESULT SessionEnd::endSession(bool ending) {
-  if (ending) main_.saveSettings();
+  ShutdownBlockReasonDestroy(host_.owner());
+  if (ending) saveSettings_();
   return 0;
 }

@@ -2,22 +2,25 @@
 
 #include "editor/datetime/date_format_dialog.h"
 #include "editor/datetime/date_time.h"
-#include "editor/main_wnd.h"
+#include "editor/document/open_document.h"
 #include "editor/res/resource.h"
+#include "editor/window_host.h"
+#include "settings/settings.h"
 
-DateTimeCommands::DateTimeCommands(CMainWnd& main) : main_(main) {
-  main_.onCommand(
+DateTimeCommands::DateTimeCommands(WindowHost& host, OpenDocument& document, Settings& settings)
+    : host_(host), document_(document), settings_(settings) {
+  host_.onCommand(
       ID_EDIT_DATE_TIME, [this] { insertDateTime(); },
-      [this](fw::CmdUI& ui) { ui.enable(!main_.settings().readOnly); });
-  main_.onCommand(ID_SETTINGS_DATE_FORMAT, [this] { chooseFormat(); });
+      [this](fw::CmdUI& ui) { ui.enable(!settings_.readOnly); });
+  host_.onCommand(ID_SETTINGS_DATE_FORMAT, [this] { chooseFormat(); });
 }
 
 void DateTimeCommands::insertDateTime() {
-  main_.editCtrl()->replaceSelection(dateTimeStamp(main_.settings().dateFormat), true);
+  document_.edit()->replaceSelection(dateTimeStamp(settings_.dateFormat), true);
 }
 
 void DateTimeCommands::chooseFormat() {
-  DateFormatDialog dialog(main_.settings().dateFormat, main_.hwnd());
-  if (dialog.DoModal() == IDOK) main_.settings().dateFormat = dialog.m_format;
-  main_.focusEdit();
+  DateFormatDialog dialog(settings_.dateFormat, host_.owner());
+  if (dialog.DoModal() == IDOK) settings_.dateFormat = dialog.m_format;
+  host_.focusText();
 }

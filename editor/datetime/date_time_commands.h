@@ -3,19 +3,23 @@
 //
 // The stamp replaces the selection as one undoable step; read-only mode
 // greys it.  The format reaches the settings file when the window closes.
-// Registers its commands with the main window on construction; no state of
-// its own.  User-interface thread only.
+// Registers its commands with the host on construction; no state of its
+// own.  User-interface thread only.
 #pragma once
 
-class CMainWnd;
+class OpenDocument;
+class WindowHost;
+struct Settings;
 
 class DateTimeCommands {
  public:
-  explicit DateTimeCommands(CMainWnd& main);
+  DateTimeCommands(WindowHost& host, OpenDocument& document, Settings& settings);
 
  private:
   void insertDateTime();
   void chooseFormat();
 
-  CMainWnd& main_;
+  WindowHost& host_;
+  OpenDocument& document_;
+  Settings& settings_;
 };

@@ -6,19 +6,21 @@
 
 #include "editor/datetime/date_time.h"
 #include "editor/document/input_pass_dialog.h"
-#include "editor/main_wnd.h"
+#include "editor/document/open_document.h"
 #include "editor/document/passed_file_dialog.h"
 #include "editor/document/password_text.h"
-#include "editor/document/secret_memory.h"
 #include "editor/document/read_only_dialog.h"
-#include "editor/res/resource.h"
 #include "editor/document/shortcut.h"
+#include "editor/editing/read_only_mode.h"
+#include "editor/res/resource.h"
+#include "editor/window_host.h"
 #include "framework/modal.h"
+#include "orka/crypto/wipe.h"
 #include "orka/errors/error.h"
+#include "settings/settings.h"
 
 namespace {
 
-constexpr const char* kWrongPassword = "パスワードが間違っています。";
 constexpr const char* kSaveFailed = "ファイルの保存に失敗しました。\n\n";
 constexpr const char* kOutOfMemory = "メモリが足りないため開けません。\n\n";
 
@@ -38,25 +40,27 @@ class TextForWriting {
 
 }  // namespace
 
-DocumentCommands::DocumentCommands(CMainWnd& main) : main_(main) {
+DocumentCommands::DocumentCommands(WindowHost& host, OpenDocument& document, Settings& settings,
+                                   ReadOnlyMode& readOnly)
+    : host_(host), document_(document), settings_(settings), readOnly_(readOnly) {
   setReader(nullptr);
-  main_.onCommand(ID_FILE_NEW, [this] { newDocument(); });
-  main_.onCommand(ID_FILE_OPEN, [this] { open(); });
-  main_.onCommand(
-      ID_FILE_SAVE, [this] { save(); },
-      [this](fw::CmdUI& ui) { ui.enable(main_.editCtrl() && main_.editCtrl()->modified()); });
-  main_.onCommand(ID_FILE_SAVE_AS, [this] {
+  host_.onCommand(ID_FILE_NEW, [this] { newDocument(); });
+  host_.onCommand(ID_FILE_OPEN, [this] { open(); });
+  host_.onCommand(
+      ID_FILE_SAVE, [this] { save(); }, [this](fw::CmdUI& ui) { ui.enable(document_.hasUnsavedChanges()); });
+  host_.onCommand(ID_FILE_SAVE_AS, [this] {
     saveDocumentAs();
-    main_.focusEdit();
+    host_.focusText();
   });
-  main_.onCommand(ID_SETTINGS_READ_ONLY_LIST, [this] { readOnlyList(); });
-  main_.onUpdate(ID_INDICATOR_FORMAT, [this](fw::CmdUI& ui) {
-    ui.setText(fw::loadString(format() == tolvane::DocumentFormat::kStrong ? IDS_FORMAT_STRONG : IDS_FORMAT_CLASSIC));
+  host_.onCommand(ID_SETTINGS_READ_ONLY_LIST, [this] { readOnlyList(); });
+  host_.onUpdate(ID_INDICATOR_FORMAT, [this](fw::CmdUI& ui) {
+    ui.setText(fw::loadString(format() == tolvane::DocumentFormat::kStrong ? IDS_FORMAT_STRONG
+                                                                           : IDS_FORMAT_CLASSIC));
   });
 }
 
 tolvane::DocumentFormat DocumentCommands::format() const {
-  if (!main_.currentDocument().path.empty()) return main_.currentDocument().format;
+  if (!document_.path().empty()) return document_.record().format;
   return newDocumentsStrong_ && newDocumentsStrong_() ? tolvane::DocumentFormat::kStrong
                                                       : tolvane::DocumentFormat::kClassic;
 }
@@ -78,14 +82,14 @@ void DocumentCommands::setReader(Reader reader) {
 }
 
 bool DocumentCommands::querySaveChanges() {
-  EditCtrl* edit = main_.editCtrl();
-  if (!edit || !edit->modified()) return true;
-  const std::string& path = main_.currentDocument().path;
-  const std::string question = "ファイル " + (path.empty() ? std::string("無題") : path) +
-                               " の内容は変更されています。\n\n変更を保存しますか？";
-  switch (fw::messageBox(main_.hwnd(), question, CMainWnd::kQuestionCaption, MB_YESNOCANCEL | MB_ICONEXCLAMATION)) {
+  if (document_.mayClose()) return true;
+  // Saving now would write the empty stand-in over the document.
+  if (document_.locked()) return false;
+  const std::string question =
+      "ファイル " + document_.displayName() + " の内容は変更されています。\n\n変更を保存しますか？";
+  switch (host_.ask(question, MB_YESNOCANCEL | MB_ICONEXCLAMATION)) {
     case IDYES:
-      return path.empty() ? saveDocumentAs() : saveDocument();
+      return document_.path().empty() ? saveDocumentAs() : saveDocument();
     case IDNO:
       return true;
     default:
@@ -95,56 +99,56 @@ bool DocumentCommands::querySaveChanges() {
 
 void DocumentCommands::newDocument() {
   if (querySaveChanges()) {
-    EditCtrl* edit = main_.editCtrl();
+    EditCtrl* edit = document_.edit();
     edit->setText("");
     edit->setModified(false);
-    DocumentRecord& document = main_.currentDocument();
-    document.path.clear();
-    document.forget();
-    main_.updateTitle();
+    DocumentRecord& record = document_.record();
+    record.path.clear();
+    record.forget();
+    host_.updateTitle();
   }
-  main_.focusEdit();
+  host_.focusText();
 }
 
 void DocumentCommands::open() {
   if (querySaveChanges()) {
-    fw::CFileDialog dialog(true, main_.hwnd());
+    fw::CFileDialog dialog(true, host_.owner());
     dialog.setFilter(kDocumentFilter);
     dialog.setFlags(OFN_HIDEREADONLY | OFN_FILEMUSTEXIST);
     dialog.setFlagsEx(OFN_EX_NOPLACESBAR);
     if (dialog.DoModal() == IDOK) openDocument(dialog.path());
   }
-  main_.focusEdit();
+  host_.focusText();
 }
 
 void DocumentCommands::openDocument(const std::string& requested) {
   // A shortcut's target stands for it everywhere: dialog, title, list.
-  const std::string path = resolveShortcut(requested, main_.hwnd()).value_or(requested);
+  const std::string path = resolveShortcut(requested, host_.owner()).value_or(requested);
   std::optional<tolvane::DocumentKeyring> keyring;
   std::unique_ptr<orka::MemWriteStream> text = readWithPassword(path, keyring);
   // The stamp is decided on the bytes, before they are handed over.
   const bool log = text && std::strncmp(reinterpret_cast<const char*>(text->data()), ".LOG", 4) == 0;
   if (text && showText(std::move(text), path)) {
-    main_.editCtrl()->setModified(false);
-    DocumentRecord& document = main_.currentDocument();
-    document.path = path;
-    document.keep(*keyring);
-    main_.updateTitle();
-    restoreReadOnlyMode();
-    if (log && !main_.settings().readOnly) stampLog();
+    document_.edit()->setModified(false);
+    DocumentRecord& record = document_.record();
+    record.path = path;
+    record.keep(*keyring);
+    host_.updateTitle();
+    readOnly_.restoreForDocument();
+    if (log && !settings_.readOnly) stampLog();
   }
-  main_.focusEdit();
+  host_.focusText();
 }
 
 std::unique_ptr<orka::MemWriteStream> DocumentCommands::readWithPassword(
     const std::string& path, std::optional<tolvane::DocumentKeyring>& keyring) {
   // Silent mode tries the default password first; once that fails, or
   // whenever silent mode is off, the user is asked.
-  bool ask = !main_.settings().hidePasswordDialog;
+  bool ask = !settings_.hidePasswordDialog;
   for (;;) {
     std::string password;
     if (ask) {
-      InputPassDialog dialog(path, main_.hwnd());
+      InputPassDialog dialog(path, host_.owner());
       if (dialog.DoModal() != IDOK) return nullptr;
       // Copied, not swapped: the dialog wipes its own copy.
       password.assign(dialog.password);
@@ -156,38 +160,38 @@ std::unique_ptr<orka::MemWriteStream> DocumentCommands::readWithPassword(
       } catch (const orka::StreamError&) {
         throw;  // the file's own failure, answered below as the reader's
       } catch (const orka::Error& e) {
-        wipeString(password);
+        orka::wipeString(password);
         // No default key without the machine's serial number: silent mode
         // then asks for the password; a password left empty in the dialog
         // gets the reason.
         if (ask) {
-          showError(e.message());
+          host_.showError(e.message());
           return nullptr;
         }
         ask = true;
         continue;
       }
-      wipeString(password);
+      orka::wipeString(password);
       return reader_(path, *keyring);
     } catch (const orka::StreamError& e) {
-      wipeString(password);
+      orka::wipeString(password);
       keyring.reset();
       // The reader cannot tell a wrong key from a damaged file (a classic
       // one fails to inflate, a strong one to authenticate), and both are
       // answered as a wrong password.
       if (e.code() != orka::StreamError::kInflateFailed) {
-        showError(e.message());
+        host_.showError(e.message());
         return nullptr;
       }
-      if (ask) showError(kWrongPassword);
+      if (ask) host_.showError(kWrongPassword);
       ask = true;
     } catch (const orka::Error& e) {
-      wipeString(password);
-      showError(e.message());
+      orka::wipeString(password);
+      host_.showError(e.message());
       return nullptr;
     } catch (const std::bad_alloc&) {
-      wipeString(password);
-      showError(kOutOfMemory + path);
+      orka::wipeString(password);
+      host_.showError(kOutOfMemory + path);
       return nullptr;
     }
   }
@@ -199,40 +203,34 @@ bool DocumentCommands::showText(std::unique_ptr<orka::MemWriteStream> text, cons
   const char* bytes = reinterpret_cast<const char*>(text->data());
   bool shown = false;
   try {
-    shown = main_.editCtrl()->setText(std::string_view(bytes, std::strlen(bytes)), [&text] { text.reset(); });
+    shown = document_.edit()->setText(std::string_view(bytes, std::strlen(bytes)), [&text] { text.reset(); });
   } catch (const std::bad_alloc&) {
   } catch (const orka::Error&) {  // too long for the system's conversion
   }
-  if (!shown) showError(kOutOfMemory + path);
+  if (!shown) host_.showError(kOutOfMemory + path);
   return shown;
 }
 
-void DocumentCommands::restoreReadOnlyMode() {
-  Settings& settings = main_.settings();
-  const std::string& path = main_.currentDocument().path;
-  if (settings.perFileReadOnly && !path.empty()) main_.setReadOnlyMode(settings.readOnlyList.touch(path));
-}
-
 void DocumentCommands::stampLog() {
-  EditCtrl* edit = main_.editCtrl();
+  EditCtrl* edit = document_.edit();
   // At the very end, however long the text.
   const int end = edit->textLength();
   edit->setSelection(end, end);
   edit->send(EM_SCROLLCARET);
-  edit->replaceSelection("\r\n" + dateTimeStamp(main_.settings().dateFormat) + "\r\n", true);
+  edit->replaceSelection("\r\n" + dateTimeStamp(settings_.dateFormat) + "\r\n", true);
 }
 
 void DocumentCommands::save() {
-  if (main_.currentDocument().path.empty())
+  if (document_.path().empty())
     saveDocumentAs();
   else
     saveDocument();
-  main_.focusEdit();
+  host_.focusText();
 }
 
 bool DocumentCommands::saveDocument() {
-  const DocumentRecord& document = main_.currentDocument();
-  EditCtrl* edit = main_.editCtrl();
+  const DocumentRecord& document = document_.record();
+  EditCtrl* edit = document_.edit();
   try {
     TextForWriting text(*edit);
     document.useKeyring([&](const tolvane::DocumentKeyring& keyring) {
@@ -247,45 +245,41 @@ bool DocumentCommands::saveDocument() {
     const std::string& message = e.message();
     const size_t named = message.rfind("\n\n");
     if (named != std::string::npos && message.compare(named + 2, std::string::npos, document.path) != 0) {
-      showError(message);
+      host_.showError(message);
       return false;
     }
   } catch (const std::bad_alloc&) {
   }
-  showError(kSaveFailed + document.path);
+  host_.showError(kSaveFailed + document.path);
   return false;
 }
 
 bool DocumentCommands::saveDocumentAs() {
-  DocumentRecord& document = main_.currentDocument();
+  DocumentRecord& document = document_.record();
   std::string path;
   std::optional<tolvane::DocumentKeyring> keyring;
   try {
-    PassedFileDialog dialog(document, format(), main_.hwnd());
+    PassedFileDialog dialog(document, format(), host_.owner());
     if (dialog.DoModal() != IDOK) return false;
     keyring = tolvane::newKeyring(dialog.format, dialog.newPassword, newKeyCost_);
     path = dialog.path();
   } catch (const orka::Error&) {
     // No key could be made (an empty password without the machine's serial
     // number, no memory for the derivation): nothing has changed yet.
-    showError(kSaveFailed + document.path);
+    host_.showError(kSaveFailed + document.path);
     return false;
   }
   // Name, key and title stay even if the write below fails: the text is
   // then still modified and a later Save tries the same file again.
   document.path = std::move(path);
   document.keep(*keyring);
-  main_.updateTitle();
-  restoreReadOnlyMode();
+  host_.updateTitle();
+  readOnly_.restoreForDocument();
   return saveDocument();
 }
 
 void DocumentCommands::readOnlyList() {
-  ReadOnlyDialog dialog(main_.settings());
-  if (dialog.DoModal() == IDOK) restoreReadOnlyMode();
-  main_.focusEdit();
-}
-
-void DocumentCommands::showError(const std::string& text) {
-  fw::messageBox(main_.hwnd(), text, CMainWnd::kErrorCaption, MB_OK | MB_ICONEXCLAMATION);
+  ReadOnlyDialog dialog(settings_);
+  if (dialog.DoModal() == IDOK) readOnly_.restoreForDocument();
+  host_.focusText();
 }

@@ -32,8 +32,12 @@
 // With perFileReadOnly set, opening and Save As restore the document's
 // remembered read-only mode (the read-only list of the settings).
 //
-// Every box belongs to the main window; the focus goes back to the text
-// after each command.  Registers its commands with the main window on
+// Whether there are unsaved changes is the open document's answer
+// (open_document.h): a locked document with changes is never let go here,
+// since its text is sealed; the caller unlocks it first.
+//
+// Every box belongs to the host window; the focus goes back to the text
+// after each command.  Registers its commands with the host on
 // construction.  User-interface thread only.
 #pragma once
 
@@ -44,14 +48,18 @@
 
 #include "document/strong_document.h"
 
-class CMainWnd;
+class OpenDocument;
+class ReadOnlyMode;
+class WindowHost;
+struct Settings;
 
 class DocumentCommands {
  public:
-  explicit DocumentCommands(CMainWnd& main);
+  DocumentCommands(WindowHost& host, OpenDocument& document, Settings& settings, ReadOnlyMode& readOnly);
 
   // True when the caller may go on: nothing to save, the user said No, or
-  // the save succeeded.
+  // the save succeeded.  False for a locked document with unsaved changes,
+  // whose text only unlocking brings back.
   bool querySaveChanges();
   void openDocument(const std::string& path);
   bool saveDocument();
@@ -68,8 +76,8 @@ class DocumentCommands {
 
   // Where opening reads a document from; for tests.  An empty function
   // restores readDocument, limited to what the edit control takes.
-  using Reader = std::function<std::unique_ptr<orka::MemWriteStream>(const std::string& path,
-                                                                     const tolvane::DocumentKeyring& keyring)>;
+  using Reader = std::function<std::unique_ptr<orka::MemWriteStream>(
+      const std::string& path, const tolvane::DocumentKeyring& keyring)>;
   void setReader(Reader reader);
 
  private:
@@ -84,12 +92,12 @@ class DocumentCommands {
                                                          std::optional<tolvane::DocumentKeyring>& keyring);
   // Replaces the control's text; false (after saying so) when memory ran out.
   bool showText(std::unique_ptr<orka::MemWriteStream> text, const std::string& path);
-  // The per-file read-only mode of the current document, when remembered.
-  void restoreReadOnlyMode();
   void stampLog();
-  void showError(const std::string& text);
 
-  CMainWnd& main_;
+  WindowHost& host_;
+  OpenDocument& document_;
+  Settings& settings_;
+  ReadOnlyMode& readOnly_;
   Reader reader_;
   std::function<bool()> newDocumentsStrong_;
   tolvane::KeyDerivationCost newKeyCost_ = tolvane::kModerateCost;

@@ -15,7 +15,7 @@
 #include <string_view>
 
 #include "document/strong_document.h"
-#include "editor/document/secret_memory.h"
+#include "editor/protection/secret_memory.h"
 
 struct DocumentRecord {
   // The full path; empty while untitled.

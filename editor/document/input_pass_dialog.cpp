@@ -4,13 +4,13 @@
 
 #include "editor/dialog_font.h"
 #include "editor/document/password_text.h"
-#include "editor/document/secret_memory.h"
+#include "orka/crypto/wipe.h"
 #include "editor/res/resource.h"
 
 InputPassDialog::InputPassDialog(std::string path, HWND parent)
     : fw::CDialog(IDD_INPUT_PASSWORD, parent), path(std::move(path)), fields_(*this, {IDC_PASSWORD}) {}
 
-InputPassDialog::~InputPassDialog() { wipeString(password); }
+InputPassDialog::~InputPassDialog() { orka::wipeString(password); }
 
 BOOL InputPassDialog::OnInitDialog() {
   useUiFontIfFaceMissing(hwnd());
@@ -20,7 +20,7 @@ BOOL InputPassDialog::OnInitDialog() {
 }
 
 void InputPassDialog::OnOK() {
-  wipeString(password);
+  orka::wipeString(password);
   password = typedPassword(item(IDC_PASSWORD));
   EndDialog(IDOK);
 }

@@ -17,6 +17,10 @@
 #include "editor/document/password_field.h"
 #include "framework/dialog.h"
 
+// What the editor says when a password does not open the document, at
+// opening and at unlocking alike.
+constexpr const char* kWrongPassword = "パスワードが間違っています。";
+
 class InputPassDialog : public fw::CDialog {
  public:
   InputPassDialog(std::string path, HWND parent);

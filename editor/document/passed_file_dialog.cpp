@@ -5,11 +5,13 @@
 
 #include "editor/dialog_font.h"
 #include "editor/document/password_text.h"
-#include "editor/document/secret_memory.h"
+#include "orka/crypto/wipe.h"
 #include "editor/res/resource.h"
+#include "editor/window_host.h"
 #include "framework/modal.h"
 
-PassedFileDialog::PassedFileDialog(const DocumentRecord& document, tolvane::DocumentFormat format, HWND parent)
+PassedFileDialog::PassedFileDialog(const DocumentRecord& document, tolvane::DocumentFormat format,
+                                   HWND parent)
     : fw::CFileDialog(false, parent),
       document(document),
       format(format),
@@ -23,7 +25,7 @@ PassedFileDialog::PassedFileDialog(const DocumentRecord& document, tolvane::Docu
   onMessage(UM_PASSWORD_MISMATCH, &PassedFileDialog::OnPasswordMismatch);
 }
 
-PassedFileDialog::~PassedFileDialog() { wipeString(newPassword); }
+PassedFileDialog::~PassedFileDialog() { orka::wipeString(newPassword); }
 
 BOOL PassedFileDialog::OnInitDialog() {
   useUiFontIfFaceMissing(hwnd());
@@ -37,24 +39,24 @@ BOOL PassedFileDialog::OnInitDialog() {
 }
 
 bool PassedFileDialog::OnFileNameOK() {
-  wipeString(newPassword);
+  orka::wipeString(newPassword);
   if (!document.path.empty()) {
     std::string old = typedPassword(item(IDC_OLD_PASSWORD));
     bool opens = false;
     try {
       opens = document.opensWith(old);
     } catch (...) {
-      wipeString(old);
+      orka::wipeString(old);
       throw;
     }
-    wipeString(old);
+    orka::wipeString(old);
     if (!opens) return reject(kOldPassword, IDC_OLD_PASSWORD);
   }
   std::string typed = typedPassword(item(IDC_NEW_PASSWORD));
   std::string confirmation = typedPassword(item(IDC_CONFIRM_PASSWORD));
   const bool same = typed == confirmation;
-  wipeString(typed);
-  wipeString(confirmation);
+  orka::wipeString(typed);
+  orka::wipeString(confirmation);
   if (!same) {
     setItemText(IDC_CONFIRM_PASSWORD, "");
     return reject(kConfirmation, IDC_NEW_PASSWORD);
@@ -63,8 +65,9 @@ bool PassedFileDialog::OnFileNameOK() {
   if (!exact) return reject(kUnrepresentable, IDC_NEW_PASSWORD);
   // Copied, not moved: a moved short string leaves its bytes behind.
   newPassword.assign(*exact);
-  wipeString(*exact);
-  format = isChecked(IDC_STRONG_FORMAT) ? tolvane::DocumentFormat::kStrong : tolvane::DocumentFormat::kClassic;
+  orka::wipeString(*exact);
+  format =
+      isChecked(IDC_STRONG_FORMAT) ? tolvane::DocumentFormat::kStrong : tolvane::DocumentFormat::kClassic;
   return fw::CFileDialog::OnFileNameOK();
 }
 
@@ -84,13 +87,14 @@ LRESULT PassedFileDialog::OnPasswordMismatch(WPARAM wParam, LPARAM) {
       text = "パスワードが確認用と一致しません。";
       break;
     case kUnrepresentable:
-      text = "パスワードに使えない文字が含まれています。\n\n"
-             "この文字は保存時に別の文字に置き換わり、異なるパスワードで同じ暗号キーになってしまいます。";
+      text =
+          "パスワードに使えない文字が含まれています。\n\n"
+          "この文字は保存時に別の文字に置き換わり、異なるパスワードで同じ暗号キーになってしまいます。";
       break;
     default:
       return 0;
   }
   // Owned by the file dialog, which holds the panel.
-  fw::messageBox(GetParent(hwnd()), text, CMainWnd::kErrorCaption, MB_OK | MB_ICONEXCLAMATION);
+  fw::messageBox(GetParent(hwnd()), text, kErrorCaption, MB_OK | MB_ICONEXCLAMATION);
   return 0;
 }

@@ -34,7 +34,7 @@
 
 #include "document/strong_document.h"
 #include "editor/document/password_field.h"
-#include "editor/main_wnd.h"
+#include "editor/document/document_record.h"
 #include "framework/common_dialogs.h"
 
 // The filter of the Open and Save As dialogs.

@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "editor/document/secret_memory.h"
+#include "orka/crypto/wipe.h"
 #include "orka/text/codepage.h"
 #include "orka/text/wide.h"
 
@@ -30,7 +30,7 @@ class FieldText {
   std::optional<std::string> byRule() const {
     std::string utf8 = orka::narrow(std::wstring_view(wide_.data(), static_cast<size_t>(length_)));
     std::optional<std::string> bytes = orka::passwordBytes(utf8, orka::ansiCodePage());
-    wipeString(utf8);
+    orka::wipeString(utf8);
     return bytes;
   }
 

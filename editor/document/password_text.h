@@ -19,7 +19,7 @@
 //    password of Save As.
 //
 // The field's text is wiped from the buffers used on the way; the caller
-// wipes the result with wipeString (secret_memory.h) once the key is made.  User-interface
+// wipes the result with orka::wipeString once the key is made.  User-interface
 // thread only.
 #pragma once
 

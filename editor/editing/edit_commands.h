@@ -10,15 +10,25 @@
 // top and the undo step is gone.  A font the system cannot create leaves the
 // text in its old font, silently.
 //
-// The object belongs to the main window and registers its commands there on
-// construction; it keeps no state of its own.  User-interface thread only.
+// Copy and Cut mark their copy as the editor's own (clipboard_hygiene.h).
+// A new font is applied by `applyFont`, which the window owns.
+//
+// The object registers its commands with the host on construction; it keeps
+// no state of its own.  User-interface thread only.
 #pragma once
 
-class CMainWnd;
+#include <functional>
+
+class ClipboardHygiene;
+class OpenDocument;
+class ReadOnlyMode;
+class WindowHost;
+struct Settings;
 
 class EditCommands {
  public:
-  explicit EditCommands(CMainWnd& main);
+  EditCommands(WindowHost& host, OpenDocument& document, Settings& settings, ReadOnlyMode& readOnly,
+               ClipboardHygiene& clipboard, std::function<void()> applyFont);
 
  private:
   void undo();
@@ -26,5 +36,10 @@ class EditCommands {
   void toggleWordWrap();
   void chooseFont();
 
-  CMainWnd& main_;
+  WindowHost& host_;
+  OpenDocument& document_;
+  Settings& settings_;
+  ReadOnlyMode& readOnly_;
+  ClipboardHygiene& clipboard_;
+  std::function<void()> applyFont_;
 };

@@ -8,6 +8,7 @@
 
 #include "editor/res/resource.h"
 #include "editor/editing/viewer_keys.h"
+#include "orka/crypto/wipe.h"
 #include "orka/text/wide.h"
 
 namespace {
@@ -187,6 +188,31 @@ int EditCtrl::lineIndex(int line) const {
 }
 
 int EditCtrl::lineCount() const { return static_cast<int>(send(EM_GETLINECOUNT)); }
+
+bool EditCtrl::peekUndo(const std::function<void()>& look) {
+  if (!send(EM_CANUNDO)) return false;
+  // Puts the text back even when `look` throws.
+  struct Redo {
+    EditCtrl& edit;
+    ~Redo() {
+      edit.send(EM_UNDO);
+      edit.send(EM_SETREADONLY, edit.m_readOnly ? TRUE : FALSE);
+    }
+  };
+  send(EM_SETREADONLY, FALSE);
+  send(EM_UNDO);
+  Redo redo{*this};
+  look();
+  return true;
+}
+
+void EditCtrl::wipeCopies() {
+  mirror_.wipe();
+  mirrorValid_ = false;
+  ++generation_;
+  if (ansi_ && ansi_.use_count() == 1) orka::wipeString(*const_cast<std::string*>(ansi_.get()));
+  ansi_.reset();
+}
 
 bool EditCtrl::modified() const { return send(EM_GETMODIFY) != 0; }
 
@@ -443,7 +469,8 @@ LRESULT EditCtrl::filter(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_CONTEXTMENU) {
     const DWORD before = GetClipboardSequenceNumber();
     const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
-    if (copyListener_ && GetClipboardSequenceNumber() != before && GetClipboardOwner() == window) copyListener_();
+    if (copyListener_ && GetClipboardSequenceNumber() != before && GetClipboardOwner() == window)
+      copyListener_();
     return result;
   }
   if (leavesTextAlone(message, wParam)) return DefSubclassProc(window, message, wParam, lParam);

@@ -95,10 +95,15 @@ class EditCtrl : public fw::CWnd {
   bool modified() const;
   void setModified(bool modified);
 
-  // Overwrites the control's text buffer and undo buffer, then empties them,
-  // and wipes the mirror and the shared ANSI text (edit_ctrl_wipe.cpp).  The
-  // control's older buffers, freed as it grew, are for wipeFreeHeapMemory.
-  void wipeText();
+  // Runs `look` while the control shows the text that Undo would bring
+  // back, then puts the text back: the control's one undo step is its own
+  // redo.  False, without running `look`, when there is nothing to undo.
+  // A read-only control refuses to undo, so it is writable meanwhile.
+  bool peekUndo(const std::function<void()>& look);
+  // Wipes the wrapper's own copies of the text: the mirror and the shared
+  // ANSI text.  The control's buffers are the protection room's business
+  // (control_wipe.h).
+  void wipeCopies();
 
   // The most bytes typing or pasting may reach: kMaxBytes, unless lowered
   // (the tests use a small limit rather than filling 64 MiB).

@@ -106,6 +106,7 @@
 #define IDS_FAILED_UNEXPECTED 2121
 #define IDS_ENDING_AFTER_FAILURE 2122
 #define IDS_SHUTDOWN_REASON 2123
+#define IDS_SHUTDOWN_REASON_LOCKED 2124
 
 // Text of the box shown when the help file cannot be opened; the file's
 // path follows it.

@@ -6,14 +6,15 @@
 
 #include <algorithm>
 
+#include "editor/document/open_document.h"
 #include "editor/editing/edit_ctrl.h"
+#include "editor/res/resource.h"
 #include "editor/search/field_byte_limit.h"
 #include "editor/search/jump_line_dialog.h"
-#include "editor/main_wnd.h"
-#include "editor/res/resource.h"
 #include "editor/search/searcher.h"
-#include "framework/modal.h"
+#include "editor/window_host.h"
 #include "orka/text/codepage.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -31,22 +32,22 @@ class WaitCursor {
 
 }  // namespace
 
-SearchCommands::SearchCommands(CMainWnd& main) : main_(main) {
-  main_.onCommand(ID_EDIT_FIND, [this] { openSearchDialog(Kind::Find); });
-  main_.onCommand(ID_EDIT_FIND_NEXT, [this] {
+SearchCommands::SearchCommands(WindowHost& host, const OpenDocument& document, const Settings& settings)
+    : host_(host), document_(document), settings_(settings) {
+  host_.onCommand(ID_EDIT_FIND, [this] { openSearchDialog(Kind::Find); });
+  host_.onCommand(ID_EDIT_FIND_NEXT, [this] {
     if (search_.searchText.empty())
       openSearchDialog(Kind::Find);
     else
-      reportIfMissed(search_.findNext(*main_.editCtrl()));
+      reportIfMissed(search_.findNext(*document_.edit()));
   });
-  main_.onCommand(
+  host_.onCommand(
       ID_EDIT_REPLACE, [this] { openSearchDialog(Kind::Replace); },
-      [this](fw::CmdUI& ui) { ui.enable(!main_.settings().readOnly); });
-  main_.onCommand(
-      ID_EDIT_GOTO_LINE, [this] { goToLine(); }, [this](fw::CmdUI& ui) { ui.enable(!main_.settings().wordWrap); });
-  main_.onMessage(fw::CFindReplaceDialog::message(),
+      [this](fw::CmdUI& ui) { ui.enable(!settings_.readOnly); });
+  host_.onCommand(
+      ID_EDIT_GOTO_LINE, [this] { goToLine(); }, [this](fw::CmdUI& ui) { ui.enable(!settings_.wordWrap); });
+  host_.onMessage(fw::CFindReplaceDialog::message(),
                   [this](WPARAM wParam, LPARAM lParam) { return onSearchNotify(wParam, lParam); });
-  main_.setReadOnlyListener([this] { closeReplaceDialog(); });
 }
 
 fw::CFindReplaceDialog* SearchCommands::openDialog() {
@@ -74,7 +75,7 @@ void SearchCommands::forget() {
 
 // The selection's first line, else the last search text.
 std::string SearchCommands::proposal() {
-  const EditCtrl& edit = *main_.editCtrl();
+  const EditCtrl& edit = *document_.edit();
   const EditCtrl::Selection sel = edit.selection();
   EditTextLock lock = lockEditText(edit);
   const std::string_view text(lock.text, static_cast<size_t>(lock.length));
@@ -84,7 +85,8 @@ std::string SearchCommands::proposal() {
   unlockEditText(lock);
   // Cut to the field, on a character boundary.
   size_t kept = 0;
-  for (size_t next; kept < first.size() && (next = search::nextChar(systemCodePage(), first, kept)) <= kFieldBytes;)
+  for (size_t next;
+       kept < first.size() && (next = search::nextChar(systemCodePage(), first, kept)) <= kFieldBytes;)
     kept = next;
   first.resize(kept);
   if (first.empty()) return search_.searchText;
@@ -102,7 +104,7 @@ void SearchCommands::openSearchDialog(Kind kind) {
     if (search_.down) flags |= FR_DOWN;
     if (!search_.ignoreCase) flags |= FR_MATCHCASE;
     fw::CFindReplaceDialog* dialog = fw::CFindReplaceDialog::create(
-        kind == Kind::Find, proposal(), search_.replaceText, flags, main_.hwnd(), kFieldBytes);
+        kind == Kind::Find, proposal(), search_.replaceText, flags, host_.owner(), kFieldBytes);
     if (!dialog) return;
     // The system's fields count characters; the search keeps bytes.
     for (int field : {edt1, edt2}) limitFieldBytes(GetDlgItem(dialog->hwnd(), field), kFieldBytes);
@@ -117,13 +119,13 @@ LRESULT SearchCommands::onSearchNotify(WPARAM, LPARAM lParam) {
   if (!dialog) return 0;
   if (dialog->isTerminating()) {
     if (dialog == open_.dialog) open_.dialog = nullptr;
-    main_.focusEdit();
+    host_.focusText();
     return 0;
   }
   // The dialog's buttons carry on its command, and fail as it would.
-  main_.runCommand(dialog->isFindOnly() ? ID_EDIT_FIND : ID_EDIT_REPLACE, [this, dialog] {
+  host_.runCommand(dialog->isFindOnly() ? ID_EDIT_FIND : ID_EDIT_REPLACE, [this, dialog] {
     WaitCursor wait;
-    EditCtrl& edit = *main_.editCtrl();
+    EditCtrl& edit = *document_.edit();
     if (dialog->findNext()) {
       takeDialogState(*dialog);
       reportIfMissed(search_.findNext(edit));
@@ -133,8 +135,7 @@ LRESULT SearchCommands::onSearchNotify(WPARAM, LPARAM lParam) {
     } else if (dialog->replaceAll()) {
       takeDialogState(*dialog);
       if (!search_.replaceAll(edit))
-        fw::messageBox(main_.hwnd(), "置換後のテキストが長すぎるため、すべて置換することはできません。",
-                       CMainWnd::kErrorCaption, MB_OK | MB_ICONEXCLAMATION);
+        host_.showError("置換後のテキストが長すぎるため、すべて置換することはできません。");
     }
   });
   return 0;
@@ -149,13 +150,12 @@ void SearchCommands::takeDialogState(const fw::CFindReplaceDialog& dialog) {
 
 void SearchCommands::reportIfMissed(bool found) {
   if (found) return;
-  fw::messageBox(main_.hwnd(), "“" + search_.searchText + "”が見つかりません。", CMainWnd::kQuestionCaption,
-                 MB_OK | MB_ICONINFORMATION);
+  host_.ask("“" + search_.searchText + "”が見つかりません。", MB_OK | MB_ICONINFORMATION);
 }
 
 void SearchCommands::goToLine() {
-  EditCtrl& edit = *main_.editCtrl();
-  JumpLineDialog dialog(main_.hwnd());
+  EditCtrl& edit = *document_.edit();
+  JumpLineDialog dialog(host_.owner());
   dialog.m_line = edit.lineFromChar(-1) + 1;
   dialog.m_lineCount = edit.lineCount();
   if (dialog.DoModal() == IDOK) {
@@ -165,5 +165,5 @@ void SearchCommands::goToLine() {
       edit.send(EM_SCROLLCARET);
     }
   }
-  main_.focusEdit();
+  host_.focusText();
 }

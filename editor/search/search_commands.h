@@ -8,8 +8,8 @@
 // always on the main window's current edit control, so after word wrap
 // replaced the control the next search runs on the new one.
 //
-// The object belongs to the main window and registers its commands and the
-// dialog's message there on construction.  It does not own the dialog (the
+// The object registers its commands and the dialog's message with the host
+// on construction.  It does not own the dialog (the
 // dialog frees itself when its window goes).  User-interface thread only.
 #pragma once
 
@@ -18,14 +18,16 @@
 #include "editor/search/text_search.h"
 #include "framework/common_dialogs.h"
 
-class CMainWnd;
+class OpenDocument;
+class WindowHost;
+struct Settings;
 
 class SearchCommands {
  public:
   // Both fields of the dialog hold at most this many bytes.
   static constexpr int kFieldBytes = 127;
 
-  explicit SearchCommands(CMainWnd& main);
+  SearchCommands(WindowHost& host, const OpenDocument& document, const Settings& settings);
 
   // Closes an open dialog of the replace kind; a find dialog stays.  Read-
   // only mode calls this when it is switched on.
@@ -54,7 +56,9 @@ class SearchCommands {
   void reportIfMissed(bool found);
   void goToLine();
 
-  CMainWnd& main_;
+  WindowHost& host_;
+  const OpenDocument& document_;
+  const Settings& settings_;
   DialogState open_;
   TextSearch search_;  // lasts as long as the program
 };

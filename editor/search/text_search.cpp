@@ -5,7 +5,7 @@
 #include <optional>
 #include <string_view>
 
-#include "editor/document/secret_memory.h"
+#include "orka/crypto/wipe.h"
 #include "editor/editing/edit_ctrl.h"
 #include "editor/search/searcher.h"
 #include "orka/text/codepage.h"
@@ -43,7 +43,7 @@ TextSearch::~TextSearch() = default;
 
 void TextSearch::forget() {
   for (std::string* text : {&searchText, &replaceText}) {
-    wipeString(*text);
+    orka::wipeString(*text);
   }
   searcher_.reset();
 }

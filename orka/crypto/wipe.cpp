@@ -9,4 +9,9 @@ void secureWipe(void* data, std::size_t size) {
   while (size-- > 0) *p++ = 0;
 }
 
+void wipeString(std::string& text) {
+  if (text.capacity() != 0) secureWipe(text.data(), text.capacity());
+  text.clear();
+}
+
 }  // namespace orka

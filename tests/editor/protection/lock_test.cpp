@@ -4,14 +4,19 @@
 // by the scripted responder.
 #include <windows.h>
 
+#include <exception>
 #include <string>
 #include <vector>
 
 #include "document/document.h"
-#include "editor/document/document_lock.h"
+#include "editor/command_failure.h"
+#include "editor/document/document_commands.h"
+#include "editor/protection/auto_lock.h"
+#include "editor/protection/document_lock.h"
 #include "editor/res/resource.h"
 #include "framework/dialog.h"
 #include "framework/modal.h"
+#include "orka/errors/error.h"
 #include "orka/text/codepage.h"
 #include "tests/editor/editor_fixture.h"
 
@@ -78,13 +83,13 @@ TEST_F(LockTest, LockHidesTheDocumentAndTheRightPasswordBringsAllOfItBack) {
   EXPECT_EQ(shownPath, window.currentDocument().path);
   ASSERT_EQ(modals.seen().size(), 3u);
   EXPECT_EQ(modals.seen()[1].text, "パスワードが間違っています。");
-  EXPECT_TRUE(window.documentLock().locked());
+  EXPECT_TRUE(window.document().locked());
 
   answerPassword(modals, kPassword);
   ASSERT_TRUE(window.execute(ID_FILE_LOCK));
   EXPECT_EQ(modals.unexpected(), 0);
   EditCtrl& edit = *window.editCtrl();
-  EXPECT_FALSE(window.documentLock().locked());
+  EXPECT_FALSE(window.document().locked());
   EXPECT_EQ(edit.text(), sjis("元の文と追記"));
   EXPECT_EQ(edit.selection().start, 2);
   EXPECT_EQ(edit.selection().end, 6);
@@ -102,7 +107,7 @@ TEST_F(LockTest, UntitledDocumentCannotBeLocked) {
   CMainWnd& window = start();
   EXPECT_FALSE(window.commandState(ID_FILE_LOCK).enabled());
   EXPECT_FALSE(window.execute(ID_FILE_LOCK));
-  EXPECT_FALSE(window.documentLock().locked());
+  EXPECT_FALSE(window.document().locked());
 }
 
 TEST_F(LockTest, ExitWhileLockedAsksForThePasswordOnlyWhenTheTextWasModified) {
@@ -114,7 +119,7 @@ TEST_F(LockTest, ExitWhileLockedAsksForThePasswordOnlyWhenTheTextWasModified) {
     SendMessageW(window.hwnd(), WM_CLOSE, 0, 0);
     EXPECT_EQ(modals.seen().size(), 1u);
     EXPECT_TRUE(IsWindow(window.hwnd()));
-    EXPECT_TRUE(window.documentLock().locked());
+    EXPECT_TRUE(window.document().locked());
   }
   ScriptedModals modals;
   answerPassword(modals, kPassword);
@@ -131,22 +136,80 @@ TEST_F(LockTest, ExitWhileLockedAsksForThePasswordOnlyWhenTheTextWasModified) {
   EXPECT_TRUE(none.seen().empty());
 }
 
+// Whether there is unsaved text is the open document's one answer, locked or
+// not, and each way the text could go asks it: the log-off, the save
+// question, and the failure the editor cannot go on from.
+TEST_F(LockTest, LockedUnsavedTextIsNeverLetGoUnasked) {
+  CMainWnd& window = startWithDocument();
+  ASSERT_TRUE(window.document().hasUnsavedChanges());
+  ASSERT_TRUE(window.documentLock().lock());
+  EXPECT_TRUE(window.document().hasUnsavedChanges());
+  {
+    ScriptedModals none;
+    EXPECT_EQ(SendMessageW(window.hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), FALSE);
+    SendMessageW(window.hwnd(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+    EXPECT_FALSE(window.documents().querySaveChanges());
+    EXPECT_TRUE(none.seen().empty());
+  }
+  ScriptedModals modals;
+  modals.answer(IDOK);  // the error box
+  answerPassword(modals, kPassword);
+  modals.answer(IDCANCEL);  // the save question, about the whole text
+  std::exception_ptr error = std::make_exception_ptr(orka::Error("壊れました。"));
+  EXPECT_EQ(endAfterFailure(&window, error), 1);
+  ASSERT_EQ(modals.seen().size(), 3u);
+  EXPECT_EQ(modals.seen()[1].templateId, static_cast<UINT>(IDD_INPUT_PASSWORD));
+  EXPECT_EQ(modals.seen()[2].text, "ファイル " + window.currentDocument().path +
+                                       " の内容は変更されています。\n\n変更を保存しますか？");
+  EXPECT_EQ(window.editCtrl()->text(), sjis("元の文と追記"));
+
+  window.editCtrl()->setModified(false);
+  ASSERT_TRUE(window.documentLock().lock());
+  EXPECT_FALSE(window.document().hasUnsavedChanges());
+  EXPECT_EQ(SendMessageW(window.hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+}
+
+// A lock that comes while a dialog is open waits for it, and is not lost.
+TEST_F(LockTest, AnAutomaticLockWaitsForAnOpenDialogAndComesWhenItCloses) {
+  CMainWnd& window = startWithDocument();
+  static HWND main;
+  main = window.hwnd();
+  // While the real Go to line dialog is up: Windows locks, then the user
+  // cancels the dialog.
+  SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    SendMessageW(main, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM) {
+          if (GetWindow(window, GW_OWNER) == main) PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+          return TRUE;
+        },
+        0);
+  });
+  ASSERT_TRUE(window.execute(ID_EDIT_GOTO_LINE));
+  EXPECT_FALSE(window.document().locked());
+  pump();
+  EXPECT_TRUE(window.document().locked());
+  EXPECT_EQ(window.windowText(), "ロック中 - ミルデア");
+}
+
 TEST_F(LockTest, LocksByItselfAsTheSecuritySettingsSay) {
   CMainWnd& window = startWithDocument();
   EXPECT_TRUE(window.security().lockOnSessionLock);
   SendMessageW(window.hwnd(), WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 0);
-  EXPECT_FALSE(window.documentLock().locked());
-  window.documentLock().onMinimized();
-  EXPECT_FALSE(window.documentLock().locked());
+  EXPECT_FALSE(window.document().locked());
+  window.autoLock().onMinimized();
+  EXPECT_FALSE(window.document().locked());
   SendMessageW(window.hwnd(), WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
-  EXPECT_TRUE(window.documentLock().locked());
+  EXPECT_TRUE(window.document().locked());
 
   ScriptedModals modals;
   answerPassword(modals, kPassword);
   ASSERT_TRUE(window.documentLock().unlock());
   window.security().lockOnMinimize = true;
-  window.documentLock().onMinimized();
-  EXPECT_TRUE(window.documentLock().locked());
+  window.autoLock().onMinimized();
+  EXPECT_TRUE(window.document().locked());
 }
 
 TEST_F(LockTest, CopiesAreStampedAndLockEmptiesOnlyTheEditorsOwnCopy) {

@@ -1,7 +1,7 @@
 // ClipboardHygiene: keeps the editor's copies out of clipboard history, the
 // cloud clipboard and clipboard monitors, and takes the last one back.
 //
-// After Copy or Cut has put the text on the clipboard, stamped() adds three
+// After Copy or Cut has put the text on the clipboard, markCopy() adds three
 // registered formats beside it: "ExcludeClipboardContentFromMonitorProcessing",
 // "CanIncludeInClipboardHistory" (a DWORD 0) and "CanUploadToCloudClipboard"
 // (a DWORD 0), and notes the clipboard's sequence number.  clearOwnCopy()
@@ -15,8 +15,9 @@
 
 class ClipboardHygiene {
  public:
-  // Call right after the edit control copied to the clipboard.
-  void stamped(HWND owner);
+  // Marks the copy the edit control has just put on the clipboard as the
+  // editor's own, and keeps it out of history and the cloud.
+  void markCopy(HWND owner);
   // Empties the clipboard when it still holds the editor's last copy.
   void clearOwnCopy(HWND owner);
   // Whether the clipboard still holds the editor's last copy.

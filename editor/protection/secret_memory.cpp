@@ -1,7 +1,8 @@
-#include "editor/document/secret_memory.h"
+#include "editor/protection/secret_memory.h"
 
 #include <bcrypt.h>
 #include <dpapi.h>
+#include <sodium.h>
 
 #include <cstring>
 #include <vector>
@@ -68,11 +69,9 @@ void ProtectedKey::use(const std::function<void(const tolvane::DocumentKey&)>& u
 }
 
 bool ProtectedKey::matches(const tolvane::DocumentKey& key) const {
-  unsigned difference = 0;
-  use([&](const tolvane::DocumentKey& held) {
-    for (size_t i = 0; i < held.size(); ++i) difference |= static_cast<unsigned>(held[i] ^ key[i]);
-  });
-  return difference == 0;
+  bool same = false;
+  use([&](const tolvane::DocumentKey& held) { same = sodium_memcmp(held.data(), key.data(), held.size()) == 0; });
+  return same;
 }
 
 void systemRandomBytes(void* data, std::size_t size) {
@@ -105,11 +104,6 @@ void wipeFreeBlock(const PROCESS_HEAP_ENTRY& entry) {
 }
 
 }  // namespace
-
-void wipeString(std::string& text) {
-  if (text.capacity() != 0) SecureZeroMemory(text.data(), text.capacity());
-  text.clear();
-}
 
 void wipeFreeHeapMemory() {
   std::vector<HANDLE> heaps(64);

@@ -23,7 +23,6 @@
 #include <cstddef>
 
 #include <functional>
-#include <string>
 
 #include "document/document.h"
 
@@ -57,10 +56,6 @@ class ProtectedKey {
 // Fills `size` bytes from the system's random number generator; throws
 // orka::Error when it fails.
 void systemRandomBytes(void* data, std::size_t size);
-
-// Overwrites all of `text`'s storage, the spare room past its end included
-// (a text that shrank keeps its old bytes there), and empties it.
-void wipeString(std::string& text);
 
 void wipeFreeHeapMemory();
 void wipeUnusedStack();

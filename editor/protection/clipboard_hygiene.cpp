@@ -1,4 +1,4 @@
-#include "editor/editing/clipboard_hygiene.h"
+#include "editor/protection/clipboard_hygiene.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ bool putDword(const wchar_t* formatName, DWORD value) {
 
 }  // namespace
 
-void ClipboardHygiene::stamped(HWND owner) {
+void ClipboardHygiene::markCopy(HWND owner) {
   copied_ = false;
   if (!OpenClipboard(owner)) return;
   putDword(L"ExcludeClipboardContentFromMonitorProcessing", 0);

@@ -1,11 +1,11 @@
-#include "editor/document/security_dialog.h"
+#include "editor/protection/security_dialog.h"
 
 #include <commctrl.h>
 
 #include <string>
 
 #include "editor/dialog_font.h"
-#include "editor/main_wnd.h"
+#include "editor/window_host.h"
 #include "editor/res/resource.h"
 #include "framework/modal.h"
 
@@ -29,7 +29,7 @@ void SecurityDialog::OnOK() {
   if (!ok || minutes < 0 || static_cast<unsigned>(minutes) > SecuritySettings::kMaxIdleMinutes) {
     fw::messageBox(hwnd(),
                    "分数には 0 から " + std::to_string(SecuritySettings::kMaxIdleMinutes) + " までの数を入力してください。",
-                   CMainWnd::kErrorCaption, MB_OK | MB_ICONEXCLAMATION);
+                   kErrorCaption, MB_OK | MB_ICONEXCLAMATION);
     focusItem(IDC_IDLE_MINUTES);
     return;
   }

@@ -1,0 +1,50 @@
+// AutoLock: the moments the document locks by itself, as the security
+// settings say: when Windows locks the session, when the window is
+// minimised, and after the idle minutes without input.  Activating the
+// window from another program while locked asks for the password.
+//
+// A lock that comes while a modal window (a dialog, a message box) is open
+// waits for it: that window's caller still works on the document's text.
+// It is not dropped; it happens as soon as the main window is enabled again
+// and the command that opened the modal window has finished.
+//
+// The main window passes the window events on; the idle timer is its timer
+// kIdleTimerId.  User-interface thread only.
+#pragma once
+
+#include <windows.h>
+
+class DocumentLock;
+class OpenDocument;
+class WindowHost;
+struct SecuritySettings;
+
+class AutoLock {
+ public:
+  // The timer of the main window that looks for idle time.
+  static constexpr UINT_PTR kIdleTimerId = 0x7040;
+
+  AutoLock(WindowHost& host, const OpenDocument& document, DocumentLock& lock,
+           const SecuritySettings& security);
+
+  void onActivate(WPARAM wParam, LPARAM lParam);
+  void onSessionChange(WPARAM event);
+  void onMinimized();
+  void onIdleTimer();
+  // Starts or stops the idle timer as the security settings now say.
+  void applySettings();
+
+ private:
+  // Locks now, or as soon as no modal window is open.
+  void lockNow();
+  LRESULT onEnable(WPARAM enabled);
+
+  WindowHost& host_;
+  const OpenDocument& document_;
+  DocumentLock& lock_;
+  const SecuritySettings& security_;
+  // Set when the window lost the activation to another program.
+  bool away_ = false;
+  // Set while a lock waits for a modal window to close.
+  bool waiting_ = false;
+};

@@ -1,0 +1,12 @@
+// Overwriting what the text's control holds, for locking.
+//
+// The control keeps the text in its own buffer and what Undo would bring
+// back in another; neither is ours to free.  wipeEditCtrl overwrites both,
+// then empties them, and wipes the wrapper's own copies.  The control's older
+// buffers, freed as it grew, are for wipeFreeHeapMemory (secret_memory.h).
+// User-interface thread only.
+#pragma once
+
+class EditCtrl;
+
+void wipeEditCtrl(EditCtrl& edit);
