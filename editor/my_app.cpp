@@ -60,6 +60,10 @@ bool CMyApp::InitInstance() {
   for (int i = 1; i < __argc; ++i) options.parameters.push_back(orka::narrow(__wargv[i]));
   options.showCommand = showCommand();
   options.app = this;
+  return start(options);
+}
+
+bool CMyApp::start(const StartupOptions& options) {
   mainWnd_ = startEditor(options);
   return mainWnd_ != nullptr;
 }

@@ -35,9 +35,17 @@ std::unique_ptr<CMainWnd> startEditor(const StartupOptions& options);
 
 class CMyApp : public fw::CWinApp {
  public:
+  // Starts the editor from the program's command line.
   bool InitInstance() override;
   // The error box, then the save question (command_failure.h).
   int ExitOnError(std::exception_ptr error) override;
+
+  // Starts the editor as `options` say (InitInstance's step, and the
+  // tests'); false after a start-up error was shown.
+  bool start(const StartupOptions& options);
+  CMainWnd* mainWindow() const { return mainWnd_.get(); }
+  // Destroys the main window.
+  void stop() { mainWnd_.reset(); }
 
  private:
   // Deleted after the message loop ends, which shuts COM down last.

@@ -9,6 +9,7 @@
 #include "editor/res/resource.h"
 #include "editor/editing/viewer_keys.h"
 #include "orka/crypto/wipe.h"
+#include "orka/text/codepage.h"
 #include "orka/text/wide.h"
 
 namespace {
@@ -49,6 +50,15 @@ std::wstring imeResultString(HWND hwnd) {
   std::wstring result(static_cast<size_t>(bytes) / sizeof(wchar_t), L'\0');
   ImmGetCompositionStringW(context, GCS_RESULTSTR, result.data(), static_cast<DWORD>(bytes));
   return result;
+}
+
+// `typed` as the document will keep it, by the rule passwords follow too
+// (orka::utf8ToCodePage): look-alikes such as 〜 take the code page's own
+// form; nothing when a character has no form at all.
+std::optional<std::wstring> typedAsStored(std::wstring_view typed) {
+  const std::optional<std::string> bytes = orka::utf8ToCodePage(orka::narrow(typed), orka::ansiCodePage());
+  if (!bytes) return std::nullopt;
+  return orka::ansiToWide(*bytes);
 }
 
 bool isNavigationKey(WPARAM key) {
@@ -329,16 +339,18 @@ EditCtrl::Change EditCtrl::expectedChange(UINT& message, WPARAM& wParam, LPARAM&
           if (wParam < 0x20) {
             change.effect = Effect::kNone;
           } else {
-            // Typed text goes in as it will be saved.  The control could
-            // show characters the code page cannot hold, but saving would
-            // turn them into '?' without a word; this way the screen never
-            // shows more than the file keeps.
+            // Typed text goes in as it will be saved: a look-alike in the
+            // code page's own form, and a character the file cannot keep
+            // not at all.  Saving would otherwise turn it into '?', or into
+            // another letter, without a word.
             const wchar_t typed = static_cast<wchar_t>(wParam);
-            change = {Effect::kInsert, orka::asAnsiStored(std::wstring_view(&typed, 1))};
-            if (change.text.size() == 1)
-              wParam = change.text[0];
-            else
-              change.text.assign(1, typed);
+            std::optional<std::wstring> stored = typedAsStored(std::wstring_view(&typed, 1));
+            if (!stored || stored->size() != 1) {
+              change.effect = Effect::kRefused;
+              break;
+            }
+            wParam = (*stored)[0];
+            change = {Effect::kInsert, std::move(*stored)};
           }
       }
       break;
@@ -451,10 +463,16 @@ void EditCtrl::follow(const Before& was, const Change& change) {
 
 LPARAM EditCtrl::takeImeResult(LPARAM flags) {
   const std::wstring result = imeResultString(hwnd());
-  // Through our own replacement, so that the limit and the conversion apply
-  // as to typed text.  The control selects a composition it shows inline,
-  // so the result takes its place.
-  if (!result.empty()) SendMessageW(hwnd(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(result.c_str()));
+  // Through our own replacement, so that the limit applies as to typed
+  // text, and by the typing rule: a word with a character the file cannot
+  // keep is refused whole.  The control selects a composition it shows
+  // inline, so the result takes its place.
+  if (!result.empty()) {
+    if (const std::optional<std::wstring> stored = typedAsStored(result))
+      SendMessageW(hwnd(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(stored->c_str()));
+    else
+      MessageBeep(MB_OK);
+  }
   flags &= ~static_cast<LPARAM>(GCS_RESULTSTR | GCS_RESULTCLAUSE | GCS_RESULTREADSTR | GCS_RESULTREADCLAUSE);
   if (flags & GCS_COMPSTR) {
     // A new composition starts in the same message: anchor it after the

@@ -58,8 +58,11 @@ class EditCtrl : public fw::CWnd {
   ~EditCtrl() override;
 
   // The whole text as ANSI bytes.  Characters the code page cannot hold come
-  // out as the system converts them ('?' or a look-alike); typed or pasted
-  // text already goes in converted so, and shows as it will be saved.
+  // out as the system converts them ('?' or a look-alike).  Text comes in
+  // already converted, so it shows as it will be saved: typed text and an
+  // input method's word by the typing rule (a look-alike in the code page's
+  // own form, a character with no form refused with a beep), pasted and
+  // replaced text as the system converts it.
   std::string text() const;
   void setText(std::string_view ansi);
   // The same for a caller that owns the bytes and can let them go: `release`

@@ -4,8 +4,8 @@
 #include <dpapi.h>
 #include <sodium.h>
 
+#include <algorithm>
 #include <cstring>
-#include <vector>
 
 #include "orka/errors/error.h"
 
@@ -35,9 +35,7 @@ ProtectedKey::~ProtectedKey() {
   }
 }
 
-unsigned char* ProtectedKey::storage() const {
-  return page_ ? page_ : const_cast<unsigned char*>(fallback_);
-}
+unsigned char* ProtectedKey::storage() const { return page_ ? page_ : const_cast<unsigned char*>(fallback_); }
 
 void ProtectedKey::set(const tolvane::DocumentKey& key) {
   clear();
@@ -70,7 +68,9 @@ void ProtectedKey::use(const std::function<void(const tolvane::DocumentKey&)>& u
 
 bool ProtectedKey::matches(const tolvane::DocumentKey& key) const {
   bool same = false;
-  use([&](const tolvane::DocumentKey& held) { same = sodium_memcmp(held.data(), key.data(), held.size()) == 0; });
+  use([&](const tolvane::DocumentKey& held) {
+    same = sodium_memcmp(held.data(), key.data(), held.size()) == 0;
+  });
   return same;
 }
 
@@ -95,7 +95,8 @@ void wipeFreeBlock(const PROCESS_HEAP_ENTRY& entry) {
     if (info.State != MEM_COMMIT || !(info.Protect & (PAGE_READWRITE | PAGE_EXECUTE_READWRITE)) ||
         (info.Protect & PAGE_GUARD))
       return;
-    const size_t inRegion = static_cast<size_t>(static_cast<unsigned char*>(info.BaseAddress) + info.RegionSize - start);
+    const size_t inRegion =
+        static_cast<size_t>(static_cast<unsigned char*>(info.BaseAddress) + info.RegionSize - start);
     const size_t n = inRegion < size ? inRegion : size;
     SecureZeroMemory(start, n);
     start += n;
@@ -103,24 +104,78 @@ void wipeFreeBlock(const PROCESS_HEAP_ENTRY& entry) {
   }
 }
 
+// A list kept outside the heaps while they are wiped: memory a heap hands
+// out for it may be a block that still holds old bytes, and would take them
+// past the wipe and back into the heap when the list goes.
+template <typename T>
+class PageList {
+ public:
+  explicit PageList(size_t capacity)
+      : items_(static_cast<T*>(
+            VirtualAlloc(nullptr, capacity * sizeof(T), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))),
+        capacity_(items_ ? capacity : 0) {}
+  ~PageList() {
+    if (items_) VirtualFree(items_, 0, MEM_RELEASE);
+  }
+  PageList(const PageList&) = delete;
+  PageList& operator=(const PageList&) = delete;
+
+  bool push(T item) {
+    if (size_ == capacity_) return false;
+    items_[size_++] = item;
+    return true;
+  }
+  void clear() { size_ = 0; }
+  T* begin() { return items_; }
+  T* end() { return items_ + size_; }
+
+ private:
+  T* items_;
+  size_t capacity_;
+  size_t size_ = 0;
+};
+
+// The free blocks of `heap` taken over and zeroed whole, then handed back.
+// The heap keeps its own links in a free block, at places that differ
+// between heaps and systems; a block it has handed out is ours from its
+// first byte to its last, whatever its size.  Freeing it again writes only
+// the heap's links over the zeros.
+void wipeByTaking(HANDLE heap, PageList<SIZE_T>& sizes, PageList<void*>& taken) {
+  std::sort(sizes.begin(), sizes.end(), [](SIZE_T a, SIZE_T b) { return a > b; });
+  for (SIZE_T size : sizes) {
+    void* block = HeapAlloc(heap, 0, size);
+    if (!block) continue;
+    SecureZeroMemory(block, HeapSize(heap, 0, block));
+    if (!taken.push(block)) {
+      HeapFree(heap, 0, block);
+      break;
+    }
+  }
+  for (void* block : taken) HeapFree(heap, 0, block);
+}
+
 }  // namespace
 
 void wipeFreeHeapMemory() {
-  std::vector<HANDLE> heaps(64);
-  DWORD count = GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data());
-  if (count > heaps.size()) {
-    heaps.resize(count + 16);
-    count = GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data());
-    if (count > heaps.size()) count = static_cast<DWORD>(heaps.size());
-  }
+  HANDLE heaps[256];
+  DWORD count = GetProcessHeaps(256, heaps);
+  if (count > 256) count = 256;
+  constexpr size_t kMostBlocks = 16384;
+  PageList<SIZE_T> sizes(kMostBlocks);
+  PageList<void*> taken(kMostBlocks);
   for (DWORD i = 0; i < count; ++i) {
+    sizes.clear();
+    taken.clear();
     if (!HeapLock(heaps[i])) continue;
     PROCESS_HEAP_ENTRY entry{};
     while (HeapWalk(heaps[i], &entry)) {
       // A free block has none of the busy, region or uncommitted flags.
-      if (entry.wFlags == 0 && entry.lpData) wipeFreeBlock(entry);
+      if (entry.wFlags != 0 || !entry.lpData) continue;
+      wipeFreeBlock(entry);
+      if (entry.cbData != 0) sizes.push(entry.cbData);
     }
     HeapUnlock(heaps[i]);
+    wipeByTaking(heaps[i], sizes, taken);
   }
 }
 

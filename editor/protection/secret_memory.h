@@ -11,8 +11,10 @@
 // Freed memory keeps its bytes: the heaps hand blocks back without wiping
 // them, and the system's own controls (the edit control's text buffer as it
 // grows, a dialog's fields) free theirs the same way.  wipeFreeHeapMemory()
-// walks every heap of the process and zeroes what lies in its free blocks,
-// leaving the heap's own bookkeeping at both ends of each block alone.
+// walks every heap of the process and zeroes its free blocks: first their
+// middles in place, then whole, small ones included, by taking each block
+// over from the heap, zeroing it and handing it back, so that only the
+// heap's own links stand where the old bytes were.
 // wipeUnusedStack() zeroes the stack below the caller, where earlier, deeper
 // calls left their locals.  Both are for moments such as locking, when the
 // secrets have just been let go.

@@ -38,7 +38,8 @@ TEST_F(EditorTest, FailedCommandShowsItsErrorAndTheTextStays) {
   const Case cases[] = {
       {"the program's own error", [] { throw orka::Error("置換に失敗しました。"); }, "置換に失敗しました。"},
       {"out of memory", [] { throw std::bad_alloc(); }, "メモリが足りないため、操作を完了できませんでした。"},
-      {"anything else", [] { throw std::runtime_error("x"); }, "予期しないエラーのため、操作を完了できませんでした。"},
+      {"anything else", [] { throw std::runtime_error("x"); },
+       "予期しないエラーのため、操作を完了できませんでした。"},
   };
   CMainWnd& window = start();
   window.editCtrl()->setText("unsaved");
@@ -58,18 +59,26 @@ TEST_F(EditorTest, FailedCommandShowsItsErrorAndTheTextStays) {
   }
 }
 
+// Through the program's own application object, as its message loop ends.
 TEST_F(EditorTest, ErrorTheEditorCannotGoOnFromAsksTheSaveQuestionBeforeTheEnd) {
-  CMainWnd& window = start();
-  window.editCtrl()->setText("unsaved");
-  window.editCtrl()->setModified(true);
+  auto& app = static_cast<CMyApp&>(testApp());
+  StartupOptions options;
+  options.settingsPath = settingsPath();
+  options.com = &com_;
+  options.showCommand = SW_SHOWNOACTIVATE;
+  ASSERT_TRUE(app.start(options));
+  app.mainWindow()->editCtrl()->setText("unsaved");
+  app.mainWindow()->editCtrl()->setModified(true);
   fw::ScriptedModals modals;
   modals.answer(IDOK);
   modals.answer(IDNO);
-  EXPECT_EQ(endAfterFailure(&window, thrown([] { throw orka::Error("壊れました。"); })), 1);
+  EXPECT_EQ(app.ExitOnError(thrown([] { throw orka::Error("壊れました。"); })), 1);
+  app.stop();
   std::vector<std::string> asked;
   for (const auto& seen : modals.seen()) asked.push_back(seen.text);
-  EXPECT_EQ(asked, (std::vector<std::string>{"壊れました。\n\nこのエラーのため、ミルデアを終了します。",
-                                             "ファイル 無題 の内容は変更されています。\n\n変更を保存しますか？"}));
+  EXPECT_EQ(asked,
+            (std::vector<std::string>{"壊れました。\n\nこのエラーのため、ミルデアを終了します。",
+                                      "ファイル 無題 の内容は変更されています。\n\n変更を保存しますか？"}));
 }
 
 }  // namespace

@@ -55,7 +55,9 @@ void typeChar(HWND target, wchar_t ch) {
 }
 
 fw::CWinApp& testApp() {
-  static fw::CWinApp app;
+  // The program's own application object, so that what it does when an
+  // error ends its loop can be tested.
+  static CMyApp app;
   return app;
 }
 

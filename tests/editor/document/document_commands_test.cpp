@@ -562,7 +562,8 @@ TEST_F(DocumentCommandsTest, SaveAsOffersTheDocumentsFormatAndSavesInTheChosenOn
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     window.execute(ID_FILE_NEW);
-    window.documents().setNewDocumentsStrong([strong = c.newDocumentsStrong] { return strong; });
+    // Through the security setting, as the user sets it.
+    window.security().strongNewDocuments = c.newDocumentsStrong;
     if (c.source) open(document("source.vtxt", "文", "old", *c.source), "old");
     type("書");
     EXPECT_EQ(formatPane(), c.pane);

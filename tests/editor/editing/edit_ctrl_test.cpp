@@ -9,6 +9,7 @@
 #include <string>
 
 #include "editor/editing/edit_ctrl.h"
+#include "orka/text/wide.h"
 #include "tests/editor/editor_fixture.h"
 
 #include <imm.h>  // after windows.h
@@ -321,26 +322,58 @@ TEST_F(EditCtrlTest, EveryWayInStopsAtTheByteLimit) {
   }
 }
 
-TEST_F(EditCtrlTest, InputMethodResultIsCheckedAndConverted) {
-  edit_->setByteLimit(14);
+// What the user types goes in as the file keeps it: a look-alike in the code
+// page's own form, and a character with no form at all not at all (a beep),
+// never as '?' or as another letter.
+TEST_F(EditCtrlTest, TypedTextTheCodePageCannotKeepIsRefusedAndLookAlikesTakeItsForm) {
+  struct Case {
+    const char* what;
+    std::wstring typed;  // one WM_CHAR per unit, or one confirmed word
+    bool word;
+    std::string kept;
+  };
+  const Case cases[] = {
+      {"é", L"\u00e9", false, ""},
+      {"😀 as two units", L"\U0001F600", false, ""},
+      {"𠮷 as two units", L"\U00020BB7", false, ""},
+      {"한", L"\ud55c", false, ""},
+      {"♡", L"\u2661", false, ""},
+      {"〜 takes ～", L"\u301c", false, "\x81\x60"},
+      {"a word with é", L"\u65e5\u00e9", true, ""},
+      {"a word with 〜", L"\u65e5\u301c", true, "\x93\xfa\x81\x60"},
+  };
+  for (const Case& c : cases) {
+    edit_->setText("ab");
+    edit_->setSelection(2, 2);
+    if (c.word) {
+      compose(c.typed);
+    } else {
+      for (wchar_t unit : c.typed) SendMessageW(edit_->hwnd(), WM_CHAR, unit, 1);
+    }
+    EXPECT_EQ(edit_->text(), "ab" + c.kept) << c.what;
+    EXPECT_EQ(GetWindowTextLengthW(edit_->hwnd()), static_cast<int>(orka::ansiToWide(edit_->text()).size()))
+        << c.what;
+  }
+}
+
+TEST_F(EditCtrlTest, InputMethodResultIsCheckedAgainstTheLimit) {
+  edit_->setByteLimit(13);
   edit_->setText("0123456789");
   edit_->setSelection(10, 10);
-  compose(L"\u65e5\u00e9");  // 日é: three bytes once é is converted
-  wchar_t shown[32] = {};
-  GetWindowTextW(edit_->hwnd(), shown, 32);
-  const std::string saved = edit_->text();
-  ASSERT_EQ(saved.substr(0, 12), "0123456789\x93\xfa");
-  EXPECT_EQ(saved.size(), 13u);
-  EXPECT_EQ(shown[11], static_cast<unsigned char>(saved[12])) << "é shows as it is saved";
+  compose(L"\u65e5");
+  EXPECT_EQ(edit_->text(), "0123456789\x93\xfa");
   compose(L"\u65e5");  // two bytes, one left
-  EXPECT_EQ(edit_->textLength(), 13);
+  EXPECT_EQ(edit_->textLength(), 12);
 }
 
 // The byte offsets of the mirror against a conversion of the control's own
 // text, after edits at, across and beside its block boundaries.
 TEST_F(EditCtrlTest, OffsetsFollowEditsAcrossTheWholeText) {
   std::string line;
-  for (int i = 0; i < 700; ++i) line += "\x82\xa0" "a";  // 2100 units of あa
+  for (int i = 0; i < 700; ++i)
+    line +=
+        "\x82\xa0"
+        "a";  // 2100 units of あa
   line += "\r\n";
   std::string text;
   for (int i = 0; i < 6; ++i) text += line;
@@ -382,7 +415,8 @@ TEST_F(EditCtrlTest, OffsetsFollowEditsAcrossTheWholeText) {
 // The block table on its own, against a plain string, through many edits
 // with double-byte characters and surrogate pairs landing on block edges.
 TEST(TextMirror, MatchesAPlainCopyThroughRandomEdits) {
-  const std::wstring pieces[] = {L"a", L"\u3042", L"\r\n", L"\U00020BB7", L"\xD842", L"\xDFB7", L"\u65e5\u672cxyz"};
+  const std::wstring pieces[] = {L"a",      L"\u3042", L"\r\n",           L"\U00020BB7",
+                                 L"\xD842", L"\xDFB7", L"\u65e5\u672cxyz"};
   uint32_t seed = 7;
   auto next = [&seed](uint32_t n) {
     seed = seed * 1664525u + 1013904223u;
