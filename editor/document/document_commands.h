@@ -4,6 +4,9 @@
 // and opening a document from any source (the Open dialog, the command line,
 // a dropped file).
 //
+// New lets go of the document as Lock does: the text is overwritten in the
+// control and in the heaps' free memory, and the key is wiped.
+//
 // Opening.  A shell shortcut is replaced by its target first.  Then the
 // password is asked for (InputPassDialog) until the document opens or the
 // user cancels; with hidePasswordDialog set the default password is tried

@@ -11,7 +11,7 @@ void wipeEditCtrl(EditCtrl& edit) {
   const int textLength = GetWindowTextLengthW(window);
   int undoLength = 0;
   edit.peekUndo([&] { undoLength = GetWindowTextLengthW(window); });
-  // A read-only control refuses to change; it is about to lose its text anyway.
+  // A read-only control refuses to change; writable while it is wiped.
   edit.send(EM_SETREADONLY, FALSE);
   // Blanks as long as anything the text or undo buffer held, then deleted
   // undoably: the control copies the deleted blanks over its undo buffer.
@@ -29,5 +29,6 @@ void wipeEditCtrl(EditCtrl& edit) {
   SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
   SendMessageW(window, EM_EMPTYUNDOBUFFER, 0, 0);
   SendMessageW(window, EM_SETMODIFY, FALSE, 0);
+  edit.setReadOnly(edit.readOnly());
   edit.wipeCopies();
 }

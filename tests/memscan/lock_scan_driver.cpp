@@ -1,16 +1,18 @@
 // The Windows half of the memory scan after Lock (lock_scan_test.sh holds
 // the Linux half, which reads the editor's memory).
 //
-//   lock_scan_driver SCRATCH PASSWORD MARKER
+//   lock_scan_driver SCRATCH PASSWORD MARKER classic|strong
 //
 // SCRATCH (a Linux path) holds a copy of Tolvane.exe.  The driver writes a
-// document there, starts the editor on it, types the password and a marker
-// into the real windows one WM_CHAR at a time (as a keyboard does: text sent
-// whole from another process would leave the system's own copies behind),
-// saves, and then goes through two stages, each announced with a file and
-// released by one from the scanner:
+// document of that format there, starts the editor on it, types the password
+// and a marker into the real windows one WM_CHAR at a time (as a keyboard
+// does: text sent whole from another process would leave the system's own
+// copies behind), saves, and then goes through three stages, each announced
+// with a file and released by one from the scanner:
 //   "stage-unlocked" ... "go-lock"   the document is open and saved
-//   "stage-locked"   ... "go-exit"   the document is locked
+//   "stage-locked"   ... "go-new"    the document is locked
+//   "stage-new"      ... "go-exit"   unlocked (the password typed again),
+//                                    then replaced by File > New
 // and ends the editor with Exit.  Exit code 0 when every step happened.
 #include <windows.h>
 
@@ -18,12 +20,13 @@
 #include <string>
 
 #include "document/document.h"
+#include "document/strong_document.h"
 #include "orka/text/codepage.h"
 #include "orka/text/wide.h"
 
 namespace {
 
-constexpr UINT kSave = 40003, kExit = 40007, kLock = 40040;
+constexpr UINT kNew = 40001, kSave = 40003, kExit = 40007, kLock = 40040;
 constexpr int kPasswordField = 1004, kEditId = 1013;
 
 std::wstring scratch;
@@ -98,7 +101,18 @@ FILETIME writeTime(const std::wstring& path) {
   return data.ftLastWriteTime;
 }
 
-bool run(const std::wstring& password, const std::wstring& marker) {
+// Types the password into the editor's password dialog and confirms it.
+bool typePassword(const std::wstring& password) {
+  HWND dialog = nullptr;
+  if (!waitFor([&] { return (dialog = findWindow(L"#32770", L"パスワード入力 [ミルデア]")) != nullptr; }))
+    return fail("no password dialog");
+  post(GetDlgItem(dialog, kPasswordField), password);
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  return true;
+}
+
+bool run(const std::wstring& password, const std::wstring& marker, tolvane::DocumentFormat format) {
   const std::wstring document = inScratch(L"scan.vtxt");
   // A hundred lines before the end, where the marker is typed: the marker
   // then sits deep in the control's blocks.  The start of a freed block is
@@ -107,23 +121,20 @@ bool run(const std::wstring& password, const std::wstring& marker) {
   std::string text;
   for (int line = 0; line < 100; ++line) text += std::string(38, 'x') + "\r\n";
   text += orka::utf8ToCodePage("既存の文", 932).value();
-  tolvane::writeDocument(orka::narrow(document), tolvane::makeDocumentKey(orka::wideToAnsi(password)), text.data(),
-                         static_cast<uint32_t>(text.size()));
+  tolvane::writeDocument(orka::narrow(document),
+                         tolvane::newKeyring(format, orka::wideToAnsi(password), tolvane::kCheapestCost),
+                         text.data(), static_cast<uint32_t>(text.size()));
 
   std::wstring commandLine = L"\"" + inScratch(L"Tolvane.exe") + L"\" \"" + document + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, scratch.c_str(), &startup,
-                      &process))
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, scratch.c_str(),
+                      &startup, &process))
     return fail("cannot start the editor");
   editorProcess = process.dwProcessId;
   bool ok = [&] {
-    HWND dialog = nullptr;
-    if (!waitFor([&] { return (dialog = findWindow(L"#32770", L"パスワード入力 [ミルデア]")) != nullptr; }))
-      return fail("no password dialog");
-    post(GetDlgItem(dialog, kPasswordField), password);
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    if (!typePassword(password)) return false;
 
     HWND main = nullptr;
     if (!waitFor([&] { return (main = findWindow(nullptr, L"scan.vtxt - ミルデア")) != nullptr; }))
@@ -145,7 +156,15 @@ bool run(const std::wstring& password, const std::wstring& marker) {
     if (!waitFor([&] { return titleOf(main) == L"ロック中 - ミルデア"; })) return fail("not locked");
     // Returns once the lock command, heap wipe included, has finished.
     SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer);
-    if (!announceAndWait(L"stage-locked", L"go-exit")) return fail("no go-exit");
+    if (!announceAndWait(L"stage-locked", L"go-new")) return fail("no go-new");
+
+    PostMessageW(main, WM_COMMAND, kLock, 0);
+    if (!typePassword(password)) return false;
+    if (!waitFor([&] { return titleOf(main) == L"scan.vtxt - ミルデア"; })) return fail("not unlocked");
+    PostMessageW(main, WM_COMMAND, kNew, 0);
+    if (!waitFor([&] { return titleOf(main) == L"無題 - ミルデア"; })) return fail("no new document");
+    SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer);
+    if (!announceAndWait(L"stage-new", L"go-exit")) return fail("no go-exit");
     PostMessageW(main, WM_COMMAND, kExit, 0);
     return true;
   }();
@@ -161,10 +180,13 @@ bool run(const std::wstring& password, const std::wstring& marker) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 4) return 2;
+  if (argc != 5) return 2;
   // The Linux folder as wine's Z: drive shows it.
   scratch = L"Z:" + std::wstring(argv[1]);
   for (wchar_t& c : scratch)
     if (c == L'/') c = L'\\';
-  return run(argv[2], argv[3]) ? 0 : 1;
+  const tolvane::DocumentFormat format = std::wstring(argv[4]) == L"strong"
+                                             ? tolvane::DocumentFormat::kStrong
+                                             : tolvane::DocumentFormat::kClassic;
+  return run(argv[2], argv[3], format) ? 0 : 1;
 }

@@ -7,8 +7,10 @@ address space can be read through /proc/PID/mem, region by region as
 are reservations over 2 GiB, which hold nothing.
 
     memscan.py PID NAME:ENCODING:TEXT ...
-        ENCODING is utf16 (UTF-16LE), cp932, or sha256-cp932 (the 32-byte
-        SHA-256 of the text's code page 932 bytes, i.e. a document key).
+        ENCODING is utf16 (UTF-16LE), cp932, utf8, or sha256-cp932 (the
+        32-byte SHA-256 of the text's code page 932 bytes, i.e. a classic
+        document key).  A suffix "-first" or "-last" drops that byte of the
+        pattern, to find a copy that lost its first or last byte.
         Prints "NAME:ENCODING COUNT" per pattern.
     memscan.py --self-test
         Scans a child process for a pattern it holds and for one it does not.
@@ -23,6 +25,11 @@ CHUNK = 16 << 20
 
 
 def pattern_bytes(encoding, text):
+    for suffix, cut in (("-first", slice(1, None)), ("-last", slice(None, -1))):
+        if encoding.endswith(suffix):
+            return pattern_bytes(encoding[: -len(suffix)], text)[cut]
+    if encoding == "utf8":
+        return text.encode("utf-8")
     if encoding == "utf16":
         return text.encode("utf-16-le")
     if encoding == "cp932":
