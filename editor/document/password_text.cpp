@@ -29,7 +29,7 @@ class FieldText {
   // form in the code page.
   std::optional<std::string> byRule() const {
     std::string utf8 = orka::narrow(std::wstring_view(wide_.data(), static_cast<size_t>(length_)));
-    std::optional<std::string> bytes = orka::passwordBytes(utf8, orka::ansiCodePage());
+    std::optional<std::string> bytes = orka::codePagePassword(utf8, orka::ansiCodePage());
     wipeString(utf8);
     return bytes;
   }

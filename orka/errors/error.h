@@ -51,7 +51,12 @@ class StreamError : public Error {
     kInvalidStream = 10,
     kCompressorInitFailed = 11,
     kCompressFailed = 12,
-    kInflateFailed = 13,
+    // The data is damaged, or was enciphered under another key: the two
+    // cannot be told apart, since a wrong key only yields damaged data.
+    kDamagedOrWrongKey = 13,
+    // The old name, kept only until the last file that uses it moves to the
+    // new one; then it goes.
+    kInflateFailed [[deprecated("use kDamagedOrWrongKey")]] = kDamagedOrWrongKey,
   };
 
   // Without a path: kind 1.  With a path: kind 4, the path after the text.

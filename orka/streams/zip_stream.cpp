@@ -119,7 +119,7 @@ uint32_t ZipReadStream::read(void* buffer, uint32_t count) {
     }
     // Covers damaged data, a wrong key (which looks the same) and input that
     // runs out before the stream ends (Z_BUF_ERROR with nothing to read).
-    if (result != Z_OK) throw StreamError(StreamError::kInflateFailed);
+    if (result != Z_OK) throw StreamError(StreamError::kDamagedOrWrongKey);
   } while (zs_.avail_out > 0);
   return count - zs_.avail_out;
 }

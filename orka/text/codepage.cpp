@@ -80,7 +80,7 @@ std::optional<std::string> codePageToUtf8(std::string_view bytes, unsigned codeP
   return detail::decodeText(bytes, codePage);
 }
 
-std::optional<std::string> passwordBytes(std::string_view utf8, unsigned codePage) {
+std::optional<std::string> codePagePassword(std::string_view utf8, unsigned codePage) {
   return utf8ToCodePage(utf8, codePage);
 }
 
