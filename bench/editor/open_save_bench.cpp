@@ -112,9 +112,11 @@ int measureMemory() {
   const double text = mebibytes(kTextBytes);
   const double peakPrivate = mebibytes(after.PeakPagefileUsage - before.PagefileUsage);
   const double peakResident = mebibytes(after.PeakWorkingSetSize - before.WorkingSetSize);
-  std::printf("open peak over the empty window: private %.0f MiB (%.2f texts), resident %.0f MiB (%.2f texts); "
-              "text %.0f MiB\n",
-              peakPrivate, peakPrivate / text, peakResident, peakResident / text, text);
+  std::fprintf(
+      stderr,
+      "open peak over the empty window: private %.0f MiB (%.2f texts), resident %.0f MiB (%.2f texts); "
+      "text %.0f MiB\n",
+      peakPrivate, peakPrivate / text, peakResident, peakResident / text, text);
   return window->editCtrl()->textLength() == kTextBytes ? 0 : 1;
 }
 
@@ -126,7 +128,7 @@ void runMemoryProcess() {
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   if (!CreateProcessW(self, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
-    std::printf("the memory run could not start\n");
+    std::fprintf(stderr, "the memory run could not start\n");
     return;
   }
   WaitForSingleObject(process.hProcess, INFINITE);
