@@ -20,14 +20,14 @@ DocumentKey makeDocumentKey(std::string_view password) {
 
 const char kKeyFailedMessage[] = "暗号キーの作成に失敗しました。";
 
-std::string_view passwordBytes(std::string_view password, const char* serial) {
+std::string_view passwordOrSerial(std::string_view password, const char* serial) {
   if (!password.empty()) return password;
   if (!serial) throw orka::Error(kKeyFailedMessage);
   return std::string_view(serial, std::char_traits<char>::length(serial) + 1);
 }
 
 DocumentKey makeDocumentKey(std::string_view password, const char* serial) {
-  std::string_view bytes = passwordBytes(password, serial);
+  std::string_view bytes = passwordOrSerial(password, serial);
   orka::SHA256 sha;
   sha.init();
   sha.update(bytes.data(), static_cast<uint32_t>(bytes.size()));

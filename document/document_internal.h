@@ -20,7 +20,7 @@ extern const char kKeyFailedMessage[];
 // the key of the serial typed as a password).  A view of `password` or of
 // `serial`; throws orka::Error kKeyFailedMessage for the empty password with
 // a null serial.
-std::string_view passwordBytes(std::string_view password, const char* serial);
+std::string_view passwordOrSerial(std::string_view password, const char* serial);
 
 // Reads from `stream` until `size` bytes came or the data ended; returns the
 // count read.

@@ -15,7 +15,7 @@ constexpr uint32_t kSealedSize = kStrongChunkSize + crypto_secretstream_xchacha2
 constexpr size_t kFixedHeaderSize = kStrongHeaderSize - crypto_secretstream_xchacha20poly1305_HEADERBYTES;
 static_assert(crypto_secretstream_xchacha20poly1305_HEADERBYTES == 24, "the layout drawn in strong_document.h");
 
-[[noreturn]] void damaged() { throw StreamError(StreamError::kInflateFailed); }
+[[noreturn]] void damaged() { throw StreamError(StreamError::kDamagedOrWrongKey); }
 
 }  // namespace
 

@@ -51,7 +51,7 @@ size_t readStart(const std::string& path, unsigned char* bytes, size_t size) {
 
 DocumentKey derive(std::string_view password, const char* serial, const DocumentSalt& salt,
                    KeyDerivationCost cost) {
-  std::string_view bytes = passwordBytes(password, serial);
+  std::string_view bytes = passwordOrSerial(password, serial);
   startSodium();
   DocumentKey key;
   if (crypto_pwhash(key.data(), key.size(), bytes.data(), bytes.size(), salt.data(), cost.passes,
@@ -88,7 +88,7 @@ StrongHeader readStrongHeader(const std::string& path) {
   unsigned char bytes[kStrongHeaderSize];
   size_t got = readStart(path, bytes, sizeof bytes);
   if (auto header = parseStrongHeader(bytes, got)) return *header;
-  throw orka::StreamError(orka::StreamError::kInflateFailed);
+  throw orka::StreamError(orka::StreamError::kDamagedOrWrongKey);
 }
 
 DocumentKeyring::DocumentKeyring(const DocumentKey& classicKey) : key_(classicKey) {}
@@ -192,7 +192,7 @@ std::unique_ptr<orka::MemWriteStream> readDocument(const std::string& path, cons
   std::unique_ptr<orka::DataReadStream> file(new orka::FileReadStream(path));
   unsigned char header[kStrongHeaderSize];
   uint32_t got = readUpTo(*file, header, sizeof header);
-  if (!parseStrongHeader(header, got)) throw orka::StreamError(orka::StreamError::kInflateFailed);
+  if (!parseStrongHeader(header, got)) throw orka::StreamError(orka::StreamError::kDamagedOrWrongKey);
   auto* secret = new SecretReadStream(file.release(), keyring.key(), header);
   orka::ZipReadStream zip(secret);
   std::unique_ptr<orka::MemWriteStream> text = inflateText(zip, maxText);

@@ -7,6 +7,7 @@
 #include "framework/modal.h"
 #include "orka/cmdline/command_line.h"
 #include "orka/errors/error.h"
+#include "orka/files/wide_path.h"
 #include "orka/text/wide.h"
 
 namespace {
@@ -15,14 +16,8 @@ namespace {
 // dialog may change: a Save must write where the command line meant.
 // Left as it is when the system cannot make it whole.
 std::string absolutePath(const std::string& path) {
-  const std::wstring wide = orka::widen(path);
-  DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-  if (size == 0) return path;
-  std::wstring full(size, L'\0');
-  const DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
-  if (length == 0 || length >= size) return path;
-  full.resize(length);
-  return orka::narrow(full);
+  const std::wstring full = orka::fullPathName(orka::widen(path));
+  return full.empty() ? path : orka::narrow(full);
 }
 
 }  // namespace

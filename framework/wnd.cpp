@@ -118,13 +118,15 @@ void CWnd::destroyWindow() {
   if (hwnd_) DestroyWindow(hwnd_);
 }
 
-std::string windowTextOf(HWND hwnd) {
+std::string windowTextOf(HWND hwnd) { return orka::narrow(wideWindowTextOf(hwnd)); }
+
+std::wstring wideWindowTextOf(HWND hwnd) {
   if (!hwnd) return {};
   const int length = GetWindowTextLengthW(hwnd);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  const int got = GetWindowTextW(hwnd, text.data(), length + 1);
+  std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+  const int got = GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()));
   text.resize(static_cast<size_t>(got > 0 ? got : 0));
-  return orka::narrow(text);
+  return text;
 }
 
 HINSTANCE resourceInstance() { return GetModuleHandleW(nullptr); }

@@ -126,6 +126,11 @@ HINSTANCE resourceInstance();
 
 // The text of any window (a control, say) as UTF-8.
 std::string windowTextOf(HWND hwnd);
+// The same as UTF-16, as the window holds it; empty for no window.  The
+// string is made once at the text's full length and never grows, so a
+// caller that reads a secret with it can wipe every copy by wiping the
+// string's storage.
+std::wstring wideWindowTextOf(HWND hwnd);
 
 // A string-table entry as UTF-8; empty when the id has no string.
 std::string loadString(UINT id);

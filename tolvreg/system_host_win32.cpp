@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "orka/files/wide_path.h"
+
 namespace tolvreg {
 namespace {
 
@@ -107,8 +109,7 @@ class Win32Host final : public HelperHost {
   }
 
   std::wstring longPath(const std::wstring& path) override {
-    const std::wstring full = askForPath(
-        [&path](wchar_t* buffer, DWORD size) { return GetFullPathNameW(path.c_str(), size, buffer, nullptr); });
+    const std::wstring full = orka::fullPathName(path);
     if (full.empty()) return full;
     const std::wstring expanded =
         askForPath([&full](wchar_t* buffer, DWORD size) { return GetLongPathNameW(full.c_str(), buffer, size); });

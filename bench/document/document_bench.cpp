@@ -271,10 +271,11 @@ int main(int argc, char** argv) {
       ->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
   RegisterBenchmark("derive/argon2id_moderate", deriveKey)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
   RegisterBenchmark("wrong_guess/strong", wrongGuess)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+  const std::string format = bench::displayFormat(argc, argv);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  bench::RatioReporter reporter({{"write_read/strong", "write_read/classic"},
-                                 {"derive/argon2id_moderate", "write_read/classic"}});
+  bench::RatioReporter reporter(format, {{"write_read/strong", "write_read/classic"},
+                                         {"derive/argon2id_moderate", "write_read/classic"}});
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   for (const char* name : {"ours.vtxt", "floor.vtxt", "saved.vtxt", "saved-floor.vtxt", "strong.vtxt", "classic.vtxt",

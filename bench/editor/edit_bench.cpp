@@ -7,7 +7,8 @@
 //  - word wrap on and off as the command does it: the text out of the old
 //    control, a new control with the other style, the text into it.
 // Loading 64 MiB takes the control about 13 s under wine, so every benchmark
-// shares one loaded control per side and runs few iterations.  The ratios
+// shares one loaded control per side and runs few iterations; each sets the
+// caret and the style it needs itself, whatever ran before it.  The ratios
 // are printed after the table.
 #include <benchmark/benchmark.h>
 #include <windows.h>
@@ -21,6 +22,7 @@
 
 #include "bench_windows.h"
 #include "editor/editing/edit_ctrl.h"
+#include "framework/wnd.h"
 
 namespace {
 
@@ -32,23 +34,34 @@ using bench::toWide;
 // Room for the keys typed during the run.
 constexpr int kTextBytes = EditCtrl::kMaxBytes - 4096;
 
-// Both sides, loaded once.  The caret stands in the middle of the text.
+// Both sides, loaded once by whichever benchmark runs first.  Every
+// benchmark puts the caret and the style where it needs them itself, since
+// the order they run in is random and --benchmark_filter may pick any one.
 struct Documents {
   HWND oursParent = makeParent();
   HWND bareParent = makeParent();
   std::unique_ptr<EditCtrl> ours;
   HWND bare = nullptr;
-  bool wrapped = false;
+  bool oursWrapped = false;
+  bool bareWrapped = false;
 
   Documents() {
     const std::string text = bench::japaneseText(kTextBytes);
     ours = bench::createOurs(oursParent, false);
     ours->setText(text);
-    ours->setSelection(kTextBytes / 2, kTextBytes / 2);
     bare = createBare(bareParent, false);
-    const std::wstring wide = toWide(text);
-    SetWindowTextW(bare, wide.c_str());
-    SendMessageW(bare, EM_SETSEL, wide.size() / 2, wide.size() / 2);
+    SetWindowTextW(bare, toWide(text).c_str());
+    pump();
+  }
+
+  // The caret in the middle of the text, nothing selected.
+  void caretToMiddle(bool onOurs) {
+    if (onOurs) {
+      ours->setSelection(kTextBytes / 2, kTextBytes / 2);
+    } else {
+      const LRESULT middle = GetWindowTextLengthW(bare) / 2;
+      SendMessageW(bare, EM_SETSEL, middle, middle);
+    }
     pump();
   }
 };
@@ -70,6 +83,7 @@ void updatePositionPane(const EditCtrl& edit) {
 
 void typeKey(benchmark::State& state, bool ours) {
   Documents& d = documents();
+  d.caretToMiddle(ours);  // a key typed over a selection would replace it
   HWND target = ours ? d.ours->hwnd() : d.bare;
   SetFocus(target);  // as the user's keys find it
   if (ours) updatePositionPane(*d.ours);  // the offsets exist before the first key
@@ -102,32 +116,42 @@ void selectAllAndCopy(benchmark::State& state, bool ours) {
   }
 }
 
-// Switches the shared control of one side to the other style.  Each pair runs
-// ours first, then the bare one, which records the new state.
-void switchWordWrap(benchmark::State& state, bool ours) {
+// The shared control of one side made anew in the other style, as the
+// command does it.
+void restyle(Documents& d, bool ours, bool wrap) {
+  if (ours) {
+    const std::string text = d.ours->text();
+    const bool modified = d.ours->modified();
+    std::unique_ptr<EditCtrl> next = bench::createOurs(d.oursParent, wrap);
+    next->setText(text);
+    next->setModified(modified);
+    d.ours = std::move(next);
+    d.oursWrapped = wrap;
+  } else {
+    const std::wstring text = fw::wideWindowTextOf(d.bare);
+    const LRESULT modified = SendMessageW(d.bare, EM_GETMODIFY, 0, 0);
+    HWND next = createBare(d.bareParent, wrap);
+    SetFocus(next);  // as createEditCtrl does
+    SetWindowTextW(next, text.c_str());
+    SendMessageW(next, EM_SETMODIFY, modified, 0);
+    DestroyWindow(d.bare);
+    d.bare = next;
+    d.bareWrapped = wrap;
+  }
+  pump();
+}
+
+// Switches one side's control to `wrap`, from the other style: a control
+// already in that style is switched back first, outside the timing.
+void switchWordWrap(benchmark::State& state, bool ours, bool wrap) {
   Documents& d = documents();
   for (auto _ : state) {
-    const bool wrap = !d.wrapped;
-    if (ours) {
-      const std::string text = d.ours->text();
-      const bool modified = d.ours->modified();
-      std::unique_ptr<EditCtrl> next = bench::createOurs(d.oursParent, wrap);
-      next->setText(text);
-      next->setModified(modified);
-      d.ours = std::move(next);
-    } else {
-      std::wstring text(static_cast<size_t>(GetWindowTextLengthW(d.bare)) + 1, L'\0');
-      text.resize(static_cast<size_t>(GetWindowTextW(d.bare, text.data(), static_cast<int>(text.size()))));
-      const LRESULT modified = SendMessageW(d.bare, EM_GETMODIFY, 0, 0);
-      HWND next = createBare(d.bareParent, wrap);
-      SetFocus(next);  // as createEditCtrl does
-      SetWindowTextW(next, text.c_str());
-      SendMessageW(next, EM_SETMODIFY, modified, 0);
-      DestroyWindow(d.bare);
-      d.bare = next;
+    if ((ours ? d.oursWrapped : d.bareWrapped) == wrap) {
+      state.PauseTiming();
+      restyle(d, ours, !wrap);
+      state.ResumeTiming();
     }
-    pump();
-    if (!ours) d.wrapped = wrap;  // the bare side runs second in each pair
+    restyle(d, ours, wrap);
   }
 }
 
@@ -139,13 +163,16 @@ int main(int argc, char** argv) {
   RegisterBenchmark("type_key_and_pane/bare", typeKey, false)->Iterations(20)->Unit(benchmark::kMillisecond)->UseRealTime();
   RegisterBenchmark("select_all_copy/ours", selectAllAndCopy, true)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
   RegisterBenchmark("select_all_copy/bare", selectAllAndCopy, false)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
-  RegisterBenchmark("word_wrap_on/ours", switchWordWrap, true)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
-  RegisterBenchmark("word_wrap_on/bare", switchWordWrap, false)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
-  RegisterBenchmark("word_wrap_off/ours", switchWordWrap, true)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
-  RegisterBenchmark("word_wrap_off/bare", switchWordWrap, false)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+  RegisterBenchmark("word_wrap_on/ours", switchWordWrap, true, true)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+  RegisterBenchmark("word_wrap_on/bare", switchWordWrap, false, true)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+  RegisterBenchmark("word_wrap_off/ours", switchWordWrap, true, false)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+  RegisterBenchmark("word_wrap_off/bare", switchWordWrap, false, false)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+  const std::string format = bench::displayFormat(argc, argv);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  bench::RatioReporter reporter(bench::RatioReporter::oursAgainstBare({"type_key_and_pane", "select_all_copy", "word_wrap_on", "word_wrap_off"}));
+  bench::RatioReporter reporter(
+      format, bench::RatioReporter::oursAgainstBare(
+                  {"type_key_and_pane", "select_all_copy", "word_wrap_on", "word_wrap_off"}));
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   return 0;

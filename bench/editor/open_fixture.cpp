@@ -121,8 +121,8 @@ void printSides(HWND ours, HWND bare) {
   for (HWND control : {ours, bare}) {
     RECT client{};
     GetClientRect(control, &client);
-    std::printf("%-5s control: font \"%s\", client %ld x %ld\n", control == ours ? "ours" : "bare",
-                resolvedFace(control).c_str(), client.right, client.bottom);
+    std::fprintf(stderr, "%-5s control: font \"%s\", client %ld x %ld\n", control == ours ? "ours" : "bare",
+                 resolvedFace(control).c_str(), client.right, client.bottom);
   }
 }
 

@@ -48,7 +48,9 @@ void openOnce(const OpenPaths& p, CMainWnd& editor, HWND bare, bool ours);
 // The face the system picked for the control's font (GetTextFace), and the
 // family of the outline font behind it, if any.
 std::string resolvedFace(HWND control);
-// One line per side: resolved face and client size.
+// One line per side on stderr, beside the library's own context lines, so
+// that a JSON or CSV report on stdout stays clean: resolved face and client
+// size.
 void printSides(HWND ours, HWND bare);
 
 }  // namespace bench

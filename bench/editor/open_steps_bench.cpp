@@ -214,18 +214,17 @@ void open(benchmark::State& state, bool ours) {
 
 // The console's table, then one line per benchmark: the median of its
 // repetitions, the fastest and slowest, and its share of open/ours.
-class StepReporter : public benchmark::ConsoleReporter {
+class StepReporter : public bench::SummaryReporter {
  public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-        seconds_[run.run_name.function_name].push_back(run.GetAdjustedRealTime() / 1e3);
-    }
+  using SummaryReporter::SummaryReporter;
+
+ protected:
+  void collect(const Run& run) override {
+    if (run.run_type == Run::RT_Iteration && !run.error_occurred)
+      seconds_[run.run_name.function_name].push_back(run.GetAdjustedRealTime() / 1e3);
   }
 
-  void Finalize() override {
-    ConsoleReporter::Finalize();
+  void summarise() override {
     const double whole = median("open/ours");
     std::printf("\n%-16s %10s %10s %10s %8s\n", "step", "median s", "min s", "max s", "of open");
     for (auto& [name, times] : seconds_) {
@@ -269,10 +268,11 @@ int main(int argc, char** argv) {
   }
   for (benchmark::internal::Benchmark* b : all)
     b->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+  const std::string format = bench::displayFormat(argc, argv);
   bench::initializeInterleaved(argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   steps();  // the document and both windows, before any timing
-  StepReporter reporter;
+  StepReporter reporter(format);
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   std::fflush(stdout);

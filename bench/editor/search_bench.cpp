@@ -294,15 +294,16 @@ int main(int argc, char** argv) {
   RegisterBenchmark("thousand_presses/editor", thousandPresses)->Iterations(1)->Unit(ms)->UseRealTime();
   RegisterBenchmark("replace_all/bare", replaceAllBare)->Iterations(4)->Unit(ms)->UseRealTime();
   RegisterBenchmark("replace_all/editor", replaceAllEditor)->Iterations(4)->Unit(ms)->UseRealTime();
+  const std::string format = bench::displayFormat(argc, argv);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter({{"find_at_end/editor", "find_at_end/engine"},
-                          {"find_at_end/editor", "find_at_end/bare"},
-                          {"find_at_end_unpainted/editor", "find_at_end/engine"},
-                          {"find_at_end_unpainted/editor", "find_at_end_unpainted/bare"},
-                          {"thousand_presses/editor", "find_at_end/engine"},
-                          {"thousand_presses/editor", "thousand_presses/bare"},
-                          {"replace_all/editor", "replace_all/bare"}});
+  RatioReporter reporter(format, {{"find_at_end/editor", "find_at_end/engine"},
+                                  {"find_at_end/editor", "find_at_end/bare"},
+                                  {"find_at_end_unpainted/editor", "find_at_end/engine"},
+                                  {"find_at_end_unpainted/editor", "find_at_end_unpainted/bare"},
+                                  {"thousand_presses/editor", "find_at_end/engine"},
+                                  {"thousand_presses/editor", "thousand_presses/bare"},
+                                  {"replace_all/editor", "replace_all/bare"}});
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   return 0;

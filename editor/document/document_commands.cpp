@@ -166,7 +166,7 @@ std::unique_ptr<orka::MemWriteStream> DocumentCommands::readWithPassword(
       } catch (const orka::StreamError&) {
         throw;  // the file's own failure, answered below as the reader's
       } catch (const orka::Error& e) {
-        orka::wipeString(password);
+        orka::secureWipe(password);
         // No default key without the machine's serial number: silent mode
         // then asks for the password; a password left empty in the dialog
         // gets the reason.
@@ -177,26 +177,26 @@ std::unique_ptr<orka::MemWriteStream> DocumentCommands::readWithPassword(
         ask = true;
         continue;
       }
-      orka::wipeString(password);
+      orka::secureWipe(password);
       return reader_(path, *keyring);
     } catch (const orka::StreamError& e) {
-      orka::wipeString(password);
+      orka::secureWipe(password);
       keyring.reset();
       // The reader cannot tell a wrong key from a damaged file (a classic
       // one fails to inflate, a strong one to authenticate), and both are
       // answered as a wrong password.
-      if (e.code() != orka::StreamError::kInflateFailed) {
+      if (e.code() != orka::StreamError::kDamagedOrWrongKey) {
         host_.showError(e.message());
         return nullptr;
       }
       if (ask) host_.showError(kWrongPassword);
       ask = true;
     } catch (const orka::Error& e) {
-      orka::wipeString(password);
+      orka::secureWipe(password);
       host_.showError(e.message());
       return nullptr;
     } catch (const std::bad_alloc&) {
-      orka::wipeString(password);
+      orka::secureWipe(password);
       host_.showError(kOutOfMemory + path);
       return nullptr;
     }

@@ -10,7 +10,7 @@
 InputPassDialog::InputPassDialog(std::string path, HWND parent)
     : fw::CDialog(IDD_INPUT_PASSWORD, parent), path(std::move(path)), fields_(*this, {IDC_PASSWORD}) {}
 
-InputPassDialog::~InputPassDialog() { orka::wipeString(password); }
+InputPassDialog::~InputPassDialog() { orka::secureWipe(password); }
 
 BOOL InputPassDialog::OnInitDialog() {
   useUiFontIfFaceMissing(hwnd());
@@ -20,7 +20,7 @@ BOOL InputPassDialog::OnInitDialog() {
 }
 
 void InputPassDialog::OnOK() {
-  orka::wipeString(password);
+  orka::secureWipe(password);
   password = typedPassword(item(IDC_PASSWORD));
   EndDialog(IDOK);
 }

@@ -25,7 +25,7 @@ PassedFileDialog::PassedFileDialog(const DocumentRecord& document, tolvane::Docu
   onMessage(UM_PASSWORD_MISMATCH, &PassedFileDialog::OnPasswordMismatch);
 }
 
-PassedFileDialog::~PassedFileDialog() { orka::wipeString(newPassword); }
+PassedFileDialog::~PassedFileDialog() { orka::secureWipe(newPassword); }
 
 BOOL PassedFileDialog::OnInitDialog() {
   useUiFontIfFaceMissing(hwnd());
@@ -39,24 +39,24 @@ BOOL PassedFileDialog::OnInitDialog() {
 }
 
 bool PassedFileDialog::OnFileNameOK() {
-  orka::wipeString(newPassword);
+  orka::secureWipe(newPassword);
   if (!document.path.empty()) {
     std::string old = typedPassword(item(IDC_OLD_PASSWORD));
     bool opens = false;
     try {
       opens = document.opensWith(old);
     } catch (...) {
-      orka::wipeString(old);
+      orka::secureWipe(old);
       throw;
     }
-    orka::wipeString(old);
+    orka::secureWipe(old);
     if (!opens) return reject(kOldPassword, IDC_OLD_PASSWORD);
   }
   std::string typed = typedPassword(item(IDC_NEW_PASSWORD));
   std::string confirmation = typedPassword(item(IDC_CONFIRM_PASSWORD));
   const bool same = typed == confirmation;
-  orka::wipeString(typed);
-  orka::wipeString(confirmation);
+  orka::secureWipe(typed);
+  orka::secureWipe(confirmation);
   if (!same) {
     setItemText(IDC_CONFIRM_PASSWORD, "");
     return reject(kConfirmation, IDC_NEW_PASSWORD);
@@ -65,7 +65,7 @@ bool PassedFileDialog::OnFileNameOK() {
   if (!exact) return reject(kUnrepresentable, IDC_NEW_PASSWORD);
   // Copied, not moved: a moved short string leaves its bytes behind.
   newPassword.assign(*exact);
-  orka::wipeString(*exact);
+  orka::secureWipe(*exact);
   format =
       isChecked(IDC_STRONG_FORMAT) ? tolvane::DocumentFormat::kStrong : tolvane::DocumentFormat::kClassic;
   return fw::CFileDialog::OnFileNameOK();

@@ -2,8 +2,8 @@
 
 #include <optional>
 #include <utility>
-#include <vector>
 
+#include "framework/wnd.h"
 #include "orka/crypto/wipe.h"
 #include "orka/text/codepage.h"
 #include "orka/text/wide.h"
@@ -13,39 +13,25 @@ namespace {
 // The field's text in a buffer that is wiped on the way out.
 class FieldText {
  public:
-  explicit FieldText(HWND field) {
-    const int length = field ? GetWindowTextLengthW(field) : 0;
-    if (length <= 0) return;
-    wide_.assign(static_cast<size_t>(length) + 1, L'\0');
-    length_ = GetWindowTextW(field, wide_.data(), length + 1);
-  }
-  ~FieldText() {
-    if (!wide_.empty()) SecureZeroMemory(wide_.data(), wide_.size() * sizeof(wchar_t));
-  }
+  explicit FieldText(HWND field) : wide_(fw::wideWindowTextOf(field)) {}
+  ~FieldText() { orka::secureWipe(wide_); }
   FieldText(const FieldText&) = delete;
   FieldText& operator=(const FieldText&) = delete;
 
   // The ANSI bytes by the password rule; nothing when a character has no
   // form in the code page.
   std::optional<std::string> byRule() const {
-    std::string utf8 = orka::narrow(std::wstring_view(wide_.data(), static_cast<size_t>(length_)));
-    std::optional<std::string> bytes = orka::passwordBytes(utf8, orka::ansiCodePage());
-    orka::wipeString(utf8);
+    std::string utf8 = orka::narrow(wide_);
+    std::optional<std::string> bytes = orka::codePagePassword(utf8, orka::ansiCodePage());
+    orka::secureWipe(utf8);
     return bytes;
   }
 
   // The ANSI bytes as the system converts them, whatever the characters.
-  std::string bySystem() const {
-    if (length_ <= 0) return std::string();
-    int n = WideCharToMultiByte(CP_ACP, 0, wide_.data(), length_, nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0) WideCharToMultiByte(CP_ACP, 0, wide_.data(), length_, bytes.data(), n, nullptr, nullptr);
-    return bytes;
-  }
+  std::string bySystem() const { return orka::wideToAnsi(wide_); }
 
  private:
-  std::vector<wchar_t> wide_;
-  int length_ = 0;
+  std::wstring wide_;
 };
 
 }  // namespace

@@ -3,7 +3,7 @@
 // A document key is the digest of the password's bytes in the ANSI code page
 // (Shift_JIS on the target systems), so what was typed into a Unicode field
 // has to become those bytes, by the rule the vtxt tool follows too
-// (orka::passwordBytes): a look-alike such as 〜 or − takes the code page's
+// (orka::codePagePassword): a look-alike such as 〜 or − takes the code page's
 // own form, as Windows writes it, and a character with no form at all has
 // no bytes.  There are two uses:
 //
@@ -19,7 +19,7 @@
 //    password of Save As.
 //
 // The field's text is wiped from the buffers used on the way; the caller
-// wipes the result with orka::wipeString once the key is made.  User-interface
+// wipes the result with orka::secureWipe once the key is made.  User-interface
 // thread only.
 #pragma once
 

@@ -220,7 +220,7 @@ void EditCtrl::wipeCopies() {
   mirror_.wipe();
   mirrorValid_ = false;
   ++generation_;
-  if (ansi_ && ansi_.use_count() == 1) orka::wipeString(*const_cast<std::string*>(ansi_.get()));
+  if (ansi_ && ansi_.use_count() == 1) orka::secureWipe(*const_cast<std::string*>(ansi_.get()));
   ansi_.reset();
 }
 

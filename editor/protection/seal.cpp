@@ -112,8 +112,8 @@ class Reader {
 }  // namespace
 
 DocumentState::~DocumentState() {
-  orka::wipeString(text);
-  orka::wipeString(undo);
+  orka::secureWipe(text);
+  orka::secureWipe(undo);
 }
 
 SealedState SealedState::seal(const DocumentState& state, const tolvane::DocumentKey& key) {
@@ -161,8 +161,8 @@ bool SealedState::open(const tolvane::DocumentKey& key, DocumentState& state) co
   state.modified = read.modified;
   state.readOnly = read.readOnly;
   state.hasUndo = read.hasUndo;
-  orka::wipeString(state.text);
-  orka::wipeString(state.undo);
+  orka::secureWipe(state.text);
+  orka::secureWipe(state.undo);
   state.text.swap(read.text);
   state.undo.swap(read.undo);
   return true;

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "framework/wnd.h"
 #include "orka/text/wide.h"
 
 namespace {
@@ -27,12 +28,6 @@ bool mayAddText(UINT message) {
   }
 }
 
-std::wstring fieldText(HWND field) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(field)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(field, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
 LRESULT CALLBACK limitProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR maxBytes) {
   if (message == WM_NCDESTROY) {
     RemoveWindowSubclass(field, limitProc, kSubclassId);
@@ -40,14 +35,14 @@ LRESULT CALLBACK limitProc(HWND field, UINT message, WPARAM wParam, LPARAM lPara
   }
   if (!mayAddText(message)) return DefSubclassProc(field, message, wParam, lParam);
   try {
-    const std::wstring before = fieldText(field);
+    const std::wstring before = fw::wideWindowTextOf(field);
     const size_t beforeBytes = orka::ansiByteCount(before);
     DWORD start = 0, end = 0;
     SendMessageW(field, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     const LRESULT result = DefSubclassProc(field, message, wParam, lParam);
     // Only growth past the limit is refused, so putting the old text back
     // (which comes through here too) always passes.
-    const size_t after = orka::ansiByteCount(fieldText(field));
+    const size_t after = orka::ansiByteCount(fw::wideWindowTextOf(field));
     if (after <= maxBytes || after <= beforeBytes) return result;
     SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(before.c_str()));
     SendMessageW(field, EM_SETSEL, start, end);

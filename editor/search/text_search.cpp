@@ -43,7 +43,7 @@ TextSearch::~TextSearch() = default;
 
 void TextSearch::forget() {
   for (std::string* text : {&searchText, &replaceText}) {
-    orka::wipeString(*text);
+    orka::secureWipe(*text);
   }
   searcher_.reset();
 }

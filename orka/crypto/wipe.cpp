@@ -1,17 +1,40 @@
 #include "orka/crypto/wipe.h"
 
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
 namespace orka {
+namespace {
+
+detail::FreedBlockObserver freedBlockObserver = nullptr;
+
+// Called through a volatile pointer, memset cannot be proven to be memset,
+// so the stores stay even when the memory is freed right after; and texts
+// of many megabytes are wiped at memset's speed, not a byte at a time.
+void* (*volatile const wipeWith)(void*, int, std::size_t) = std::memset;
+
+}  // namespace
 
 void secureWipe(void* data, std::size_t size) {
-  // Stores through a volatile pointer count as observable, so they survive
-  // even when the memory is freed right after.
-  volatile unsigned char* p = static_cast<volatile unsigned char*>(data);
-  while (size-- > 0) *p++ = 0;
+  if (size > 0) wipeWith(data, 0, size);
 }
 
-void wipeString(std::string& text) {
-  if (text.capacity() != 0) secureWipe(text.data(), text.capacity());
-  text.clear();
+void* allocateWiped(std::size_t size) {
+  void* block = std::malloc(size > 0 ? size : 1);
+  if (!block) throw std::bad_alloc();
+  return block;
 }
+
+void freeWiped(void* block, std::size_t size) {
+  if (!block) return;
+  secureWipe(block, size);
+  if (freedBlockObserver) freedBlockObserver(block, size);
+  std::free(block);
+}
+
+namespace detail {
+void setFreedBlockObserver(FreedBlockObserver observer) { freedBlockObserver = observer; }
+}  // namespace detail
 
 }  // namespace orka

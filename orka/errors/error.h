@@ -51,7 +51,9 @@ class StreamError : public Error {
     kInvalidStream = 10,
     kCompressorInitFailed = 11,
     kCompressFailed = 12,
-    kInflateFailed = 13,
+    // The data is damaged, or was enciphered under another key: the two
+    // cannot be told apart, since a wrong key only yields damaged data.
+    kDamagedOrWrongKey = 13,
   };
 
   // Without a path: kind 1.  With a path: kind 4, the path after the text.

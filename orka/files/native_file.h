@@ -9,8 +9,9 @@
 // (mode 0600 on POSIX).  Operations
 // report failure by their return value; the file streams turn it into
 // orka::StreamError.  Creating, writing, flushing and closing each ask the
-// fault seam of file_faults.h first, so tests can make them fail.  Not
-// thread-safe.
+// fault seam of file_faults.h first, so tests can make them fail; that part
+// is the same on every platform (native_file.cpp), and each platform's file
+// only makes the system calls.  Not thread-safe.
 #pragma once
 
 #include <cstdint>
@@ -47,6 +48,13 @@ class NativeFile {
   bool seek(int32_t offset, int origin, uint32_t* position);
 
  private:
+  // The system's calls alone, one implementation per platform.
+  OpenResult systemOpen(const std::string& path, Mode mode);
+  // Closes the open handle and forgets it.
+  bool systemClose();
+  bool systemWrite(const void* data, uint32_t count, uint32_t* done);
+  bool systemFlush();
+
   static constexpr intptr_t kInvalid = -1;
   intptr_t handle_ = kInvalid;
 };

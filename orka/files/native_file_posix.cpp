@@ -2,8 +2,6 @@
 // flock, truncation at open for writing, fsync for flushing.
 #include "orka/files/native_file.h"
 
-#include "orka/files/file_faults.h"
-
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -35,11 +33,10 @@ bool parentExists(const std::string& path) {
 
 }  // namespace
 
-NativeFile::OpenResult NativeFile::open(const std::string& path, Mode mode) {
+NativeFile::OpenResult NativeFile::systemOpen(const std::string& path, Mode mode) {
   close();
   const bool forWriting = mode != Mode::kRead;
   if (mode == Mode::kWrite && lacksWriteBits(path)) return OpenResult::kFailed;
-  if (forWriting && faultAt(FileStep::kCreate) != StepOutcome::kProceed) return OpenResult::kFailed;
   int fd = mode == Mode::kRead    ? ::open(path.c_str(), O_RDONLY | O_CLOEXEC)
            : mode == Mode::kWrite ? ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_CREAT, 0666)
                                   : ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
@@ -61,11 +58,10 @@ NativeFile::OpenResult NativeFile::open(const std::string& path, Mode mode) {
   return OpenResult::kOk;
 }
 
-bool NativeFile::close() {
-  if (handle_ == kInvalid) return true;
+bool NativeFile::systemClose() {
   bool ok = ::close(static_cast<int>(handle_)) == 0;
   handle_ = kInvalid;
-  return faultAt(FileStep::kClose) == StepOutcome::kProceed && ok;
+  return ok;
 }
 
 bool NativeFile::read(void* buffer, uint32_t count, uint32_t* done) {
@@ -84,17 +80,10 @@ bool NativeFile::read(void* buffer, uint32_t count, uint32_t* done) {
   return true;
 }
 
-bool NativeFile::write(const void* data, uint32_t count, uint32_t* done) {
-  const StepOutcome fault = faultAt(FileStep::kWrite);
-  if (fault == StepOutcome::kFail) {
-    *done = 0;
-    return false;
-  }
-  // A full disk takes part of a write and refuses the rest.
-  const uint32_t allowed = fault == StepOutcome::kPartial ? count / 2 : count;
+bool NativeFile::systemWrite(const void* data, uint32_t count, uint32_t* done) {
   uint32_t total = 0;
-  while (total < allowed) {
-    ssize_t n = ::write(static_cast<int>(handle_), static_cast<const char*>(data) + total, allowed - total);
+  while (total < count) {
+    ssize_t n = ::write(static_cast<int>(handle_), static_cast<const char*>(data) + total, count - total);
     if (n < 0) {
       if (errno == EINTR) continue;
       *done = total;
@@ -103,12 +92,10 @@ bool NativeFile::write(const void* data, uint32_t count, uint32_t* done) {
     total += static_cast<uint32_t>(n);
   }
   *done = total;
-  return fault == StepOutcome::kProceed;
+  return true;
 }
 
-bool NativeFile::flush() {
-  return faultAt(FileStep::kFlush) == StepOutcome::kProceed && fsync(static_cast<int>(handle_)) == 0;
-}
+bool NativeFile::systemFlush() { return fsync(static_cast<int>(handle_)) == 0; }
 
 bool NativeFile::seek(int32_t offset, int origin, uint32_t* position) {
   int whence = origin == 0 ? SEEK_SET : origin == 1 ? SEEK_CUR : SEEK_END;

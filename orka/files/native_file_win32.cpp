@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "orka/files/native_file.h"
-#include "orka/files/file_faults.h"
 #include "orka/files/wide_path.h"
 #include "orka/text/wide.h"
 
@@ -15,7 +14,7 @@ HANDLE asHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
 }  // namespace
 
-NativeFile::OpenResult NativeFile::open(const std::string& path, Mode mode) {
+NativeFile::OpenResult NativeFile::systemOpen(const std::string& path, Mode mode) {
   std::wstring wide = widePath(path);
   DWORD attributes = FILE_ATTRIBUTE_NORMAL;
   if (mode == Mode::kWrite) {
@@ -31,7 +30,6 @@ NativeFile::OpenResult NativeFile::open(const std::string& path, Mode mode) {
       attributes |= found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN;
     }
   }
-  if (mode != Mode::kRead && faultAt(FileStep::kCreate) != StepOutcome::kProceed) return OpenResult::kFailed;
   // A new file: CREATE_NEW refuses any name that exists, and opening the
   // reparse point itself keeps a link planted at the name from leading the
   // creation somewhere else.  Share mode 0 keeps everyone else out.
@@ -52,11 +50,10 @@ NativeFile::OpenResult NativeFile::open(const std::string& path, Mode mode) {
   return OpenResult::kOk;
 }
 
-bool NativeFile::close() {
-  if (handle_ == kInvalid) return true;
+bool NativeFile::systemClose() {
   bool ok = CloseHandle(asHandle(handle_)) != FALSE;
   handle_ = kInvalid;
-  return faultAt(FileStep::kClose) == StepOutcome::kProceed && ok;
+  return ok;
 }
 
 bool NativeFile::read(void* buffer, uint32_t count, uint32_t* done) {
@@ -66,23 +63,14 @@ bool NativeFile::read(void* buffer, uint32_t count, uint32_t* done) {
   return ok != FALSE;
 }
 
-bool NativeFile::write(const void* data, uint32_t count, uint32_t* done) {
-  const StepOutcome fault = faultAt(FileStep::kWrite);
-  if (fault == StepOutcome::kFail) {
-    *done = 0;
-    return false;
-  }
-  // A full disk takes part of a write and refuses the rest.
-  const DWORD allowed = fault == StepOutcome::kPartial ? count / 2 : count;
+bool NativeFile::systemWrite(const void* data, uint32_t count, uint32_t* done) {
   DWORD put = 0;
-  BOOL ok = WriteFile(asHandle(handle_), data, allowed, &put, nullptr);
+  BOOL ok = WriteFile(asHandle(handle_), data, count, &put, nullptr);
   *done = put;
-  return ok != FALSE && fault == StepOutcome::kProceed;
+  return ok != FALSE;
 }
 
-bool NativeFile::flush() {
-  return faultAt(FileStep::kFlush) == StepOutcome::kProceed && FlushFileBuffers(asHandle(handle_)) != FALSE;
-}
+bool NativeFile::systemFlush() { return FlushFileBuffers(asHandle(handle_)) != FALSE; }
 
 bool NativeFile::seek(int32_t offset, int origin, uint32_t* position) {
   DWORD method = origin == 0 ? FILE_BEGIN : origin == 1 ? FILE_CURRENT : FILE_END;

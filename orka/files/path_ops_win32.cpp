@@ -21,10 +21,9 @@ std::wstring widePath(const std::string& path) {
 }
 
 bool fullPath(const std::string& path, std::string* absolute) {
-  wchar_t buffer[MAX_PATH];
-  DWORD n = GetFullPathNameW(widen(path).c_str(), MAX_PATH, buffer, nullptr);
-  if (n == 0 || n >= MAX_PATH) return false;
-  *absolute = narrow(std::wstring_view(buffer, n));
+  const std::wstring full = fullPathName(widen(path));
+  if (full.empty()) return false;
+  *absolute = narrow(full);
   return true;
 }
 

@@ -5,11 +5,18 @@
 // up to its own much larger limit.  That form skips the usual clean-up, so
 // it is made only of absolute paths ("C:\..." or "\\server\share\..."),
 // with forward slashes turned into backslashes; other paths pass unchanged.
+//
+// fullPathName makes a path absolute against the current folder
+// (GetFullPathNameW) at whatever length, without touching the file system;
+// it gives an empty string when the system cannot.
 #pragma once
 
 #include <string>
 
 namespace orka {
+
+std::wstring fullPathName(const std::wstring& path);
+
 namespace detail {
 
 std::wstring widePath(const std::string& path);

@@ -1,30 +1,21 @@
 #include "orka/streams/mem_stream.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
 
+#include "orka/crypto/wipe.h"
 #include "orka/errors/error.h"
 
 namespace orka {
-namespace {
-
-unsigned char* allocate(size_t size) {
-  void* p = std::malloc(size);
-  if (!p) throw std::bad_alloc();
-  return static_cast<unsigned char*>(p);
-}
-
-}  // namespace
 
 MemWriteStream::MemWriteStream()
-    : buffer_(allocate(kInitialCapacity)),
+    : buffer_(static_cast<unsigned char*>(allocateWiped(kInitialCapacity))),
       capacity_(kInitialCapacity),
       length_(0),
       position_(0) {}
 
-MemWriteStream::~MemWriteStream() { std::free(buffer_); }
+MemWriteStream::~MemWriteStream() { freeWiped(buffer_, capacity_); }
 
 void MemWriteStream::checkOpen() {
   if (!isOpen()) throw StreamError(StreamError::kInvalidStream);
@@ -87,11 +78,12 @@ void MemWriteStream::reserve(uint32_t needed) {
   uint64_t grown = uint64_t{capacity_} * 2;
   while (grown < needed) grown *= 2;
   if (grown > std::numeric_limits<uint32_t>::max()) grown = std::numeric_limits<uint32_t>::max();
-  // realloc may move large blocks by remapping their pages instead of
-  // copying them, which matters when a text of many megabytes grows.
-  void* moved = std::realloc(buffer_, static_cast<size_t>(grown));
-  if (!moved) throw std::bad_alloc();
-  buffer_ = static_cast<unsigned char*>(moved);
+  // Not realloc: it would free the old block with the text still in it.
+  // The copy costs as much as a realloc that cannot grow in place.
+  unsigned char* moved = static_cast<unsigned char*>(allocateWiped(static_cast<size_t>(grown)));
+  std::memcpy(moved, buffer_, length_);
+  freeWiped(buffer_, capacity_);
+  buffer_ = moved;
   capacity_ = static_cast<uint32_t>(grown);
 }
 

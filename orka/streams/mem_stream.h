@@ -1,6 +1,8 @@
 // A growable write stream in memory.
 //
 // Starts with a 65,536-byte buffer and doubles it as writes need more room.
+// What it holds is the document's text, so every block it lets go of (the
+// one it grew out of, the last one) is wiped first.
 // `size` is the high-water mark: the furthest position ever written.  Seeks
 // stay within [0, size]; the space beyond is reachable only by writing.  The
 // owner reads the bytes through data().

@@ -1,5 +1,10 @@
 #include "orka/streams/zip_stream.h"
 
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
 #include "orka/errors/error.h"
 
 namespace orka {
@@ -19,12 +24,41 @@ void setZlibMemory(const ZlibMemory& memory) { zlibMemory() = memory; }
 
 namespace {
 
-void prepare(z_stream& zs) {
+// Each block zlib asks for carries its size in front of it, so that it can
+// be wiped when zlib frees it; the space keeps zlib's part aligned.
+constexpr size_t kSizeHeader = alignof(std::max_align_t);
+
+voidpf allocateForZlib(voidpf opaque, uInt items, uInt size) {
+  const detail::ZlibMemory& memory = *static_cast<const detail::ZlibMemory*>(opaque);
+  const size_t total = kSizeHeader + size_t{items} * size;
+  if (total > std::numeric_limits<uInt>::max()) return Z_NULL;
+  void* block = memory.alloc ? memory.alloc(memory.opaque, 1, static_cast<uInt>(total)) : std::malloc(total);
+  if (!block) return Z_NULL;
+  std::memcpy(block, &total, sizeof total);
+  return static_cast<unsigned char*>(block) + kSizeHeader;
+}
+
+void freeForZlib(voidpf opaque, voidpf address) {
+  const detail::ZlibMemory& memory = *static_cast<const detail::ZlibMemory*>(opaque);
+  unsigned char* block = static_cast<unsigned char*>(address) - kSizeHeader;
+  size_t total;
+  std::memcpy(&total, block, sizeof total);
+  if (memory.free) {
+    secureWipe(block, total);
+    memory.free(memory.opaque, block);
+  } else {
+    freeWiped(block, total);
+  }
+}
+
+// `memory` is the stream's own copy of the functions, which zlib keeps
+// using until the stream ends.
+void prepare(z_stream& zs, detail::ZlibMemory& memory) {
   zs = z_stream{};
-  const detail::ZlibMemory& memory = detail::zlibMemory();
-  zs.zalloc = memory.alloc;
-  zs.zfree = memory.free;
-  zs.opaque = memory.opaque;
+  memory = detail::zlibMemory();
+  zs.zalloc = allocateForZlib;
+  zs.zfree = freeForZlib;
+  zs.opaque = &memory;
 }
 
 }  // namespace
@@ -36,8 +70,8 @@ ZipWriteStream::ZipWriteStream(DataWriteStream* next) {
   // Linked first, so that the base destructor releases `next` if we throw.
   setNext(next, true);
   if (!next) throw StreamError(StreamError::kInvalidStream);
-  out_.reset(new unsigned char[kBufferSize]);
-  prepare(zs_);
+  out_.reset(kBufferSize);
+  prepare(zs_, memory_);
   if (deflateInit2(&zs_, kLevel, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
     throw StreamError(StreamError::kCompressorInitFailed);
   initialised_ = true;
@@ -91,8 +125,8 @@ bool ZipWriteStream::isOpen() { return next() && next()->isOpen(); }
 ZipReadStream::ZipReadStream(DataReadStream* next) {
   setNext(next, true);
   if (!next) throw StreamError(StreamError::kInvalidStream);
-  in_.reset(new unsigned char[kBufferSize]);
-  prepare(zs_);
+  in_.reset(kBufferSize);
+  prepare(zs_, memory_);
   zs_.next_in = in_.get();
   zs_.avail_in = 0;
   if (inflateInit(&zs_) != Z_OK) throw StreamError(StreamError::kCompressorInitFailed);
@@ -119,7 +153,7 @@ uint32_t ZipReadStream::read(void* buffer, uint32_t count) {
     }
     // Covers damaged data, a wrong key (which looks the same) and input that
     // runs out before the stream ends (Z_BUF_ERROR with nothing to read).
-    if (result != Z_OK) throw StreamError(StreamError::kInflateFailed);
+    if (result != Z_OK) throw StreamError(StreamError::kDamagedOrWrongKey);
   } while (zs_.avail_out > 0);
   return count - zs_.avail_out;
 }

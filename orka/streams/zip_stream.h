@@ -12,6 +12,7 @@
 // is never looked at.  Data that is not a valid zlib stream, or that ends
 // before the stream does, fails with StreamError 13.
 //
+// Their buffers and zlib's own memory are wiped before they are freed.
 // Both take over `next` and destroy it with themselves, also when their
 // constructor throws.  A zlib set-up failure is StreamError 11, a compression
 // failure StreamError 12; errors of `next` pass through.  Seeking, tell and
@@ -23,9 +24,25 @@
 #include <cstdint>
 #include <memory>
 
+#include "orka/crypto/wipe.h"
 #include "orka/streams/stream.h"
 
 namespace orka {
+
+namespace detail {
+
+// Where the zip streams get zlib's memory from.  Tests replace these to make
+// zlib's allocations fail or to look at the blocks it frees; null functions
+// mean std::malloc and std::free.  Either way each block is wiped before it
+// is freed: zlib's window and state hold the text.
+struct ZlibMemory {
+  alloc_func alloc = nullptr;
+  free_func free = nullptr;
+  void* opaque = nullptr;
+};
+void setZlibMemory(const ZlibMemory& memory);
+
+}  // namespace detail
 
 class ZipWriteStream : public ForwardWriteStream {
  public:
@@ -44,9 +61,10 @@ class ZipWriteStream : public ForwardWriteStream {
   void drainFull();
 
   z_stream zs_{};
+  detail::ZlibMemory memory_;
   bool initialised_ = false;
   bool finished_ = false;  // flush() ended the zlib stream
-  std::unique_ptr<unsigned char[]> out_;
+  WipedBuffer out_;
 };
 
 class ZipReadStream : public ForwardReadStream {
@@ -61,21 +79,10 @@ class ZipReadStream : public ForwardReadStream {
 
  private:
   z_stream zs_{};
+  detail::ZlibMemory memory_;
   bool initialised_ = false;
   bool ended_ = false;  // the zlib stream has ended
-  std::unique_ptr<unsigned char[]> in_;
+  WipedBuffer in_;
 };
 
-namespace detail {
-
-// The memory functions the zip streams hand to zlib.  Tests replace them to
-// make zlib's allocations fail; null functions mean zlib's own.
-struct ZlibMemory {
-  alloc_func alloc = nullptr;
-  free_func free = nullptr;
-  void* opaque = nullptr;
-};
-void setZlibMemory(const ZlibMemory& memory);
-
-}  // namespace detail
 }  // namespace orka

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <iterator>
 
+#include "orka/crypto/wipe.h"
+
 namespace orka {
 namespace {
 
@@ -30,7 +32,10 @@ constexpr LookAlike kLookAlikes932[] = {
 std::string foldLookAlikes(std::string_view utf8, unsigned codePage) {
   std::string out;
   if (codePage != 932) return std::string(utf8);
-  out.reserve(utf8.size());
+  // The text may be a password: room for the longest result up front, so
+  // that the string never moves and leaves a copy behind.  A replacement
+  // is at most half as long again as what it replaces (two bytes to three).
+  out.reserve(utf8.size() + utf8.size() / 2);
   size_t i = 0;
   while (i < utf8.size()) {
     const LookAlike* match = nullptr;
@@ -65,13 +70,21 @@ bool hasLoneByte80(std::string_view bytes) {
 }  // namespace
 
 std::optional<std::string> utf8ToCodePage(std::string_view utf8, unsigned codePage) {
-  const std::string text = foldLookAlikes(utf8, codePage);
-  auto bytes = detail::encodeText(text, codePage);
-  if (!bytes) return std::nullopt;
-  // The platforms' converters make substitutions of their own (and iconv
-  // silently drops some characters): only what comes back unchanged counts.
-  auto back = codePageToUtf8(*bytes, codePage);
-  if (!back || *back != text) return std::nullopt;
+  // Every copy on the way is wiped: the text may be a password.
+  std::string text = foldLookAlikes(utf8, codePage);
+  std::optional<std::string> bytes = detail::encodeText(text, codePage);
+  if (bytes) {
+    // The platforms' converters make substitutions of their own (and iconv
+    // silently drops some characters): only what comes back unchanged counts.
+    std::optional<std::string> back = codePageToUtf8(*bytes, codePage);
+    const bool same = back && *back == text;
+    if (back) secureWipe(*back);
+    if (!same) {
+      secureWipe(*bytes);
+      bytes.reset();
+    }
+  }
+  secureWipe(text);
   return bytes;
 }
 
@@ -80,7 +93,7 @@ std::optional<std::string> codePageToUtf8(std::string_view bytes, unsigned codeP
   return detail::decodeText(bytes, codePage);
 }
 
-std::optional<std::string> passwordBytes(std::string_view utf8, unsigned codePage) {
+std::optional<std::string> codePagePassword(std::string_view utf8, unsigned codePage) {
   return utf8ToCodePage(utf8, codePage);
 }
 

@@ -42,7 +42,7 @@ std::optional<std::string> codePageToUtf8(std::string_view bytes, unsigned codeP
 // password typed on another system gives the same key) and only a character
 // with no form at all in the code page gives nothing; such a password would
 // otherwise share its key with another text.
-std::optional<std::string> passwordBytes(std::string_view utf8, unsigned codePage);
+std::optional<std::string> codePagePassword(std::string_view utf8, unsigned codePage);
 
 // The number of a code page from a name such as "932", "cp932", "shift_jis",
 // "utf-8" or "1252"; nothing for names we do not know.

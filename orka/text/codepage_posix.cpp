@@ -2,10 +2,12 @@
 #include <errno.h>
 #include <iconv.h>
 
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "orka/crypto/wipe.h"
 #include "orka/text/codepage.h"
 
 namespace orka {
@@ -64,8 +66,9 @@ std::optional<std::string> convert(std::string_view in, const std::string& from,
   thread_local Converters converters;
   iconv_t cd = converters.get(from, to);
   if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
-  std::string out;
-  out.resize(in.size() * 4 + 16);
+  // What passes here may be a password: the buffer is wiped whenever it is
+  // let go of, also the one it grew out of.
+  std::string out(in.size() * 4 + 16, '\0');
   char* src = const_cast<char*>(in.data());
   size_t srcLeft = in.size();
   char* dst = &out[0];
@@ -74,8 +77,11 @@ std::optional<std::string> convert(std::string_view in, const std::string& from,
   while (srcLeft > 0) {
     if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<size_t>(-1)) {
       if (errno == E2BIG) {
-        size_t used = out.size() - dstLeft;
-        out.resize(out.size() * 2);
+        const size_t used = out.size() - dstLeft;
+        std::string larger(out.size() * 2, '\0');
+        std::memcpy(&larger[0], out.data(), used);
+        secureWipe(out);
+        out.swap(larger);
         dst = &out[used];
         dstLeft = out.size() - used;
         continue;
@@ -84,7 +90,10 @@ std::optional<std::string> convert(std::string_view in, const std::string& from,
       break;
     }
   }
-  if (!ok) return std::nullopt;
+  if (!ok) {
+    secureWipe(out);
+    return std::nullopt;
+  }
   out.resize(out.size() - dstLeft);
   return out;
 }

@@ -1,6 +1,7 @@
 // Win32 back end of the code-page conversions.
 #include <windows.h>
 
+#include "orka/crypto/wipe.h"
 #include "orka/errors/error.h"
 #include "orka/text/codepage.h"
 #include "orka/text/wide.h"
@@ -47,7 +48,10 @@ std::optional<std::string> fromWide(std::wstring_view wide, unsigned codePage) {
   if (len <= 0 || lossy) return std::nullopt;
   std::string out(static_cast<size_t>(len), '\0');
   WideCharToMultiByte(codePage, flags, wide.data(), n, &out[0], len, nullptr, utf8 ? nullptr : &lossy);
-  if (lossy) return std::nullopt;
+  if (lossy) {
+    secureWipe(out);
+    return std::nullopt;
+  }
   return out;
 }
 
@@ -84,17 +88,21 @@ unsigned ansiCodePage() { return GetACP(); }
 
 namespace detail {
 
+// Both pass through UTF-16 and may carry a password: the wide copy is wiped.
 std::optional<std::string> encodeText(std::string_view utf8, unsigned codePage) {
-  auto wide = toWide(utf8, CP_UTF8);
+  std::optional<std::wstring> wide = toWide(utf8, CP_UTF8);
   if (!wide) return std::nullopt;
-  if (codePage == CP_UTF8) return std::string(utf8);
-  return fromWide(*wide, codePage);
+  std::optional<std::string> bytes = codePage == CP_UTF8 ? std::string(utf8) : fromWide(*wide, codePage);
+  secureWipe(*wide);
+  return bytes;
 }
 
 std::optional<std::string> decodeText(std::string_view bytes, unsigned codePage) {
-  auto wide = toWide(bytes, codePage);
+  std::optional<std::wstring> wide = toWide(bytes, codePage);
   if (!wide) return std::nullopt;
-  return fromWide(*wide, CP_UTF8);
+  std::optional<std::string> utf8 = fromWide(*wide, CP_UTF8);
+  secureWipe(*wide);
+  return utf8;
 }
 
 }  // namespace detail
@@ -104,7 +112,12 @@ std::wstring widen(std::string_view utf8) { return replacingToWide(utf8, CP_UTF8
 std::string narrow(std::wstring_view wide) { return replacingFromWide(wide, CP_UTF8); }
 std::string wideToAnsi(std::wstring_view wide) { return replacingFromWide(wide, CP_ACP); }
 std::wstring ansiToWide(std::string_view ansi) { return replacingToWide(ansi, CP_ACP); }
-std::wstring asAnsiStored(std::wstring_view wide) { return ansiToWide(wideToAnsi(wide)); }
+std::wstring asAnsiStored(std::wstring_view wide) {
+  std::string ansi = wideToAnsi(wide);
+  std::wstring stored = ansiToWide(ansi);
+  secureWipe(ansi);
+  return stored;
+}
 
 size_t ansiByteCount(std::wstring_view wide) { return replacingByteCount(wide, CP_ACP); }
 

@@ -106,7 +106,7 @@ TEST_F(DocumentTest, OnlyTheExactPasswordBytesOpenTheDocument) {
   std::string path = save("secret.vtxt", kJapanese, makeDocumentKey("Secret"));
   EXPECT_EQ(load(path, makeDocumentKey("Secret")), kJapanese);
   for (const char* wrong : {"Secret ", " Secret", "secret", "SECRET", "Secre", ""}) {
-    EXPECT_EQ(streamCode([&] { load(path, makeDocumentKey(wrong)); }), orka::StreamError::kInflateFailed)
+    EXPECT_EQ(streamCode([&] { load(path, makeDocumentKey(wrong)); }), orka::StreamError::kDamagedOrWrongKey)
         << "'" << wrong << "'";
   }
 }
@@ -131,7 +131,7 @@ TEST_F(DocumentTest, DamagedFilesFailWithCode13) {
   };
   for (const auto& c : cases) {
     std::string path = dir.write("damaged.vtxt", c.second);
-    EXPECT_EQ(streamCode([&] { load(path, key); }), orka::StreamError::kInflateFailed) << c.first;
+    EXPECT_EQ(streamCode([&] { load(path, key); }), orka::StreamError::kDamagedOrWrongKey) << c.first;
   }
 }
 
@@ -231,7 +231,7 @@ TEST_F(DocumentTest, DefaultPasswordDocumentOpensOnlyOnTheMachineThatWroteIt) {
   std::string path = save("default.vtxt", kJapanese, makeDocumentKey(""));
   EXPECT_EQ(load(path, makeDocumentKey("")), kJapanese);
   tolvane::setMachineSerialSource([] { return std::optional<std::string>("another machine"); });
-  EXPECT_EQ(streamCode([&] { load(path, makeDocumentKey("")); }), orka::StreamError::kInflateFailed);
+  EXPECT_EQ(streamCode([&] { load(path, makeDocumentKey("")); }), orka::StreamError::kDamagedOrWrongKey);
   EXPECT_EQ(load(path, makeDocumentKey("", kSerial)), kJapanese) << "recovered with the old serial";
 }
 

@@ -23,7 +23,7 @@ using document_test::textOf;
 using testing_support::TempDir;
 using namespace tolvane;
 
-constexpr int kDamaged = orka::StreamError::kInflateFailed;
+constexpr int kDamaged = orka::StreamError::kDamagedOrWrongKey;
 constexpr size_t kSealed = kStrongChunkSize + crypto_secretstream_xchacha20poly1305_ABYTES;
 
 class StrongDocumentTest : public ::testing::Test {

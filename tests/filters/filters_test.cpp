@@ -3,11 +3,16 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <map>
 #include <memory>
+#include <vector>
 
 #include "filters/test_streams.h"
 #include "orka/streams/crypt_stream.h"
 #include "orka/streams/zip_stream.h"
+#include "support/freed_blocks.h"
 
 namespace {
 
@@ -257,7 +262,7 @@ TEST_F(FiltersTest, BadZlibDataFailsWithCode13) {
                 while (zip.read(&buffer[0], 10000) == 10000) {
                 }
               }),
-              StreamError::kInflateFailed)
+              StreamError::kDamagedOrWrongKey)
         << c.first;
   }
 }
@@ -309,6 +314,46 @@ TEST_F(FiltersTest, AConstructorThatFailsDestroysTheStreamItWasGiven) {
   EXPECT_EQ(writeCode, StreamError::kCompressorInitFailed);
   EXPECT_EQ(readCode, StreamError::kCompressorInitFailed);
   EXPECT_EQ(liveStreams(), 0);
+}
+
+// zlib's window and state hold the text too: every block it frees must come
+// back wiped, as must the streams' own buffers.
+TEST_F(FiltersTest, ZlibsMemoryAndTheZipBuffersAreWipedBeforeTheyAreFreed) {
+  static std::map<void*, size_t> live;
+  static int freed = 0, unwiped = 0;
+  live.clear();
+  freed = unwiped = 0;
+  orka::detail::ZlibMemory watched;
+  watched.alloc = [](voidpf, uInt items, uInt size) -> voidpf {
+    void* block = std::malloc(size_t{items} * size);
+    live[block] = size_t{items} * size;
+    return block;
+  };
+  watched.free = [](voidpf, voidpf block) {
+    const unsigned char* bytes = static_cast<const unsigned char*>(block);
+    ++freed;
+    if (std::any_of(bytes, bytes + live[block], [](unsigned char b) { return b != 0; })) ++unwiped;
+    live.erase(block);
+    std::free(block);
+  };
+  orka::detail::setZlibMemory(watched);
+  testing_support::FreedBlocks buffers;
+  const std::string text = sampleBytes(100000, true);
+  {
+    auto* sink = new RecordingSink;
+    ZipWriteStream zip(sink);
+    zip.write(text.data(), static_cast<uint32_t>(text.size()));
+    zip.flush(true);
+    ZipReadStream unzip(new ByteSource(sink->bytes));
+    std::string got(text.size(), '\0');
+    EXPECT_EQ(unzip.read(&got[0], static_cast<uint32_t>(got.size())), text.size());
+  }
+  orka::detail::setZlibMemory({});
+  EXPECT_GT(freed, 0);
+  EXPECT_EQ(unwiped, 0);
+  EXPECT_TRUE(live.empty());
+  EXPECT_EQ(buffers.seen(), (std::vector<size_t>{ZipReadStream::kBufferSize, ZipWriteStream::kBufferSize}));
+  EXPECT_EQ(buffers.unwiped(), 0);
 }
 
 TEST_F(FiltersTest, AFullChainRoundTripsAndIsReleasedFromItsOutermostStream) {

@@ -42,7 +42,7 @@ void document(const uint8_t* data, size_t size) {
     check(text->size() >= 1 && text->size() <= kTextLimit + 1, "text within the limit, with its terminator");
     check(text->data()[text->size() - 1] == 0, "text terminated");
   } catch (const orka::StreamError& e) {
-    check(e.code() == orka::StreamError::kInflateFailed || e.code() == orka::StreamError::kNoOutputSpace,
+    check(e.code() == orka::StreamError::kDamagedOrWrongKey || e.code() == orka::StreamError::kNoOutputSpace,
           "a damaged document is a wrong key or too long, nothing else");
   }
 }

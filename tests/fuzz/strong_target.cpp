@@ -73,7 +73,7 @@ bool readBack(const std::string& file, std::string* text) {
     text->assign(reinterpret_cast<const char*>(stream->data()), stream->size() - 1);
     return true;
   } catch (const orka::StreamError& e) {
-    check(e.code() == orka::StreamError::kInflateFailed || e.code() == orka::StreamError::kNoOutputSpace,
+    check(e.code() == orka::StreamError::kDamagedOrWrongKey || e.code() == orka::StreamError::kNoOutputSpace,
           "a damaged strong document is a wrong key or too long, nothing else");
     return false;
   }
@@ -91,7 +91,7 @@ void anyFile(const std::string& bytes) {
     const tolvane::StrongHeader fromFile = tolvane::readStrongHeader(scratchFile());
     check(header && fromFile.cost == header->cost, "the file's header is the parsed one");
   } catch (const orka::StreamError& e) {
-    check(!header && e.code() == orka::StreamError::kInflateFailed, "only a bad header is refused");
+    check(!header && e.code() == orka::StreamError::kDamagedOrWrongKey, "only a bad header is refused");
   }
   std::string text;
   readBack(bytes, &text);

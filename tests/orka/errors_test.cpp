@@ -36,7 +36,7 @@ TEST(Errors, FileErrorsAreKindTwo) {
 
 TEST(Errors, CaughtByBaseReferenceKeepsEverything) {
   try {
-    throw StreamError(StreamError::kInflateFailed);
+    throw StreamError(StreamError::kDamagedOrWrongKey);
   } catch (const Error& e) {
     EXPECT_EQ(e.code(), 13);
     EXPECT_EQ(e.message(), "データの展開に失敗しました。");

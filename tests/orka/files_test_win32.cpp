@@ -4,10 +4,13 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "orka/errors/error.h"
 #include "orka/files/file.h"
+#include "orka/files/path_ops.h"
+#include "orka/files/wide_path.h"
 #include "orka/files/safe_write.h"
 #include "orka/streams/file_stream.h"
 #include "orka/text/wide.h"
@@ -77,6 +80,22 @@ TEST(Windows, ADocumentAtThePathLimitCanBeSaved) {
   char got[4] = {};
   EXPECT_EQ(in.read(got, 4), 3u);
   EXPECT_STREQ(got, "new");
+}
+
+TEST(Windows, PathsAreMadeAbsoluteAtAnyLength) {
+  const std::string here = narrow(fullPathName(L"."));
+  ASSERT_FALSE(here.empty());
+  const std::string longName(300, 'n');
+  const std::pair<std::string, std::string> cases[] = {
+      {"a.vtxt", here + "\\a.vtxt"},
+      {"sub\\..\\b.vtxt", here + "\\b.vtxt"},
+      {longName, here + "\\" + longName},  // past MAX_PATH
+  };
+  for (const auto& [path, absolute] : cases) {
+    std::string got;
+    EXPECT_TRUE(detail::fullPath(path, &got)) << path;
+    EXPECT_EQ(got, absolute) << path;
+  }
 }
 
 // Replacing keeps what belongs to the file rather than to its contents.

@@ -8,6 +8,7 @@
 #include "orka/streams/buffered_stream.h"
 #include "orka/streams/mem_stream.h"
 #include "orka/streams/stream.h"
+#include "support/freed_blocks.h"
 
 namespace orka {
 namespace {
@@ -88,6 +89,17 @@ TEST(MemWriteStream, GrowthKeepsWhatWasWritten) {
   }
   ASSERT_EQ(m.size(), all.size());
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(m.data()), m.size()), all);
+}
+
+TEST(MemWriteStream, WipesTheBlocksItGrowsOutOfAndTheLastOne) {
+  testing_support::FreedBlocks freed;
+  {
+    MemWriteStream s;
+    const std::string piece(MemWriteStream::kInitialCapacity, 'x');
+    for (int i = 0; i < 3; ++i) s.write(piece.data(), static_cast<uint32_t>(piece.size()));
+  }
+  EXPECT_EQ(freed.seen(), (std::vector<size_t>{0x10000, 0x20000, 0x40000}));
+  EXPECT_EQ(freed.unwiped(), 0);
 }
 
 TEST(MemWriteStream, SeeksStayWithinTheWrittenLength) {

@@ -234,12 +234,12 @@ class Session {
   // The keyring of a UTF-8 password for the document there, its bytes in
   // the document's code page.
   tolvane::DocumentKeyring currentKeyring(const std::string& password) {
-    std::string bytes = fromUtf8(password, "the password", orka::passwordBytes);
+    std::string bytes = fromUtf8(password, "the password", orka::codePagePassword);
     return tolvane::keyringForDocument(o_.file, bytes, serialFor(bytes));
   }
 
   tolvane::DocumentKeyring newKeyring(tolvane::DocumentFormat format, const std::string& password) {
-    std::string bytes = fromUtf8(password, "the password", orka::passwordBytes);
+    std::string bytes = fromUtf8(password, "the password", orka::codePagePassword);
     return tolvane::newKeyring(format, bytes, serialFor(bytes), newKeyCost_);
   }
 
@@ -290,7 +290,7 @@ class Session {
 };
 
 int exitCodeOf(const orka::Error& e) {
-  if (dynamic_cast<const orka::StreamError*>(&e) && e.code() == orka::StreamError::kInflateFailed)
+  if (dynamic_cast<const orka::StreamError*>(&e) && e.code() == orka::StreamError::kDamagedOrWrongKey)
     return kWrongPassword;
   // The only error of making a key: the default password without a serial
   // number, or no memory for the strong derivation.
