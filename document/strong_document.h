@@ -43,9 +43,10 @@
 // keeps for an open document: the format and the 32-byte key, and for a
 // strong document the salt and the Argon2id costs the key was made with.
 // Argon2id runs only where a keyring is made from a password
-// (keyringForDocument, newKeyring, opensWith): once per open and once per new
-// password.  Saving with a kept keyring costs no derivation: the salt and
-// costs are written again and only the stream header is new.  A keyring
+// (keyringForDocument, newKeyring, opensWith, and keyringForSaving for a
+// document with weak costs): once per open and once per new password.
+// Saving with a kept keyring costs no derivation: the salt and costs are
+// written again and only the stream header is new.  A keyring
 // wipes its bytes (sodium_memzero) when it is destroyed or assigned over,
 // and a moved-from keyring is wiped at once.  The library wipes its own
 // copies (the derived key inside the stream state, the plaintext buffers);
