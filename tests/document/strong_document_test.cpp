@@ -208,12 +208,12 @@ std::string zlibPadded(const std::string& text, size_t size) {
 // to lay out what our writer never would.
 std::string sealByHand(const std::string& headerStart, const DocumentKeyring& keyring,
                        const std::vector<std::pair<std::string, unsigned char>>& pieces) {
-  std::string file =
-      headerStart.substr(0, kStrongHeaderSize - crypto_secretstream_xchacha20poly1305_HEADERBYTES);
+  const size_t streamHeaderAt = kStrongHeaderSize - crypto_secretstream_xchacha20poly1305_HEADERBYTES;
+  std::string file = headerStart.substr(0, streamHeaderAt);
   file.resize(kStrongHeaderSize);
   auto bytes = [](std::string& s, size_t at) { return reinterpret_cast<unsigned char*>(&s[at]); };
   crypto_secretstream_xchacha20poly1305_state state;
-  crypto_secretstream_xchacha20poly1305_init_push(&state, bytes(file, 34), keyring.key().data());
+  crypto_secretstream_xchacha20poly1305_init_push(&state, bytes(file, streamHeaderAt), keyring.key().data());
   std::string header = file;
   for (const auto& piece : pieces) {
     std::string plain = piece.first,
