@@ -91,7 +91,19 @@ std::unique_ptr<orka::MemWriteStream> readDocument(const std::string& path, cons
   return inflateText(zip, maxText);
 }
 
+void refuseUnsaveable(const std::string& path, const DocumentKey& key, uint32_t length) {
+  static_assert(kMaxTextBytes == 64u << 20, "the message below names the limit");
+  if (length > kMaxTextBytes)
+    throw orka::Error(
+        "テキストが長すぎるため保存できません。文書に保存できるのは 67,108,864 バイト (64 MiB) "
+        "までです。\n\n" +
+        path);
+  if (std::all_of(key.begin(), key.end(), [](unsigned char b) { return b == 0; }))
+    throw orka::Error("暗号キーが消去されているため保存できません。\n\n" + path);
+}
+
 void writeDocument(const std::string& path, const DocumentKey& key, const void* text, uint32_t length) {
+  refuseUnsaveable(path, key, length);
   orka::RijndaelBE cipher(orka::RijndaelBE::kCBC);
   cipher.setEncryptKey(key.data());
   orka::writeFileSafely(path, [&](std::unique_ptr<orka::FileWriteStream> file) {

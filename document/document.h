@@ -21,7 +21,9 @@
 // passes the limit, so memory never holds more than that); writeDocument
 // gives StreamError 0 (cannot open: read-only, in use, denied, missing
 // folder), 6 (write or flush failed), 11 or 12, and never harms the previous
-// file.  Single-threaded.
+// file.  A text longer than kMaxTextBytes, which no reader would open again,
+// and an all-zero key (one that was wiped) are refused with an orka::Error
+// naming the file before anything is written.  Single-threaded.
 #pragma once
 
 #include <array>
@@ -58,6 +60,7 @@ std::unique_ptr<orka::MemWriteStream> readDocument(const std::string& path, cons
 // Writes `length` bytes of `text` as the document at `path`.  An existing
 // file is replaced only once the new one is safely on disk (a hidden file
 // stays hidden); if anything fails the old file is left exactly as it was.
+// At most kMaxTextBytes: a longer text is refused, as is an all-zero key.
 void writeDocument(const std::string& path, const DocumentKey& key, const void* text, uint32_t length);
 
 }  // namespace tolvane

@@ -5,8 +5,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 
+#include "document/document.h"
 #include "orka/streams/mem_stream.h"
 #include "orka/streams/zip_stream.h"
 
@@ -21,6 +23,17 @@ extern const char kKeyFailedMessage[];
 // `serial`; throws orka::Error kKeyFailedMessage for the empty password with
 // a null serial.
 std::string_view passwordOrSerial(std::string_view password, const char* serial);
+
+// Throws orka::Error naming `path`, before anything is written, when a
+// document of `length` bytes under `key` must not be saved: a text longer
+// than kMaxTextBytes could be written but never opened again, and an
+// all-zero key is a wiped one (a keyring moved from or cleared), never a
+// real password's.
+void refuseUnsaveable(const std::string& path, const DocumentKey& key, uint32_t length);
+
+// How many Argon2id derivations this process has run.  Tests check with it
+// that a header asking for hostile costs is refused before any derivation.
+uint64_t keyDerivationCount();
 
 // Reads from `stream` until `size` bytes came or the data ended; returns the
 // count read.

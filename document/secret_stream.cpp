@@ -94,8 +94,12 @@ bool SecretReadStream::openPiece() {
   if (crypto_secretstream_xchacha20poly1305_pull(&state_, plain_.get(), &plainLength, &tag, sealed_.get(), got,
                                                  first_ ? header_ : nullptr, first_ ? kStrongHeaderSize : 0) != 0)
     damaged();
+  const bool firstPiece = first_;
   first_ = false;
   if (tag == crypto_secretstream_xchacha20poly1305_TAG_FINAL) {
+    // The writer puts the last data into the FINAL piece; only a stream with
+    // no data at all has an empty one, and then it is the only piece.
+    if (plainLength == 0 && !firstPiece) damaged();
     unsigned char probe;
     if (next()->read(&probe, 1) != 0) damaged();
     final_ = true;

@@ -12,10 +12,11 @@
 // SecretReadStream takes the file after its first kStrongHeaderSize bytes
 // were read into `header`, and delivers the opened pieces.  Every way a
 // stream can be wrong (a piece that does not open, a short piece that is not
-// FINAL, the end of the file before FINAL, bytes after FINAL, an unknown
-// tag) is StreamError 13, thrown at the read that meets it.  finish() reads
-// on to the end and so checks the rest of the file when the reader above
-// stopped early (a zlib stream ends before its last piece is taken).
+// FINAL, an empty FINAL piece after others, the end of the file before
+// FINAL, bytes after FINAL, an unknown tag) is StreamError 13, thrown at the
+// read that meets it.  finish() reads on to the end and so checks the rest
+// of the file when the reader above stopped early (a zlib stream ends before
+// its last piece is taken).
 //
 // Both take over `next` (also when their constructor throws), copy the key
 // into their libsodium state, and wipe that state and their plaintext

@@ -2,6 +2,7 @@
 
 #include <sodium.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "document/document_internal.h"
@@ -49,10 +50,13 @@ size_t readStart(const std::string& path, unsigned char* bytes, size_t size) {
   return readUpTo(file, bytes, static_cast<uint32_t>(size));
 }
 
+uint64_t derivations = 0;
+
 DocumentKey derive(std::string_view password, const char* serial, const DocumentSalt& salt,
                    KeyDerivationCost cost) {
   std::string_view bytes = passwordOrSerial(password, serial);
   startSodium();
+  ++derivations;
   DocumentKey key;
   if (crypto_pwhash(key.data(), key.size(), bytes.data(), bytes.size(), salt.data(), cost.passes,
                     size_t{cost.memoryKiB} * 1024, crypto_pwhash_ALG_ARGON2ID13) != 0)
@@ -61,6 +65,8 @@ DocumentKey derive(std::string_view password, const char* serial, const Document
 }
 
 }  // namespace
+
+uint64_t keyDerivationCount() { return derivations; }
 
 std::optional<StrongHeader> parseStrongHeader(const void* bytes, size_t size) {
   const unsigned char* h = static_cast<const unsigned char*>(bytes);
@@ -185,6 +191,24 @@ DocumentKeyring newKeyring(DocumentFormat format, std::string_view password, con
   return keyring;
 }
 
+DocumentKeyring keyringForSaving(const DocumentKeyring& opened, std::string_view password,
+                                 KeyDerivationCost least) {
+  return keyringForSaving(opened, password, password.empty() ? machineSerialNumber() : nullptr, least);
+}
+
+DocumentKeyring keyringForSaving(const DocumentKeyring& opened, std::string_view password, const char* serial,
+                                 KeyDerivationCost least) {
+  const KeyDerivationCost cost = opened.cost();
+  if (opened.format() == DocumentFormat::kClassic ||
+      (cost.passes >= least.passes && cost.memoryKiB >= least.memoryKiB))
+    return opened;
+  // The new keyring must keep the document's password: a password that does
+  // not open it would quietly re-key the document on the next save.
+  if (!opened.opensWith(password, serial)) throw orka::StreamError(orka::StreamError::kInflateFailed);
+  return newKeyring(DocumentFormat::kStrong, password, serial,
+                    {std::max(cost.passes, least.passes), std::max(cost.memoryKiB, least.memoryKiB)});
+}
+
 std::unique_ptr<orka::MemWriteStream> readDocument(const std::string& path, const DocumentKeyring& keyring,
                                                    uint32_t maxText) {
   if (keyring.format() == DocumentFormat::kClassic) return readDocument(path, keyring.key(), maxText);
@@ -204,9 +228,13 @@ std::unique_ptr<orka::MemWriteStream> readDocument(const std::string& path, cons
 
 void writeDocument(const std::string& path, const DocumentKeyring& keyring, const void* text, uint32_t length) {
   if (keyring.format() == DocumentFormat::kClassic) return writeDocument(path, keyring.key(), text, length);
+  refuseUnsaveable(path, keyring.key(), length);
   startSodium();
-  unsigned char header[kStrongHeaderSize];
+  unsigned char header[kStrongHeaderSize] = {};
   putFixedHeader(header, keyring.salt(), keyring.cost());
+  // Costs that no reader accepts would make a document nobody opens again.
+  if (!parseStrongHeader(header, sizeof header))
+    throw orka::Error("暗号キーの作成条件が正しくないため保存できません。\n\n" + path);
   orka::writeFileSafely(path, [&](std::unique_ptr<orka::FileWriteStream> file) {
     return compressText(new SecretWriteStream(file.release(), keyring.key(), header), text, length);
   });

@@ -43,9 +43,10 @@
 // keeps for an open document: the format and the 32-byte key, and for a
 // strong document the salt and the Argon2id costs the key was made with.
 // Argon2id runs only where a keyring is made from a password
-// (keyringForDocument, newKeyring, opensWith): once per open and once per new
-// password.  Saving with a kept keyring costs no derivation: the salt and
-// costs are written again and only the stream header is new.  A keyring
+// (keyringForDocument, newKeyring, opensWith, and keyringForSaving for a
+// document with weak costs): once per open and once per new password.
+// Saving with a kept keyring costs no derivation: the salt and costs are
+// written again and only the stream header is new.  A keyring
 // wipes its bytes (sodium_memzero) when it is destroyed or assigned over,
 // and a moved-from keyring is wiped at once.  The library wipes its own
 // copies (the derived key inside the stream state, the plaintext buffers);
@@ -59,10 +60,15 @@
 //                   hostile header must not make a reader spend gigabytes or
 //                   minutes); a piece that fails authentication (changed
 //                   bytes, the wrong key); a file that ends before the FINAL
-//                   piece; any byte after the FINAL piece.
+//                   piece; an empty FINAL piece after data; any byte after
+//                   the FINAL piece.
 //   orka::Error "暗号キーの作成に失敗しました。"
 //                   the empty password without a machine serial number, and
 //                   a derivation that cannot get its memory.
+//   orka::Error naming the file, before anything is written
+//                   writing a text longer than kMaxTextBytes, or with a
+//                   wiped keyring (moved from: an all-zero key) or one whose
+//                   costs no reader accepts.
 // A document keyring of one format given a file of the other format gets
 // StreamError 13 too.  Single-threaded, as document.h; libsodium is set up
 // on first use (sodium_init).
@@ -182,9 +188,24 @@ DocumentKeyring newKeyring(DocumentFormat format, std::string_view password,
 DocumentKeyring newKeyring(DocumentFormat format, std::string_view password, const char* serial,
                            KeyDerivationCost cost = kModerateCost);
 
+// The keyring to keep for saving a document that was just opened with
+// `opened` (keyringForDocument's) and `password`.  That is `opened` itself,
+// unless the document is strong and its costs fall below `least`: an older
+// or careless writer's cheap derivation would then stay with the document
+// through every save.  Instead the same password gets a fresh salt and costs
+// raised to at least `least` (one derivation at the old costs to check the
+// password, which must open `opened` or StreamError 13 is thrown, and one
+// at the new).  The editor calls this after a successful open, while it
+// still holds the password; the next save then writes the stronger header.
+DocumentKeyring keyringForSaving(const DocumentKeyring& opened, std::string_view password,
+                                 KeyDerivationCost least = kModerateCost);
+DocumentKeyring keyringForSaving(const DocumentKeyring& opened, std::string_view password, const char* serial,
+                                 KeyDerivationCost least = kModerateCost);
+
 // readDocument and writeDocument of document.h in the keyring's format,
 // with the same results, failures and safe replacement.  Writing a strong
-// document draws a new stream header and no new key.
+// document draws a new stream header and no new key; it keeps the keyring's
+// salt and costs (keyringForSaving raises weak ones).
 std::unique_ptr<orka::MemWriteStream> readDocument(const std::string& path, const DocumentKeyring& keyring,
                                                    uint32_t maxText = kMaxTextBytes);
 void writeDocument(const std::string& path, const DocumentKeyring& keyring, const void* text, uint32_t length);

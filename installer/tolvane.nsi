@@ -103,10 +103,11 @@ SectionEnd
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
 
 ; Takes back exactly what was installed.  Documents are never touched; the
-; settings file only when the user says so (a silent run keeps it).  The
+; settings files only when the user says so (a silent run keeps them).  The
 ; settings live in each user's profile: the question is about those of the
-; user running the uninstaller (and about one an earlier version may have
-; left beside the programs).
+; user running the uninstaller (and about ones an earlier version may have
+; left beside the programs).  Both files go together, so that the settings
+; folder is left empty and can go too.
 Section "Uninstall"
   IfFileExists "$INSTDIR\Tolvreg.exe" 0 +2
     !insertmacro RunTolvreg 1
@@ -123,12 +124,16 @@ Section "Uninstall"
   StrCpy $0 "$APPDATA\Tolvane"
   SetShellVarContext all
   IfFileExists "$0\tolvane.dat" askSettings
-  IfFileExists "$INSTDIR\tolvane.dat" askSettings keepSettings
+  IfFileExists "$0\tolvane-security.dat" askSettings
+  IfFileExists "$INSTDIR\tolvane.dat" askSettings
+  IfFileExists "$INSTDIR\tolvane-security.dat" askSettings keepSettings
   askSettings:
-    MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "設定ファイル tolvane.dat も削除しますか？" /SD IDNO IDNO keepSettings
+    MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "設定ファイル tolvane.dat と tolvane-security.dat も削除しますか？" /SD IDNO IDNO keepSettings
     Delete "$0\tolvane.dat"
+    Delete "$0\tolvane-security.dat"
     RMDir "$0"
     Delete "$INSTDIR\tolvane.dat"
+    Delete "$INSTDIR\tolvane-security.dat"
   keepSettings:
   RMDir "$INSTDIR"
 

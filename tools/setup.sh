@@ -46,20 +46,28 @@ if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
   "${sudo_cmd[@]}" locale-gen >/dev/null
 fi
 sodium=$root/build/deps/libsodium-mingw
-if [ ! -f "$sodium/lib/libsodium.a" ]; then
+# How the library below is built.  Change it whenever the recipe changes, so
+# that machines holding a library built the old way build it again.
+# The build folder's path is mapped to a fixed name, as for our own code:
+# libsodium's assertion texts would otherwise carry it into every program
+# linked with it, and releases built in two folders would differ.
+sodium_recipe="libsodium 1.0.18 mingw-w64 static, build path mapped to 'libsodium'"
+if [ ! -f "$sodium/lib/libsodium.a" ] || [ "$(cat "$sodium/recipe" 2>/dev/null)" != "$sodium_recipe" ]; then
   echo "setup: building libsodium for mingw-w64 (about two minutes)"
   . "$root/tools/lib/debian_source.sh"
   source_dir=$(debian_source libsodium "$root/build/deps/src")
   work=$root/build/deps/libsodium-build
-  rm -rf "$work"
+  rm -rf "$work" "$sodium"
   cp -r "$source_dir" "$work"
   (
     cd "$work"
     autoreconf -fi >/dev/null 2>&1
-    ./configure -q --host=x86_64-w64-mingw32 --disable-shared --prefix="$sodium" >/dev/null
+    ./configure -q --host=x86_64-w64-mingw32 --disable-shared --prefix="$sodium" \
+      CFLAGS="-g -O2 -ffile-prefix-map=$work=libsodium" >/dev/null
     make -s -j2 install >/dev/null 2>&1
   )
   rm -rf "$work"
   [ -f "$sodium/lib/libsodium.a" ] || { echo "setup: libsodium for mingw-w64 did not build"; exit 1; }
+  echo "$sodium_recipe" > "$sodium/recipe"
 fi
 echo "setup: ok"

@@ -4,6 +4,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -69,6 +70,37 @@ inline size_t zlibStreamLength(const std::string& plain, std::string* text) {
   size_t length = result == Z_STREAM_END ? zs.total_in : 0;
   inflateEnd(&zs);
   return length;
+}
+
+// A classic document file of `zeros` zero bytes of text, compressed as
+// tightly as zlib can: a few kilobytes per hundred megabytes.  Made by hand,
+// since the writer refuses texts longer than a reader takes.
+inline std::string zeroTextFile(uint64_t zeros, const tolvane::DocumentKey& key) {
+  z_stream zs{};
+  deflateInit(&zs, 9);
+  std::vector<unsigned char> in(1 << 16), out(1 << 16);
+  std::string z;
+  uint64_t left = zeros;
+  int result;
+  do {
+    uInt piece = static_cast<uInt>(std::min<uint64_t>(left, in.size()));
+    left -= piece;
+    zs.next_in = in.data();
+    zs.avail_in = piece;
+    do {
+      zs.next_out = out.data();
+      zs.avail_out = static_cast<uInt>(out.size());
+      result = deflate(&zs, left == 0 ? Z_FINISH : Z_NO_FLUSH);
+      z.append(reinterpret_cast<char*>(out.data()), out.size() - zs.avail_out);
+    } while (zs.avail_out == 0);
+  } while (left > 0 || result != Z_STREAM_END);
+  deflateEnd(&zs);
+  z.append((16 - z.size() % 16) % 16, '\0');
+  orka::RijndaelBE cipher(orka::RijndaelBE::kCBC);
+  cipher.setEncryptKey(key.data());
+  std::string file(z.size(), '\0');
+  cipher.encrypt(z.data(), static_cast<uint32_t>(z.size()), &file[0]);
+  return file;
 }
 
 inline std::vector<std::string> namesIn(const std::string& folder) {

@@ -24,6 +24,7 @@ namespace {
 using document_test::decipher;
 using document_test::namesIn;
 using document_test::textOf;
+using document_test::zeroTextFile;
 using document_test::zlibStreamLength;
 using testing_support::TempDir;
 using tolvane::DocumentKey;
@@ -133,36 +134,6 @@ TEST_F(DocumentTest, DamagedFilesFailWithCode13) {
     std::string path = dir.write("damaged.vtxt", c.second);
     EXPECT_EQ(streamCode([&] { load(path, key); }), orka::StreamError::kDamagedOrWrongKey) << c.first;
   }
-}
-
-// A document file of `zeros` zero bytes of text, compressed as tightly as
-// zlib can: a few kilobytes per hundred megabytes.
-std::string zeroTextFile(uint64_t zeros, const DocumentKey& key) {
-  z_stream zs{};
-  EXPECT_EQ(deflateInit(&zs, 9), Z_OK);
-  std::vector<unsigned char> in(1 << 16), out(1 << 16);
-  std::string z;
-  uint64_t left = zeros;
-  int result;
-  do {
-    uInt piece = static_cast<uInt>(std::min<uint64_t>(left, in.size()));
-    left -= piece;
-    zs.next_in = in.data();
-    zs.avail_in = piece;
-    do {
-      zs.next_out = out.data();
-      zs.avail_out = static_cast<uInt>(out.size());
-      result = deflate(&zs, left == 0 ? Z_FINISH : Z_NO_FLUSH);
-      z.append(reinterpret_cast<char*>(out.data()), out.size() - zs.avail_out);
-    } while (zs.avail_out == 0);
-  } while (left > 0 || result != Z_STREAM_END);
-  deflateEnd(&zs);
-  z.append((16 - z.size() % 16) % 16, '\0');
-  orka::RijndaelBE cipher(orka::RijndaelBE::kCBC);
-  cipher.setEncryptKey(key.data());
-  std::string file(z.size(), '\0');
-  cipher.encrypt(z.data(), static_cast<uint32_t>(z.size()), &file[0]);
-  return file;
 }
 
 // A small file may inflate to any size; the text stops at the limit.

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "document/document_files.h"
+#include "document/document_internal.h"
 #include "document/machine_serial.h"
+#include "document/secret_stream.h"
 #include "document/strong_document.h"
 #include "support/temp_dir.h"
 
@@ -17,6 +19,7 @@ namespace {
 
 using document_test::kJapanese;
 using document_test::kSerial;
+using document_test::namesIn;
 using document_test::sample;
 using document_test::streamCode;
 using document_test::textOf;
@@ -138,6 +141,11 @@ std::string withField(std::string file, size_t at, uint32_t value, size_t size =
 }
 
 TEST_F(StrongDocumentTest, ChangedCutOrLengthenedFilesAndHostileHeadersAreRefused) {
+  struct Case {
+    const char* name;
+    std::string file;
+    bool badHeader = false;  // refused from the header alone, before any derivation
+  };
   const std::string good = TempDir::readFile(save(sample(200000, 5, false), keyring));
   ASSERT_GT(good.size(), kStrongHeaderSize + 3 * kSealed);
   const size_t lastPiece = kStrongHeaderSize + 3 * kSealed;
@@ -146,9 +154,9 @@ TEST_F(StrongDocumentTest, ChangedCutOrLengthenedFilesAndHostileHeadersAreRefuse
     f[at] ^= 0x20;
     return f;
   };
-  const std::pair<const char*, std::string> cases[] = {
+  const Case cases[] = {
       {"empty file", ""},
-      {"cut in the header", good.substr(0, 40)},
+      {"cut in the header", good.substr(0, 40), true},
       {"header alone", good.substr(0, kStrongHeaderSize)},
       {"cut in the first piece", good.substr(0, kStrongHeaderSize + 100)},
       {"without the FINAL piece", good.substr(0, lastPiece)},
@@ -158,8 +166,8 @@ TEST_F(StrongDocumentTest, ChangedCutOrLengthenedFilesAndHostileHeadersAreRefuse
       {"pieces swapped", good.substr(0, kStrongHeaderSize) + good.substr(kStrongHeaderSize + kSealed, kSealed) +
                              good.substr(kStrongHeaderSize, kSealed) + good.substr(kStrongHeaderSize + 2 * kSealed)},
       {"signature", flipped(1)},
-      {"version", flipped(8)},
-      {"derivation", flipped(9)},
+      {"version", flipped(8), true},
+      {"derivation", flipped(9), true},
       {"passes", withField(good, 10, 2)},
       {"memory", withField(good, 14, 16)},
       {"salt", flipped(20)},
@@ -167,22 +175,167 @@ TEST_F(StrongDocumentTest, ChangedCutOrLengthenedFilesAndHostileHeadersAreRefuse
       {"first piece", flipped(kStrongHeaderSize + 5)},
       {"a MAC", flipped(kStrongHeaderSize + kSealed - 1)},
       {"last piece", flipped(good.size() - 30)},
-      {"passes above 10", withField(good, 10, kMostPasses + 1)},
-      {"no passes", withField(good, 10, 0)},
-      {"memory above 1 GiB", withField(good, 14, kMostMemoryKiB + 1)},
-      {"memory of 4 GiB", withField(good, 14, 0xFFFFFFFF)},
-      {"memory below Argon2id's least", withField(good, 14, 7)},
+      {"passes above 10", withField(good, 10, kMostPasses + 1), true},
+      {"no passes", withField(good, 10, 0), true},
+      {"memory above 1 GiB", withField(good, 14, kMostMemoryKiB + 1), true},
+      {"memory of 4 GiB", withField(good, 14, 0xFFFFFFFF), true},
+      {"memory below Argon2id's least", withField(good, 14, 7), true},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.first);
-    std::string path = dir.write("damaged.vtxt", c.second);
+    SCOPED_TRACE(c.name);
+    std::string path = dir.write("damaged.vtxt", c.file);
     EXPECT_EQ(streamCode([&] { readDocument(path, keyring); }), kDamaged);
-    // A reader never derives with what a bad header asks: it refuses first.
-    if (parseStrongHeader(c.second.data(), c.second.size())) continue;
-    if (documentFormat(path) == DocumentFormat::kStrong) {
-      EXPECT_EQ(streamCode([&] { keyringForDocument(path, "パスワード"); }), kDamaged);
+    if (!c.badHeader) continue;
+    // A hostile header must not make a reader spend gigabytes or minutes:
+    // it is refused before any derivation.
+    const uint64_t derivations = keyDerivationCount();
+    EXPECT_EQ(streamCode([&] { keyringForDocument(path, "パスワード"); }), kDamaged);
+    EXPECT_EQ(keyDerivationCount(), derivations);
+  }
+}
+
+// The zlib stream of `text`, followed by zeros up to `size` bytes.
+std::string zlibPadded(const std::string& text, size_t size) {
+  std::vector<unsigned char> z(compressBound(static_cast<uLong>(text.size())));
+  uLongf n = static_cast<uLongf>(z.size());
+  compress(z.data(), &n, reinterpret_cast<const Bytef*>(text.data()), static_cast<uLong>(text.size()));
+  std::string plain(reinterpret_cast<char*>(z.data()), n);
+  plain.resize(size, '\0');
+  return plain;
+}
+
+// A file under `keyring` whose pieces (plaintext and tag) are sealed by hand,
+// to lay out what our writer never would.
+std::string sealByHand(const std::string& headerStart, const DocumentKeyring& keyring,
+                       const std::vector<std::pair<std::string, unsigned char>>& pieces) {
+  const size_t streamHeaderAt = kStrongHeaderSize - crypto_secretstream_xchacha20poly1305_HEADERBYTES;
+  std::string file = headerStart.substr(0, streamHeaderAt);
+  file.resize(kStrongHeaderSize);
+  auto bytes = [](std::string& s, size_t at) { return reinterpret_cast<unsigned char*>(&s[at]); };
+  crypto_secretstream_xchacha20poly1305_state state;
+  crypto_secretstream_xchacha20poly1305_init_push(&state, bytes(file, streamHeaderAt), keyring.key().data());
+  std::string header = file;
+  for (const auto& piece : pieces) {
+    std::string plain = piece.first,
+                sealed(plain.size() + crypto_secretstream_xchacha20poly1305_ABYTES, '\0');
+    const bool first = file.size() == kStrongHeaderSize;
+    crypto_secretstream_xchacha20poly1305_push(&state, bytes(sealed, 0), nullptr, bytes(plain, 0),
+                                               plain.size(), first ? bytes(header, 0) : nullptr,
+                                               first ? header.size() : 0, piece.second);
+    file += sealed;
+  }
+  return file;
+}
+
+// Only the layout that strong_document.h draws opens: every piece but the
+// last full, the last one holding data, nothing after it.
+TEST_F(StrongDocumentTest, PiecesOutsideTheDrawnLayoutAreRefused) {
+  const unsigned char kMessage = crypto_secretstream_xchacha20poly1305_TAG_MESSAGE;
+  const unsigned char kFinal = crypto_secretstream_xchacha20poly1305_TAG_FINAL;
+  const std::string headerStart = TempDir::readFile(save("", keyring));
+  const std::string full = zlibPadded(kJapanese, kStrongChunkSize);
+  const std::string fullFinal = sealByHand(headerStart, keyring, {{full, kFinal}});
+  const struct {
+    const char* name;
+    std::string file;
+    bool opens;
+  } cases[] = {
+      {"a full FINAL piece", fullFinal, true},
+      {"a byte after a full FINAL piece", fullFinal + "x", false},
+      {"an empty FINAL piece after a full one",
+       sealByHand(headerStart, keyring, {{full, kMessage}, {"", kFinal}}), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string path = dir.write("sealed.vtxt", c.file);
+    if (c.opens) {
+      EXPECT_EQ(textOf(*readDocument(path, keyring)), kJapanese);
+    } else {
+      EXPECT_EQ(streamCode([&] { readDocument(path, keyring); }), kDamaged);
     }
   }
+}
+
+// Data that ends on a piece boundary goes into a full FINAL piece, never
+// into an empty one after it.
+TEST_F(StrongDocumentTest, TheWriterNeverEndsInAnEmptyFinalPiece) {
+  unsigned char header[kStrongHeaderSize] = {};
+  const std::string data(2 * kStrongChunkSize, 'a');
+  for (size_t pieces : {1u, 2u}) {
+    auto* memory = new orka::MemWriteStream;
+    SecretWriteStream secret(memory, keyring.key(), header);
+    secret.write(data.data(), static_cast<uint32_t>(pieces * kStrongChunkSize));
+    secret.flush(true);
+    EXPECT_EQ(memory->size(), kStrongHeaderSize + pieces * kSealed) << pieces;
+  }
+}
+
+// What a reader would refuse, or a wiped keyring, is never written, and the
+// document already there stays as it was.
+TEST_F(StrongDocumentTest, TooLongTextsAndWipedKeyringsAreRefusedBeforeAnythingIsWritten) {
+  const std::string path = save(kJapanese, keyring);
+  const std::string before = TempDir::readFile(path);
+  const std::string tooLong(kMaxTextBytes + 1, 'a');
+  const DocumentKeyring classic = newKeyring(DocumentFormat::kClassic, "パスワード");
+  DocumentKeyring movedClassic = classic, movedStrong = keyring;
+  const DocumentKeyring takenClassic(std::move(movedClassic)), takenStrong(std::move(movedStrong));
+  const DocumentKeyring zeroKey{DocumentKey{}};
+  const DocumentKeyring badCosts = DocumentKeyring::strongFromKey(keyring.key(), keyring.salt(), {0, 0});
+  const struct {
+    const char* name;
+    const DocumentKeyring& keyring;
+    uint32_t length;
+  } cases[] = {
+      {"classic, a byte too long", classic, kMaxTextBytes + 1},
+      {"strong, a byte too long", keyring, kMaxTextBytes + 1},
+      {"moved-from classic", movedClassic, 5},
+      {"moved-from strong", movedStrong, 5},
+      {"all-zero key", zeroKey, 5},
+      {"costs no reader accepts", badCosts, 5},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    try {
+      writeDocument(path, c.keyring, tooLong.data(), c.length);
+      ADD_FAILURE() << "written";
+    } catch (const orka::Error& e) {
+      EXPECT_NE(e.message().find(path), std::string::npos) << e.message();
+    }
+    EXPECT_EQ(TempDir::readFile(path), before);
+    EXPECT_EQ(namesIn(dir.path()).size(), 1u) << "no temporary file left";
+  }
+  // The limit itself is a text a reader opens.
+  writeDocument(path, classic, tooLong.data(), kMaxTextBytes);
+  EXPECT_EQ(readDocument(path, classic)->size(), kMaxTextBytes + 1u);
+}
+
+// A document opened with weak costs is saved with a fresh salt and costs
+// raised to the least asked for; a strong enough one keeps its keyring.
+TEST_F(StrongDocumentTest, KeyringForSavingRaisesWeakCostsWithAFreshSalt) {
+  const struct {
+    KeyDerivationCost opened, least, saved;
+  } cases[] = {
+      {{1, 8}, {2, 16}, {2, 16}},
+      {{3, 8}, {2, 16}, {3, 16}},
+      {{1, 32}, {2, 16}, {2, 32}},
+      {{2, 16}, {2, 16}, {2, 16}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.opened.passes << "/" << c.opened.memoryKiB);
+    DocumentKeyring opened = newKeyring(DocumentFormat::kStrong, "パスワード", c.opened);
+    DocumentKeyring saving = keyringForSaving(opened, "パスワード", c.least);
+    EXPECT_EQ(saving.cost(), c.saved);
+    EXPECT_EQ(saving.salt() == opened.salt(), c.opened == c.saved) << "a fresh salt exactly when raised";
+    EXPECT_TRUE(saving.opensWith("パスワード"));
+    EXPECT_EQ(readStrongHeader(save(kJapanese, saving)).cost, c.saved);
+  }
+  DocumentKeyring classic = newKeyring(DocumentFormat::kClassic, "パスワード");
+  EXPECT_EQ(keyringForSaving(classic, "パスワード", KeyDerivationCost{2, 16}).key(), classic.key());
+  EXPECT_EQ(streamCode([&] {
+              keyringForSaving(keyring, "別のパスワード", KeyDerivationCost{2, 16});
+            }),
+            kDamaged)
+      << "a password that does not open the document";
 }
 
 TEST_F(StrongDocumentTest, AKeyringOfTheOtherFormatIsAWrongPassword) {

@@ -125,7 +125,9 @@ void changedDocument(const uint8_t* data, size_t size) {
 
 // Pieces sealed by hand with the fuzzer's lengths and tags around bytes
 // that need not be a zlib stream: the reader's piece and tag rules, and
-// inflating what authenticates.
+// inflating what authenticates.  Only the layout in strong_document.h may
+// open: full MESSAGE pieces, then a FINAL piece that holds data unless it
+// is the only piece, and nothing after it.
 void handSealed(const uint8_t* data, size_t size) {
   std::string file = fixedHeader() + std::string(crypto_secretstream_xchacha20poly1305_HEADERBYTES, '\0');
   crypto_secretstream_xchacha20poly1305_state state;
@@ -133,6 +135,7 @@ void handSealed(const uint8_t* data, size_t size) {
                                                   fixedKeyring().key().data());
   const std::string header = file;
   std::string plain, sealed;
+  bool ended = false, layoutKept = true;
   // A few full pieces are enough to reach every rule, and keep a run quick.
   int fullPieces = 0;
   for (size_t at = 1; at < size;) {
@@ -149,6 +152,10 @@ void handSealed(const uint8_t* data, size_t size) {
                                   crypto_secretstream_xchacha20poly1305_TAG_REKEY};
     sealed.resize(plain.size() + crypto_secretstream_xchacha20poly1305_ABYTES);
     const bool first = file.size() == header.size();
+    if (ended || (control & 3) > 1 || ((control & 3) == 0 && plain.size() != tolvane::kStrongChunkSize) ||
+        ((control & 3) == 1 && plain.empty() && !first))
+      layoutKept = false;
+    ended = ended || (control & 3) == 1;
     crypto_secretstream_xchacha20poly1305_push(&state, reinterpret_cast<unsigned char*>(&sealed[0]), nullptr,
                                                reinterpret_cast<const unsigned char*>(plain.data()), plain.size(),
                                                first ? reinterpret_cast<const unsigned char*>(header.data()) : nullptr,
@@ -156,7 +163,7 @@ void handSealed(const uint8_t* data, size_t size) {
     file += sealed;
   }
   std::string text;
-  readBack(file, &text);
+  check(!readBack(file, &text) || (ended && layoutKept), "only the drawn layout opens");
 }
 
 }  // namespace

@@ -23,8 +23,8 @@ void vtxtArguments(const uint8_t* data, size_t size) {
   }
   if (options->help) return;
   check(options->command == "cat" || options->command == "write" || options->command == "rekey" ||
-            options->command == "check",
-        "one of the four commands");
+            options->command == "check" || options->command == "info",
+        "one of the five commands");
   check(!options->newPasswordFile || options->command == "rekey", "a new password only for rekey");
   if (options->codePageName) orka::codePageFromName(*options->codePageName);
 }

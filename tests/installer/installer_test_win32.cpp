@@ -3,7 +3,8 @@
 // the association in place, the installed programs start (the editor
 // keeping its settings in the user's profile, since Program Files is not the
 // user's to write), and a silent uninstall takes all of it back, keeping
-// only the settings file (it is removed only when the user agrees).
+// only the settings files.  An uninstall whose question is answered Yes, as
+// a user clicks through it, removes those files and their folder too.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,7 +12,10 @@
 #include <shlobj.h>
 
 #include <chrono>
+#include <cwchar>
 #include <filesystem>
+#include <fstream>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -102,15 +106,75 @@ const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\
 const wchar_t* const kInstalledFiles[] = {L"Tolvane.exe",   L"Tolvreg.exe", L"vtxt.exe",      L"Tolvane.chm",
                                           L"README-ja.txt", L"LICENSE.txt", L"installed.ini", L"uninstall.exe"};
 
-TEST(Installer, SilentInstallAndUninstallLeaveNothingOfTheProgramBehind) {
+// The uninstaller as a user runs it: the button that goes on is pressed once
+// at each step (Uninstall, then Close) and the question about the settings
+// is answered Yes.  Returns once the uninstall entry is gone and no window of
+// it is left; whether the question was asked.
+bool uninstallAnsweringYes(const fs::path& uninstaller) {
+  struct Answers {
+    bool open = false;
+    bool asked = false;
+    std::set<std::wstring> pressed;  // the labels of the buttons pressed so far
+  } answers;
+  // It hands over to a copy of itself, whose windows are answered below.
+  if (run(uninstaller, L"") != 0) return false;
+  waitFor(
+      [&] {
+        answers.open = false;
+        EnumWindows(
+            [](HWND hwnd, LPARAM param) -> BOOL {
+              auto* a = reinterpret_cast<Answers*>(param);
+              wchar_t kind[32] = {}, title[256] = {};
+              GetClassNameW(hwnd, kind, 32);
+              GetWindowTextW(hwnd, title, 256);
+              if (std::wstring(kind) != L"#32770" || !IsWindowVisible(hwnd) ||
+                  !std::wcsstr(title, L"ミルデア"))
+                return TRUE;
+              a->open = true;
+              if (HWND yes = GetDlgItem(hwnd, IDYES)) {
+                if (!a->asked) PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), LPARAM(yes));
+                a->asked = true;
+              } else if (HWND next = GetDlgItem(hwnd, IDOK); next && IsWindowEnabled(next)) {
+                wchar_t label[64] = {};
+                GetWindowTextW(next, label, 64);
+                if (a->pressed.insert(label).second)
+                  PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(next));
+              }
+              return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&answers));
+        return !answers.open && !keyExists(HKEY_LOCAL_MACHINE, kUninstallKey);
+      },
+      120);
+  return answers.asked;
+}
+
+class Installer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(fs::exists(folder)) << "the prefix already holds an installation";
+    fs::remove_all(settings, ignored);
+    ASSERT_EQ(run(fromBuildPath(TOLVANE_SETUP), L"/S"), 0);
+  }
+  void TearDown() override {
+    fs::remove_all(folder, ignored);
+    fs::remove_all(settings, ignored);
+  }
+
+  // Both settings files, as the editor leaves them in the user's profile.
+  void writeSettings() {
+    fs::create_directories(settings);
+    for (const wchar_t* name : {L"tolvane.dat", L"tolvane-security.dat"})
+      std::ofstream(settings / name) << "x";
+  }
+
   const fs::path folder = knownFolder(FOLDERID_ProgramFiles) / L"Tolvane";
   const fs::path menu = knownFolder(FOLDERID_CommonPrograms) / L"ミルデア";
-  const fs::path settings = knownFolder(FOLDERID_RoamingAppData) / L"Tolvane" / L"tolvane.dat";
-  ASSERT_FALSE(fs::exists(folder)) << "the prefix already holds an installation";
+  const fs::path settings = knownFolder(FOLDERID_RoamingAppData) / L"Tolvane";
   std::error_code ignored;
-  fs::remove(settings, ignored);
+};
 
-  ASSERT_EQ(run(fromBuildPath(TOLVANE_SETUP), L"/S"), 0);
+TEST_F(Installer, SilentInstallAndUninstallLeaveNothingOfTheProgramBehind) {
   for (const wchar_t* name : kInstalledFiles) EXPECT_TRUE(fs::exists(folder / name)) << fs::path(name);
   EXPECT_TRUE(fs::exists(menu / L"ミルデア.lnk"));
   EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName"), L"ミルデア");
@@ -129,8 +193,9 @@ TEST(Installer, SilentInstallAndUninstallLeaveNothingOfTheProgramBehind) {
   if (WaitForSingleObject(editor.hProcess, 30000) != WAIT_OBJECT_0) TerminateProcess(editor.hProcess, 1);
   CloseHandle(editor.hThread);
   CloseHandle(editor.hProcess);
-  EXPECT_TRUE(fs::exists(settings));
+  EXPECT_TRUE(fs::exists(settings / L"tolvane.dat"));
   EXPECT_FALSE(fs::exists(folder / L"tolvane.dat"));
+  writeSettings();
 
   // The uninstaller hands over to a copy of itself and returns at once.
   ASSERT_EQ(run(folder / L"uninstall.exe", L"/S"), 0);
@@ -140,12 +205,20 @@ TEST(Installer, SilentInstallAndUninstallLeaveNothingOfTheProgramBehind) {
   EXPECT_FALSE(fs::exists(menu));
   EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, L"Tolvane.vtxt"));
   EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, L"SOFTWARE\\example.jp\\Tolvane"));
-  // Only the user's settings file stays.
+  // Only the user's settings files stay.
   EXPECT_FALSE(fs::exists(folder));
-  EXPECT_TRUE(fs::exists(settings));
+  EXPECT_TRUE(fs::exists(settings / L"tolvane.dat"));
+  EXPECT_TRUE(fs::exists(settings / L"tolvane-security.dat"));
+}
 
-  fs::remove_all(folder, ignored);
-  fs::remove_all(settings.parent_path(), ignored);
+TEST_F(Installer, UninstallAnsweredYesRemovesBothSettingsFilesAndTheirFolder) {
+  writeSettings();
+  ASSERT_TRUE(uninstallAnsweringYes(folder / L"uninstall.exe"))
+      << "the question about the settings was asked";
+  EXPECT_FALSE(fs::exists(folder));
+  EXPECT_FALSE(fs::exists(settings / L"tolvane.dat"));
+  EXPECT_FALSE(fs::exists(settings / L"tolvane-security.dat"));
+  EXPECT_FALSE(fs::exists(settings)) << "the folder, once empty";
 }
 
 }  // namespace

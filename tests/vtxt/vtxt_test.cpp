@@ -59,12 +59,12 @@ class VtxtTest : public ::testing::Test {
   }
   void TearDown() override { tolvane::setMachineSerialSource(nullptr); }
 
-  int run(std::vector<std::string> args, const std::string& input = "",
-          std::deque<std::string> answers = {}) {
+  int run(std::vector<std::string> args, const std::string& input = "", std::deque<std::string> answers = {},
+          tolvane::KeyDerivationCost newKeyCost = tolvane::kCheapestCost) {
     console = ScriptedConsole();
     console.input = input;
     console.answers = std::move(answers);
-    return vtxt::run(args, console, tolvane::kCheapestCost);
+    return vtxt::run(args, console, newKeyCost);
   }
 
   std::string docText(const std::string& passwordBytes) {
@@ -195,6 +195,35 @@ TEST_F(VtxtTest, UnrepresentableTextOrPasswordsExitWith4AndSaveNothing) {
   ASSERT_EQ(run({"write", "--raw", "--password-file", passwordFile, doc}, "\x81\x20"), vtxt::kSuccess);
   EXPECT_EQ(run({"cat", "--password-file", passwordFile, doc}), vtxt::kNotRepresentable);
   EXPECT_EQ(console.out, "");
+}
+
+TEST_F(VtxtTest, TextsLongerThanADocumentHoldsExitWith5AndWriteNothing) {
+  ASSERT_EQ(run({"write", "--password-file", passwordFile, doc}, "keep"), vtxt::kSuccess);
+  const std::string before = TempDir::readFile(doc);
+  const std::string tooLong(tolvane::kMaxTextBytes + 1, 'a');
+  const std::string fresh = dir.path("fresh.vtxt");
+  for (const std::string& target : {doc, fresh}) {
+    EXPECT_EQ(run({"write", "--raw", "--password-file", passwordFile, target}, tooLong), vtxt::kTextTooLong);
+    EXPECT_NE(console.err.find("67,108,864 bytes"), std::string::npos) << console.err;
+  }
+  EXPECT_EQ(TempDir::readFile(doc), before);
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::u8path(fresh)));
+}
+
+// Writing over a strong document made with weaker costs than new keys get
+// saves it with those costs and a fresh salt; the password stays.
+TEST_F(VtxtTest, WriteRaisesAStrongDocumentsWeakCosts) {
+  const tolvane::KeyDerivationCost stronger{2, 16};
+  const tolvane::DocumentKeyring weak =
+      tolvane::newKeyring(tolvane::DocumentFormat::kStrong, kPasswordCp932, tolvane::kCheapestCost);
+  tolvane::writeDocument(doc, weak, "old", 3);
+  ASSERT_EQ(run({"write", "--password-file", passwordFile, doc}, "new", {}, stronger), vtxt::kSuccess)
+      << console.err;
+  const tolvane::StrongHeader header = tolvane::readStrongHeader(doc);
+  EXPECT_EQ(header.cost, stronger);
+  EXPECT_NE(header.salt, weak.salt());
+  ASSERT_EQ(run({"cat", "--password-file", passwordFile, doc}), vtxt::kSuccess) << console.err;
+  EXPECT_EQ(console.out, "new");
 }
 
 TEST_F(VtxtTest, RawAndOtherCodePagesPassTheirBytes) {

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <new>
 #include <optional>
+#include <string>
 
 #include "document/document.h"
 #include "document/machine_serial.h"
@@ -49,7 +50,8 @@ const char kUsageText[] =
     "input and output; line breaks pass unchanged (the editor uses CR LF).\n"
     "\n"
     "Exit status: 0 success, 1 usage, 2 wrong password or damaged document,\n"
-    "3 file error, 4 text or password not representable in the code page.\n"
+    "3 file error, 4 text or password not representable in the code page,\n"
+    "5 text longer than a document holds (67,108,864 bytes).\n"
     "\n"
     "The strong format derives the key with Argon2id from the password and a\n"
     "random salt, and detects a changed or truncated document. Classic is the\n"
@@ -158,7 +160,10 @@ class Session {
       keyring = currentKeyring(password);
       readText(*keyring);
       // Another format needs a key of its own from the same password.
-      if (o_.format && *o_.format != keyring->format()) keyring = newKeyring(*o_.format, password);
+      if (o_.format && *o_.format != keyring->format())
+        keyring = newKeyring(*o_.format, password);
+      else
+        keyring = keyringForSaving(*keyring, password);
     } else {
       keyring = newKeyring(o_.format.value_or(tolvane::DocumentFormat::kClassic), newPassword(o_.passwordFile));
     }
@@ -168,7 +173,11 @@ class Session {
     // The editor reads a document as a string: a 0 byte would hide the rest.
     if (text.find('\0') != std::string::npos)
       throw Failure{kNotRepresentable, "the text contains a NUL character, which a document cannot hold"};
-    if (text.size() > 0xFFFFFFF0u) throw Failure{kFileError, "the text is too long for a document"};
+    // Checked here, before anything is written, so that the message can say
+    // how long the text is; the document library refuses it as well.
+    if (text.size() > tolvane::kMaxTextBytes)
+      throw Failure{kTextTooLong, "the text is " + std::to_string(text.size()) +
+                                      " bytes; a document holds at most 67,108,864 bytes (64 MiB)"};
     tolvane::writeDocument(o_.file, *keyring, text.data(), static_cast<uint32_t>(text.size()));
   }
 
@@ -241,6 +250,14 @@ class Session {
   tolvane::DocumentKeyring newKeyring(tolvane::DocumentFormat format, const std::string& password) {
     std::string bytes = fromUtf8(password, "the password", orka::codePagePassword);
     return tolvane::newKeyring(format, bytes, serialFor(bytes), newKeyCost_);
+  }
+
+  // The keyring to write a document with that `opened` and `password` have
+  // just read: stronger costs when the document's are below the new keys'.
+  tolvane::DocumentKeyring keyringForSaving(const tolvane::DocumentKeyring& opened,
+                                            const std::string& password) {
+    std::string bytes = fromUtf8(password, "the password", orka::passwordBytes);
+    return tolvane::keyringForSaving(opened, bytes, serialFor(bytes), newKeyCost_);
   }
 
   // What stands in for the empty password: --serial, else this machine's.

@@ -9,7 +9,9 @@
 //
 // Documents are classic or strong (document/strong_document.h).  write and
 // rekey keep a document's format unless --format names one; a new document
-// is classic unless --format says strong.
+// is classic unless --format says strong.  write raises a strong document's
+// key derivation costs to at least the new-key costs (keyringForSaving), so
+// that a document made cheap stays cheap no longer than its next write.
 // Text on the standard streams is UTF-8; the document holds it in a code
 // page (--codepage, by default the system's ANSI code page, 932 outside
 // Windows), and passwords are converted to that code page before they are
@@ -35,6 +37,7 @@ enum ExitCode {
   kWrongPassword = 2,  // also a damaged document or no key for the default password
   kFileError = 3,
   kNotRepresentable = 4,
+  kTextTooLong = 5,  // longer than a document holds (tolvane::kMaxTextBytes); nothing written
 };
 
 // Runs the command line `args` (without the program name).  New strong

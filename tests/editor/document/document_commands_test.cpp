@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "document/document_files.h"
 #include "document/machine_serial.h"
 #include "document/strong_document.h"
 #include "editor/datetime/date_time.h"
@@ -250,11 +251,9 @@ TEST_F(DocumentCommandsTest, FailedOpensChangeNothing) {
   std::string changedBytes = strong;
   changedBytes[tolvane::kStrongHeaderSize + 1] ^= 1;
   const std::string changed = dir_.write("changed.vtxt", changedBytes);
-  {
-    // One byte more than the control takes; it compresses to almost nothing.
-    const std::string big(EditCtrl::kMaxBytes + 1u, 'a');
-    tolvane::writeDocument(huge, tolvane::makeDocumentKey("pw"), big.data(), static_cast<uint32_t>(big.size()));
-  }
+  // One byte more than the control takes; it compresses to almost nothing.
+  dir_.write("huge.vtxt",
+             document_test::zeroTextFile(EditCtrl::kMaxBytes + 1u, tolvane::makeDocumentKey("pw")));
   struct Case {
     const char* name;
     std::string path;
