@@ -204,7 +204,7 @@ DocumentKeyring keyringForSaving(const DocumentKeyring& opened, std::string_view
     return opened;
   // The new keyring must keep the document's password: a password that does
   // not open it would quietly re-key the document on the next save.
-  if (!opened.opensWith(password, serial)) throw orka::StreamError(orka::StreamError::kInflateFailed);
+  if (!opened.opensWith(password, serial)) throw orka::StreamError(orka::StreamError::kDamagedOrWrongKey);
   return newKeyring(DocumentFormat::kStrong, password, serial,
                     {std::max(cost.passes, least.passes), std::max(cost.memoryKiB, least.memoryKiB)});
 }

@@ -177,8 +177,16 @@ std::unique_ptr<orka::MemWriteStream> DocumentCommands::readWithPassword(
         ask = true;
         continue;
       }
+      std::unique_ptr<orka::MemWriteStream> text = reader_(path, *keyring);
+      // A strong document whose key was made cheaply gets the costs of a new
+      // password (and a fresh salt) for its next save.  Without memory for
+      // that derivation it opens all the same, as it was.
+      try {
+        keyring = tolvane::keyringForSaving(*keyring, password, newKeyCost_);
+      } catch (const orka::Error&) {
+      }
       orka::secureWipe(password);
-      return reader_(path, *keyring);
+      return text;
     } catch (const orka::StreamError& e) {
       orka::secureWipe(password);
       keyring.reset();

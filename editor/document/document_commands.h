@@ -22,7 +22,10 @@
 //
 // Documents come in two formats (document/strong_document.h); a keyring is
 // made once per password typed (for the strong format that is one slow key
-// derivation) and kept with the document.  Saving writes the text with that
+// derivation) and kept with the document.  A strong document whose key
+// costs fall below those of a new password is opened with its own and then
+// given a keyring with the new costs and a fresh salt, so that its next save
+// no longer keeps the weak ones.  Saving writes the text with that
 // keyring, in the document's own format, so Save never asks for a password
 // nor derives a key; a failure says "ファイルの保存に失敗しました。" with the
 // path and keeps the text modified.  Save As proposes format() (its box

@@ -256,7 +256,7 @@ class Session {
   // just read: stronger costs when the document's are below the new keys'.
   tolvane::DocumentKeyring keyringForSaving(const tolvane::DocumentKeyring& opened,
                                             const std::string& password) {
-    std::string bytes = fromUtf8(password, "the password", orka::passwordBytes);
+    std::string bytes = fromUtf8(password, "the password", orka::codePagePassword);
     return tolvane::keyringForSaving(opened, bytes, serialFor(bytes), newKeyCost_);
   }
 

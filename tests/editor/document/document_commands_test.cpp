@@ -119,8 +119,8 @@ class DocumentCommandsTest : public EditorTest {
                        DocumentFormat format = DocumentFormat::kClassic) {
     const std::string path = dir_.path(name);
     const std::string bytes = ansi(text);
-    tolvane::writeDocument(path, tolvane::newKeyring(format, ansi(password), tolvane::kCheapestCost), bytes.data(),
-                           static_cast<uint32_t>(bytes.size()));
+    tolvane::writeDocument(path, tolvane::newKeyring(format, ansi(password), tolvane::kCheapestCost),
+                           bytes.data(), static_cast<uint32_t>(bytes.size()));
     return path;
   }
   // The text of a document of either format as ANSI bytes; nothing when the
@@ -267,7 +267,10 @@ TEST_F(DocumentCommandsTest, FailedOpensChangeNothing) {
       {"strong, a byte after the end", longer, {"<password>", kWrong, "<password>"}, false},
       {"strong, a byte changed", changed, {"<password>", kWrong, "<password>"}, false},
       {"missing", missing, {"<password>", "ファイルが見つかりません。\n\n" + missing}, false},
-      {"too large for the control", huge, {"<password>", "ファイルが大きすぎるため開けません。\n\n" + huge}, false},
+      {"too large for the control",
+       huge,
+       {"<password>", "ファイルが大きすぎるため開けません。\n\n" + huge},
+       false},
       {"out of memory", damaged, {"<password>", "メモリが足りないため開けません。\n\n" + damaged}, true},
   };
   for (const Case& c : cases) {
@@ -348,13 +351,14 @@ TEST_P(SaveChangesPromptTest, YesNoAndCancel) {
 
     ScriptedModals modals;
     modals.answer(c.answer);
-    if (c.readOnlyFile) modals.answer(IDOK);      // the save failure
-    if (c.untitled) modals.answer(IDCANCEL);      // Save As
+    if (c.readOnlyFile) modals.answer(IDOK);  // the save failure
+    if (c.untitled) modals.answer(IDCANCEL);  // Save As
     if (c.goesOn && GetParam() == Operation::Open) modals.answerPath(other);
-    if (c.goesOn && (GetParam() == Operation::Open || GetParam() == Operation::Drop)) typePassword(modals, "pw");
+    if (c.goesOn && (GetParam() == Operation::Open || GetParam() == Operation::Drop))
+      typePassword(modals, "pw");
     EXPECT_EQ(run(other), c.goesOn);
-    const std::string expectedQuestion =
-        "ファイル " + (c.untitled ? std::string("無題") : mine) + " の内容は変更されています。\n\n変更を保存しますか？";
+    const std::string expectedQuestion = "ファイル " + (c.untitled ? std::string("無題") : mine) +
+                                         " の内容は変更されています。\n\n変更を保存しますか？";
     ASSERT_FALSE(modals.seen().empty());
     EXPECT_EQ(modals.seen()[0].text, expectedQuestion);
     EXPECT_EQ(modals.seen()[0].caption, "確認 [ミルデア]");
@@ -479,7 +483,8 @@ TEST_F(DocumentCommandsTest, SaveAsThatFailsToWriteStillTakesTheNewName) {
   fillSaveAs(modals, {nowhere, "", "pw", "pw"});
   modals.answer(IDOK);
   EXPECT_FALSE(window.saveDocumentAs());
-  EXPECT_EQ(asked(modals), (std::vector<std::string>{"<save as>", "ファイルの保存に失敗しました。\n\n" + nowhere}));
+  EXPECT_EQ(asked(modals),
+            (std::vector<std::string>{"<save as>", "ファイルの保存に失敗しました。\n\n" + nowhere}));
   EXPECT_EQ(window.windowText(), "doc.vtxt - ミルデア");
   EXPECT_TRUE(window.currentDocument().opensWith("pw"));
   EXPECT_TRUE(modified());
@@ -490,13 +495,14 @@ TEST_F(DocumentCommandsTest, SaveAsWithoutAnyDefaultKeyChangesNothing) {
   const std::string path = document("doc.vtxt", "x", "pw");
   open(path, "pw");
   tolvane::setMachineSerialSource([] { return std::optional<std::string>(); });
-  for (const SaveAsFields& fields : {SaveAsFields{dir_.path("a.vtxt"), "", "", ""},      // old password
+  for (const SaveAsFields& fields : {SaveAsFields{dir_.path("a.vtxt"), "", "", ""},       // old password
                                      SaveAsFields{dir_.path("a.vtxt"), "pw", "", ""}}) {  // new password
     ScriptedModals modals;
     fillSaveAs(modals, fields);
     modals.answer(IDOK);
     EXPECT_FALSE(window.saveDocumentAs());
-    EXPECT_EQ(asked(modals), (std::vector<std::string>{"<save as>", "ファイルの保存に失敗しました。\n\n" + path}));
+    EXPECT_EQ(asked(modals),
+              (std::vector<std::string>{"<save as>", "ファイルの保存に失敗しました。\n\n" + path}));
     EXPECT_EQ(window.currentDocument().path, path);
   }
 }
@@ -516,8 +522,9 @@ TEST_F(DocumentCommandsTest, OpensEitherFormatFromTheVtxtToolAndSaveKeepsIt) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.format);
     const std::string path = dir_.path(std::string(c.format) + ".vtxt");
-    auto write = vtxt_test::runProgram(
-        VTXT_PROGRAM, {"write", "--format", c.format, "--password-file", password, path}, "ツールから", dir_.path());
+    auto write = vtxt_test::runProgram(VTXT_PROGRAM,
+                                       {"write", "--format", c.format, "--password-file", password, path},
+                                       "ツールから", dir_.path());
     ASSERT_EQ(write.exitCode, 0) << write.err;
     open(path, "合言葉");
     EXPECT_EQ(text(), ansi("ツールから"));
@@ -538,6 +545,23 @@ TEST_F(DocumentCommandsTest, OpensEitherFormatFromTheVtxtToolAndSaveKeepsIt) {
       EXPECT_EQ(tolvane::readStrongHeader(path).cost, tolvane::kModerateCost);
     }
   }
+}
+
+// A strong document made cheaply does not stay cheap: once opened with its
+// password, its next save has the costs of a new password and a fresh salt.
+TEST_F(DocumentCommandsTest, SavingAWeakStrongDocumentRaisesItsCostsWithAFreshSalt) {
+  CMainWnd& window = start();
+  const tolvane::KeyDerivationCost stronger{2, 16};
+  window.documents().setNewKeyCost(stronger);
+  const std::string path = document("weak.vtxt", "文", "pw", DocumentFormat::kStrong);
+  const tolvane::StrongHeader before = tolvane::readStrongHeader(path);
+  open(path, "pw");
+  type("書");
+  ASSERT_TRUE(window.saveDocument());
+  const tolvane::StrongHeader after = tolvane::readStrongHeader(path);
+  EXPECT_EQ(after.cost, stronger);
+  EXPECT_NE(after.salt, before.salt);
+  EXPECT_EQ(readBack(path, "pw"), ansi("文書"));
 }
 
 TEST_F(DocumentCommandsTest, SaveAsOffersTheDocumentsFormatAndSavesInTheChosenOne) {
@@ -721,8 +745,8 @@ TEST_F(DocumentCommandsTest, DocumentsTravelBetweenTheEditorAndTheVtxtTool) {
     ASSERT_TRUE(window.saveDocumentAs());
     EXPECT_EQ(modals.unexpected(), 0);
 
-    auto cat =
-        vtxt_test::runProgram(VTXT_PROGRAM, {"cat", "--password-file", passwordFile, fromEditor}, "", dir_.path());
+    auto cat = vtxt_test::runProgram(VTXT_PROGRAM, {"cat", "--password-file", passwordFile, fromEditor}, "",
+                                     dir_.path());
     EXPECT_EQ(cat.exitCode, 0) << cat.err;
     EXPECT_EQ(cat.out, "エディタから\r\n二行目");
 
