@@ -1,7 +1,6 @@
 #include "editor/document/password_text.h"
 
 #include <optional>
-#include <utility>
 
 #include "framework/wnd.h"
 #include "orka/crypto/wipe.h"
@@ -38,8 +37,13 @@ class FieldText {
 
 std::string typedPassword(HWND field) {
   const FieldText text(field);
-  if (std::optional<std::string> bytes = text.byRule()) return std::move(*bytes);
-  return text.bySystem();
+  std::optional<std::string> bytes = text.byRule();
+  if (!bytes) return text.bySystem();
+  // Copied, not moved: a short string moved from keeps its characters in
+  // place, and this one would go unwiped with the optional.
+  std::string password(*bytes);
+  orka::secureWipe(*bytes);
+  return password;
 }
 
 std::optional<std::string> exactPassword(HWND field) { return FieldText(field).byRule(); }
