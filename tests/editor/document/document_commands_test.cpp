@@ -23,6 +23,7 @@
 #include "framework/dialog.h"
 #include "framework/modal.h"
 #include "orka/errors/error.h"
+#include "orka/files/file_faults.h"
 #include "orka/text/codepage.h"
 #include "orka/text/wide.h"
 #include "support/read_only.h"
@@ -415,6 +416,32 @@ TEST_F(DocumentCommandsTest, SaveKeepsNameAndKeyAndReportsTheFileItCouldNotWrite
   EXPECT_TRUE(modified());
   EXPECT_EQ(readBack(path, "pw"), ansi("本文追記"));
   EXPECT_EQ(GetFocus(), window.editCtrl()->hwnd());
+}
+
+// A replacement that lost the old file leaves the text only in the
+// temporary file: the box names that file, not the document's.
+TEST_F(DocumentCommandsTest, SaveThatLostTheOldFileNamesTheFileThatHoldsTheText) {
+  CMainWnd& window = start();
+  const std::string path = document("lost.vtxt", "本文", "pw");
+  open(path, "pw");
+  type("追記");
+  ScriptedModals modals;
+  modals.answer(IDOK);
+  orka::detail::setFaultHook([](orka::detail::FileStep step) {
+    return step == orka::detail::FileStep::kReplace ? orka::detail::StepOutcome::kPartial
+                                                    : orka::detail::StepOutcome::kProceed;
+  });
+  const bool saved = window.saveDocument();
+  orka::detail::setFaultHook(nullptr);
+  EXPECT_FALSE(saved);
+  ASSERT_EQ(modals.seen().size(), 1u);
+  const std::string shown = modals.seen()[0].text;
+  const std::string lead = "ファイルの置き換えに失敗しました。保存した内容は次のファイルに残っています。\n\n";
+  ASSERT_EQ(shown.compare(0, lead.size(), lead), 0) << shown;
+  const std::string kept = shown.substr(lead.size());
+  EXPECT_NE(kept, path);
+  EXPECT_EQ(readBack(kept, "pw"), ansi("本文追記"));
+  EXPECT_TRUE(modified());
 }
 
 TEST_F(DocumentCommandsTest, SaveAsOnAnUntitledDocumentAsksOnlyForTheNewPassword) {
