@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "document/document.h"
 #include "editor/document/document_commands.h"
 #include "editor/protection/capture_shield.h"
 #include "editor/protection/crash_reports.h"
@@ -105,6 +106,12 @@ TEST_F(ProtectionTest, EachCopyIsOneClipboardChangeCarryingTheTextAndTheKeepOutF
     int changes;
     const char* textAfter;
   };
+  // Another program holding the clipboard open while the user cuts.
+  auto cutWhileBusy = [](CMainWnd& w) {
+    ASSERT_TRUE(OpenClipboard(GetDesktopWindow()));
+    w.execute(ID_EDIT_CUT);
+    CloseClipboard();
+  };
   const Case cases[] = {
       {"Copy", false, [](CMainWnd& w) { w.execute(ID_EDIT_COPY); }, 1, "abcdef"},
       {"Cut", false, [](CMainWnd& w) { w.execute(ID_EDIT_CUT); }, 1, "cdef"},
@@ -112,6 +119,7 @@ TEST_F(ProtectionTest, EachCopyIsOneClipboardChangeCarryingTheTextAndTheKeepOutF
       {"menu Cut", false, [](CMainWnd& w) { fromContextMenu(w.editCtrl()->hwnd(), WM_CUT); }, 1, "cdef"},
       {"read-only Copy", true, [](CMainWnd& w) { w.execute(ID_EDIT_COPY); }, 1, "abcdef"},
       {"read-only Cut", true, [](CMainWnd& w) { w.editCtrl()->send(WM_CUT); }, 0, "abcdef"},
+      {"Cut while the clipboard is busy keeps the text", false, cutWhileBusy, 0, "abcdef"},
   };
   CMainWnd& window = start();
   for (const Case& c : cases) {
@@ -238,12 +246,14 @@ TEST_F(ProtectionTest, MainWindowAndEveryDialogStayOutOfCapturesWhileTheSettingI
   EXPECT_EQ(api.given(window.hwnd()), std::vector<DWORD>{kExclude});
 
   const std::string path = dir_.path("doc.vtxt");
+  tolvane::writeDocument(path, tolvane::makeDocumentKey("pw"), "x", 1);
   window.editCtrl()->setText("line");
   struct Case {
     const char* name;
     std::function<void()> run;
   };
   const Case cases[] = {
+      {"password to open", [&] { window.openDocument(path); }},
       {"Save As panel", [&] { window.execute(ID_FILE_SAVE_AS); }},
       {"Go to line", [&] { window.execute(ID_EDIT_GOTO_LINE); }},
       {"security settings", [&] { window.execute(ID_SETTINGS_SECURITY); }},
