@@ -44,9 +44,10 @@ std::string helpFilePath() {
 
 }  // namespace
 
-CMainWnd::CMainWnd(std::string settingsPath, ComApi& com)
+CMainWnd::CMainWnd(std::string settingsPath, ComApi& com, DisplayAffinityApi& affinity)
     : com_(com),
       settingsPath_(std::move(settingsPath)),
+      captureShield_(affinity, security_),
       fontFactory_([](const LOGFONTA& font) { return CreateFontIndirectA(&font); }) {
   // The settings are read whatever COM said, so a failed start leaves them
   // as they were; they are written only by a close.
@@ -68,6 +69,7 @@ CMainWnd::CMainWnd(std::string settingsPath, ComApi& com)
   onMessage(WM_SIZE, &CMainWnd::OnSize);
   onMessage(WM_TIMER, &CMainWnd::OnTimer);
   onMessage(WM_WTSSESSION_CHANGE, &CMainWnd::OnSessionChange);
+  onMessage(WM_POWERBROADCAST, &CMainWnd::OnPowerBroadcast);
   onMessage(WM_DESTROY, &CMainWnd::OnDestroy);
   setMinTrackSize(kMinTrackWidth, kMinTrackHeight);
   registerCommands();
@@ -110,11 +112,12 @@ void CMainWnd::registerCommands() {
 
 // Each room gets the host and the few objects it works on, nothing more.
 void CMainWnd::buildRooms() {
-  editCommands_ = std::make_unique<EditCommands>(*this, document_, settings_, readOnly_, clipboard_,
-                                                 [this] { applyFont(); });
+  editCommands_ =
+      std::make_unique<EditCommands>(*this, document_, settings_, readOnly_, [this] { applyFont(); });
   dateTimeCommands_ = std::make_unique<DateTimeCommands>(*this, document_, settings_);
   documentCommands_ = std::make_unique<DocumentCommands>(*this, document_, settings_, readOnly_);
   documentCommands_->setNewDocumentsStrong([this] { return security_.strongNewDocuments; });
+  documentCommands_->setKeepOffRecent([this] { return security_.keepOffRecent; });
   searchCommands_ = std::make_unique<SearchCommands>(*this, document_, settings_);
   readOnly_.setListener([this] { searchCommands_->closeReplaceDialog(); });
   documentLock_ =
@@ -124,7 +127,7 @@ void CMainWnd::buildRooms() {
   autoLock_ = std::make_unique<AutoLock>(*this, document_, *documentLock_, security_);
   securityCommand_ = std::make_unique<SecurityCommand>(*this, security_, [this] {
     security_.save(securityPath_);
-    autoLock_->applySettings();
+    applySecurity();
   });
   sessionEnd_ = std::make_unique<SessionEnd>(
       *this, document_, [this] { return querySaveChanges(); }, [this] { saveSettings(); });
@@ -183,8 +186,19 @@ LRESULT CMainWnd::OnCreate(WPARAM, LPARAM) {
   updateTitle();
   applyTopmost();
   WTSRegisterSessionNotification(hwnd(), NOTIFY_FOR_THIS_SESSION);
-  autoLock_->applySettings();
+  // Every dialog of ours is kept out of captures as it is made, and the
+  // window itself before it first shows.
+  previousDialogObserver_ = fw::setDialogObserver([this](HWND window) { captureShield_.protect(window); });
+  captureShield_.protect(hwnd());
+  applySecurity();
   return 0;
+}
+
+void CMainWnd::applySecurity() {
+  autoLock_->applySettings();
+  captureShield_.apply();
+  clipboard_.setClearAfter(hwnd(),
+                           security_.clipboardTimer ? security_.clipboardSeconds * clipboardSecond_ : 0);
 }
 
 bool CMainWnd::applyFont() {
@@ -203,7 +217,7 @@ std::unique_ptr<EditCtrl> CMainWnd::makeEditCtrl(bool wordWrap) {
 }
 
 void CMainWnd::installEditCtrl(std::unique_ptr<EditCtrl> edit) {
-  edit->setCopyListener([this] { clipboard_.markCopy(hwnd()); });
+  edit->setCopier([this](std::wstring_view text) { return clipboard_.copy(hwnd(), text); });
   setView(edit->hwnd());
   document_.setEdit(std::move(edit));
   recalcLayout();
@@ -285,8 +299,12 @@ LRESULT CMainWnd::OnSize(WPARAM wParam, LPARAM) {
 }
 
 LRESULT CMainWnd::OnTimer(WPARAM wParam, LPARAM) {
-  if (wParam != AutoLock::kIdleTimerId) return Default();
-  autoLock_->onIdleTimer();
+  if (wParam == AutoLock::kIdleTimerId)
+    autoLock_->onIdleTimer();
+  else if (wParam == ClipboardHygiene::kClearTimerId)
+    clipboard_.onClearTimer(hwnd());
+  else
+    return Default();
   return 0;
 }
 
@@ -295,9 +313,16 @@ LRESULT CMainWnd::OnSessionChange(WPARAM wParam, LPARAM) {
   return 0;
 }
 
+LRESULT CMainWnd::OnPowerBroadcast(WPARAM wParam, LPARAM) {
+  autoLock_->onPowerEvent(wParam);
+  return TRUE;
+}
+
 LRESULT CMainWnd::OnDestroy(WPARAM, LPARAM) {
   WTSUnRegisterSessionNotification(hwnd());
   KillTimer(hwnd(), AutoLock::kIdleTimerId);
+  KillTimer(hwnd(), ClipboardHygiene::kClearTimerId);
+  fw::setDialogObserver(std::move(previousDialogObserver_));
   return Default();
 }
 

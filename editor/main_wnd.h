@@ -26,8 +26,10 @@
 #include "editor/com_api.h"
 #include "editor/document/open_document.h"
 #include "editor/editing/read_only_mode.h"
+#include "editor/protection/capture_shield.h"
 #include "editor/protection/clipboard_hygiene.h"
 #include "editor/window_host.h"
+#include "framework/dialog.h"
 #include "framework/frame_wnd.h"
 #include "settings/security_settings.h"
 #include "settings/settings.h"
@@ -49,8 +51,10 @@ class CMainWnd : public fw::CFrameWnd, public WindowHost {
   // Room for the longer format name, "互換形式".
   static constexpr int kFormatPaneWidth = 64;
 
-  // Settings come from, and go back to, `settingsPath`.
-  explicit CMainWnd(std::string settingsPath = defaultSettingsPath(), ComApi& com = systemComApi());
+  // Settings come from, and go back to, `settingsPath`.  `affinity` keeps
+  // the windows out of screen captures (capture_shield.h).
+  explicit CMainWnd(std::string settingsPath = defaultSettingsPath(), ComApi& com = systemComApi(),
+                    DisplayAffinityApi& affinity = systemDisplayAffinity());
   ~CMainWnd() override;
 
   // The program's "tolvane.dat" (settingsFilePath).
@@ -106,6 +110,13 @@ class CMainWnd : public fw::CFrameWnd, public WindowHost {
   // The security settings, from their own file beside the settings file.
   SecuritySettings& security() { return security_; }
   const ComSession& comState() const { return com_; }
+  // Puts the security settings into effect at once: the idle timer, the
+  // capture exclusion of every window, the clipboard's timer.
+  void applySecurity();
+  // How long one of the clipboard timer's seconds lasts, in milliseconds:
+  // 1000, except in tests that cannot wait ten seconds.
+  void setClipboardSecondLength(UINT milliseconds) { clipboardSecond_ = milliseconds; }
+  const ClipboardHygiene& clipboard() const { return clipboard_; }
   // The open document and its parts, and the rooms, for the tests.
   OpenDocument& document() { return document_; }
   DocumentRecord& currentDocument() { return document_.record(); }
@@ -125,6 +136,7 @@ class CMainWnd : public fw::CFrameWnd, public WindowHost {
   LRESULT OnSize(WPARAM wParam, LPARAM lParam);
   LRESULT OnTimer(WPARAM wParam, LPARAM lParam);
   LRESULT OnSessionChange(WPARAM wParam, LPARAM lParam);
+  LRESULT OnPowerBroadcast(WPARAM wParam, LPARAM lParam);
   LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
 
   void buildRooms();
@@ -153,6 +165,9 @@ class CMainWnd : public fw::CFrameWnd, public WindowHost {
   std::string securityPath_;
   SecuritySettings security_;
   ClipboardHygiene clipboard_;
+  UINT clipboardSecond_ = 1000;
+  CaptureShield captureShield_;
+  fw::DialogObserver previousDialogObserver_;
   OpenDocument document_;
   ReadOnlyMode readOnly_{settings_, document_};
   HFONT font_ = nullptr;

@@ -30,8 +30,9 @@ std::unique_ptr<CMainWnd> startEditor(const StartupOptions& options) {
     ComApi& com = options.com ? *options.com : systemComApi();
     std::string settingsPath =
         options.settingsPath.empty() ? CMainWnd::defaultSettingsPath() : options.settingsPath;
+    DisplayAffinityApi& affinity = options.affinity ? *options.affinity : systemDisplayAffinity();
     window = options.makeWindow ? options.makeWindow(settingsPath, com)
-                                : std::make_unique<CMainWnd>(settingsPath, com);
+                                : std::make_unique<CMainWnd>(settingsPath, com, affinity);
     if (options.app) options.app->setMainWnd(window.get());
     if (!window->loadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW)) {
       throw orka::Error("ウィンドウの作成に失敗しました。");

@@ -23,6 +23,8 @@ struct StartupOptions {
   std::string settingsPath;
   // Null: the system's COM.
   ComApi* com = nullptr;
+  // Null: the system's display affinity (capture_shield.h).
+  DisplayAffinityApi* affinity = nullptr;
   int showCommand = SW_SHOWDEFAULT;
   // When given, the window becomes its main window: closing it ends the loop.
   fw::CWinApp* app = nullptr;

@@ -89,6 +89,7 @@ std::optional<INT_PTR> CFileDialog::runScriptedFile() {
   request.kind = open_ ? ModalKind::OpenFile : ModalKind::SaveFile;
   request.caption = orka::narrow(title_);
   request.path = orka::narrow(fileName_);
+  request.flags = flags_;
   request.templateId = panelTemplate_;
   if (!panelTemplate_) {
     std::optional<int> answer = askModalResponder(request);
@@ -244,6 +245,8 @@ CFindReplaceDialog* CFindReplaceDialog::create(bool findOnly, std::string_view f
     delete dialog;
     return nullptr;
   }
+  // Shown, but not yet painted: that happens from the message loop.
+  notifyDialogObserver(hwnd);
   // Without the subclass nothing would delete the object or unregister the
   // window when the dialog closes.
   if (!SetWindowSubclass(hwnd, &CFindReplaceDialog::subclassProc, 1, reinterpret_cast<DWORD_PTR>(dialog))) {

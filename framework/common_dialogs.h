@@ -37,6 +37,7 @@ class CFileDialog : public CDialog {
   // OFN_* flags added to OFN_EXPLORER (and OFN_ENABLEHOOK, OFN_ENABLETEMPLATE
   // with a panel); FlagsEx such as OFN_EX_NOPLACESBAR.
   void setFlags(DWORD flags) { flags_ = flags; }
+  DWORD flags() const { return flags_; }
   void setFlagsEx(DWORD flagsEx) { flagsEx_ = flagsEx; }
   void setPanelTemplate(UINT templateId);
 

@@ -5,6 +5,8 @@
 #include "framework/modal.h"
 #include "orka/text/wide.h"
 
+#include <utility>
+
 namespace fw {
 
 namespace {
@@ -34,7 +36,22 @@ bool answersDirectly(UINT message) {
   }
 }
 
+DialogObserver& dialogObserver() {
+  static DialogObserver observer;
+  return observer;
+}
+
 }  // namespace
+
+DialogObserver setDialogObserver(DialogObserver observer) {
+  DialogObserver previous = std::move(dialogObserver());
+  dialogObserver() = std::move(observer);
+  return previous;
+}
+
+void notifyDialogObserver(HWND window) {
+  if (dialogObserver()) dialogObserver()(window);
+}
 
 CDialog::CDialog(UINT templateId, HWND parent) : templateId_(templateId), parent_(parent) {
   onBuiltin(WM_INITDIALOG, &CDialog::OnInitDialogMessage);
@@ -224,7 +241,12 @@ bool CDialog::createModeless() {
   return true;
 }
 
-LRESULT CDialog::OnInitDialogMessage(WPARAM, LPARAM) { return OnInitDialog(); }
+LRESULT CDialog::OnInitDialogMessage(WPARAM, LPARAM) {
+  // A file dialog's panel is a child: the window the user sees is the
+  // system dialog around it.
+  notifyDialogObserver(GetAncestor(hwnd(), GA_ROOT));
+  return OnInitDialog();
+}
 
 LRESULT CDialog::OnCommandMessage(WPARAM wParam, LPARAM lParam) {
   const UINT id = LOWORD(wParam);

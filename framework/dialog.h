@@ -25,17 +25,31 @@
 // modeless one the application's loop rethrows it (see app.h), and an error
 // in OnInitDialog destroys the dialog, so that createModeless fails.
 //
+// Observer: a program may ask to hear of the top-level window of every
+// dialog the framework makes (setDialogObserver): CDialog's, modal or
+// modeless, the system dialog around a file dialog's panel, and Find and
+// Replace.  It is told once the window exists and before it shows anything
+// of its own, so that it can give the window properties of its choice.
+//
 // Text at this interface is UTF-8.  The object must outlive its window.
 #pragma once
 
 #include "framework/wnd.h"
 
 #include <exception>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace fw {
+
+// Installs the observer of new dialog windows (an empty function removes
+// it); returns the old one.
+using DialogObserver = std::function<void(HWND)>;
+DialogObserver setDialogObserver(DialogObserver observer);
+// Tells the observer, if any, of `window`.
+void notifyDialogObserver(HWND window);
 
 class CDialog : public CWnd {
  public:

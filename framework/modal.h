@@ -40,6 +40,8 @@ struct ModalRequest {
   CDialog* dialog = nullptr;
   // File dialogs: in, the proposed name; out, the chosen path.
   std::string path;
+  // File dialogs: the OFN_* flags they are shown with.
+  DWORD flags = 0;
   // Font dialog: in, the current font; out, the chosen one.
   LOGFONTW font = {};
 };

@@ -16,33 +16,46 @@ constexpr std::string_view kHeader = "TolvaneSecurity 1";
 // Every field with its name and range, so that reading and writing agree.
 struct Field {
   const char* name;
+  uint32_t min;
   uint32_t max;
   uint32_t (*get)(const SecuritySettings&);
   void (*set)(SecuritySettings&, uint32_t);
 };
 
 const Field kFields[] = {
-    {"idleMinutes", SecuritySettings::kMaxIdleMinutes, [](const SecuritySettings& s) { return s.idleMinutes; },
+    {"idleMinutes", 0, SecuritySettings::kMaxIdleMinutes,
+     [](const SecuritySettings& s) { return s.idleMinutes; },
      [](SecuritySettings& s, uint32_t v) { s.idleMinutes = v; }},
-    {"lockOnMinimize", 1, [](const SecuritySettings& s) { return uint32_t{s.lockOnMinimize}; },
+    {"lockOnMinimize", 0, 1, [](const SecuritySettings& s) { return uint32_t{s.lockOnMinimize}; },
      [](SecuritySettings& s, uint32_t v) { s.lockOnMinimize = v != 0; }},
-    {"lockOnSessionLock", 1, [](const SecuritySettings& s) { return uint32_t{s.lockOnSessionLock}; },
+    {"lockOnSessionLock", 0, 1, [](const SecuritySettings& s) { return uint32_t{s.lockOnSessionLock}; },
      [](SecuritySettings& s, uint32_t v) { s.lockOnSessionLock = v != 0; }},
-    {"clearClipboard", 1, [](const SecuritySettings& s) { return uint32_t{s.clearClipboard}; },
+    {"clearClipboard", 0, 1, [](const SecuritySettings& s) { return uint32_t{s.clearClipboard}; },
      [](SecuritySettings& s, uint32_t v) { s.clearClipboard = v != 0; }},
-    {"strongNewDocuments", 1, [](const SecuritySettings& s) { return uint32_t{s.strongNewDocuments}; },
+    {"strongNewDocuments", 0, 1, [](const SecuritySettings& s) { return uint32_t{s.strongNewDocuments}; },
      [](SecuritySettings& s, uint32_t v) { s.strongNewDocuments = v != 0; }},
+    {"hideFromCapture", 0, 1, [](const SecuritySettings& s) { return uint32_t{s.hideFromCapture}; },
+     [](SecuritySettings& s, uint32_t v) { s.hideFromCapture = v != 0; }},
+    {"lockOnSuspend", 0, 1, [](const SecuritySettings& s) { return uint32_t{s.lockOnSuspend}; },
+     [](SecuritySettings& s, uint32_t v) { s.lockOnSuspend = v != 0; }},
+    {"keepOffRecent", 0, 1, [](const SecuritySettings& s) { return uint32_t{s.keepOffRecent}; },
+     [](SecuritySettings& s, uint32_t v) { s.keepOffRecent = v != 0; }},
+    {"clipboardTimer", 0, 1, [](const SecuritySettings& s) { return uint32_t{s.clipboardTimer}; },
+     [](SecuritySettings& s, uint32_t v) { s.clipboardTimer = v != 0; }},
+    {"clipboardSeconds", SecuritySettings::kMinClipboardSeconds, SecuritySettings::kMaxClipboardSeconds,
+     [](const SecuritySettings& s) { return s.clipboardSeconds; },
+     [](SecuritySettings& s, uint32_t v) { s.clipboardSeconds = v; }},
 };
 
-// Decimal digits only, at most `max`.
-std::optional<uint32_t> parseNumber(std::string_view text, uint32_t max) {
+// Decimal digits only, from `min` to `max`.
+std::optional<uint32_t> parseNumber(std::string_view text, uint32_t min, uint32_t max) {
   if (text.empty() || text.size() > 9) return std::nullopt;
   uint32_t value = 0;
   for (char c : text) {
     if (c < '0' || c > '9') return std::nullopt;
     value = value * 10 + static_cast<uint32_t>(c - '0');
   }
-  if (value > max) return std::nullopt;
+  if (value < min || value > max) return std::nullopt;
   return value;
 }
 
@@ -66,7 +79,7 @@ std::optional<SecuritySettings> parse(std::string_view text) {
     const std::string_view name = line.substr(0, equals);
     for (const Field& field : kFields) {
       if (name != field.name) continue;
-      std::optional<uint32_t> value = parseNumber(line.substr(equals + 1), field.max);
+      std::optional<uint32_t> value = parseNumber(line.substr(equals + 1), field.min, field.max);
       if (!value) return std::nullopt;
       field.set(settings, *value);
     }
@@ -109,7 +122,8 @@ bool SecuritySettings::load(const std::string& path) {
 bool SecuritySettings::save(const std::string& path) const {
   std::string text(kHeader);
   text += '\n';
-  for (const Field& field : kFields) text += std::string(field.name) + "=" + std::to_string(field.get(*this)) + "\n";
+  for (const Field& field : kFields)
+    text += std::string(field.name) + "=" + std::to_string(field.get(*this)) + "\n";
   try {
     orka::writeFileSafely(path, [&](std::unique_ptr<orka::FileWriteStream> out) {
       out->write(text.data(), static_cast<uint32_t>(text.size()));

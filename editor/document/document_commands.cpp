@@ -116,11 +116,15 @@ void DocumentCommands::newDocument() {
   host_.focusText();
 }
 
+DWORD DocumentCommands::recentListFlag() const {
+  return keepOffRecent_ && keepOffRecent_() ? OFN_DONTADDTORECENT : 0;
+}
+
 void DocumentCommands::open() {
   if (querySaveChanges()) {
     fw::CFileDialog dialog(true, host_.owner());
     dialog.setFilter(kDocumentFilter);
-    dialog.setFlags(OFN_HIDEREADONLY | OFN_FILEMUSTEXIST);
+    dialog.setFlags(OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | recentListFlag());
     dialog.setFlagsEx(OFN_EX_NOPLACESBAR);
     if (dialog.DoModal() == IDOK) openDocument(dialog.path());
   }
@@ -274,6 +278,7 @@ bool DocumentCommands::saveDocumentAs() {
   std::optional<tolvane::DocumentKeyring> keyring;
   try {
     PassedFileDialog dialog(document, format(), host_.owner());
+    dialog.setFlags(dialog.flags() | recentListFlag());
     if (dialog.DoModal() != IDOK) return false;
     keyring = tolvane::newKeyring(dialog.format, dialog.newPassword, newKeyCost_);
     path = dialog.path();

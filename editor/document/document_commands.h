@@ -35,6 +35,9 @@
 // format pane shows format(): for an untitled document the format Save As
 // will propose, which is what the user gets by just saving.
 //
+// The Open and Save As dialogs add the chosen file to the system's recent
+// lists unless told otherwise (setKeepOffRecent).
+//
 // With perFileReadOnly set, opening and Save As restore the document's
 // remembered read-only mode (the read-only list of the settings).
 //
@@ -46,6 +49,8 @@
 // after each command.  Registers its commands with the host on
 // construction.  User-interface thread only.
 #pragma once
+
+#include <windows.h>
 
 #include <functional>
 #include <memory>
@@ -76,6 +81,10 @@ class DocumentCommands {
   tolvane::DocumentFormat format() const;
   // Whether new documents are strong; unset (the default) they are classic.
   void setNewDocumentsStrong(std::function<bool()> strong) { newDocumentsStrong_ = std::move(strong); }
+  // Whether the Open and Save As dialogs keep the chosen document off the
+  // system's recent lists (OFN_DONTADDTORECENT); unset, they add it as
+  // Windows does by default.
+  void setKeepOffRecent(std::function<bool()> keepOff) { keepOffRecent_ = std::move(keepOff); }
   // What the key derivation of a new strong password costs; tests make it
   // cheap.  kModerateCost by default.
   void setNewKeyCost(tolvane::KeyDerivationCost cost) { newKeyCost_ = cost; }
@@ -90,6 +99,8 @@ class DocumentCommands {
   void newDocument();
   void open();
   void save();
+  // OFN_DONTADDTORECENT when documents stay off the recent lists, else 0.
+  DWORD recentListFlag() const;
   void readOnlyList();
 
   // The text of `path` and the keyring that opened it, asking for passwords
@@ -106,5 +117,6 @@ class DocumentCommands {
   ReadOnlyMode& readOnly_;
   Reader reader_;
   std::function<bool()> newDocumentsStrong_;
+  std::function<bool()> keepOffRecent_;
   tolvane::KeyDerivationCost newKeyCost_ = tolvane::kModerateCost;
 };

@@ -4,7 +4,6 @@
 
 #include "editor/document/open_document.h"
 #include "editor/editing/read_only_mode.h"
-#include "editor/protection/clipboard_hygiene.h"
 #include "editor/res/resource.h"
 #include "editor/window_host.h"
 #include "framework/common_dialogs.h"
@@ -12,13 +11,11 @@
 #include "settings/settings.h"
 
 EditCommands::EditCommands(WindowHost& host, OpenDocument& document, Settings& settings,
-                           ReadOnlyMode& readOnly, ClipboardHygiene& clipboard,
-                           std::function<void()> applyFont)
+                           ReadOnlyMode& readOnly, std::function<void()> applyFont)
     : host_(host),
       document_(document),
       settings_(settings),
       readOnly_(readOnly),
-      clipboard_(clipboard),
       applyFont_(std::move(applyFont)) {
   auto edit = [this] { return document_.edit(); };
   auto writable = [this] { return !settings_.readOnly; };
@@ -27,23 +24,14 @@ EditCommands::EditCommands(WindowHost& host, OpenDocument& document, Settings& s
     return sel.start != sel.end;
   };
   // Commands that pass one message to the control and are greyed by `rule`.
+  // The control hands copies to the window's copier (edit_ctrl.h).
   auto forward = [&](UINT id, UINT message, auto rule) {
     host_.onCommand(
         id, [edit, message] { edit()->send(message); }, [rule](fw::CmdUI& ui) { ui.enable(rule()); });
   };
-  // Copies are stamped so that clipboard history and the cloud leave them be.
-  auto copying = [&](UINT id, UINT message, auto rule) {
-    host_.onCommand(
-        id,
-        [this, edit, message] {
-          edit()->send(message);
-          clipboard_.markCopy(host_.owner());
-        },
-        [rule](fw::CmdUI& ui) { ui.enable(rule()); });
-  };
-  copying(ID_EDIT_CUT, WM_CUT, [=] { return writable() && hasSelection(); });
+  forward(ID_EDIT_CUT, WM_CUT, [=] { return writable() && hasSelection(); });
   forward(ID_EDIT_CLEAR, WM_CLEAR, [=] { return writable() && hasSelection(); });
-  copying(ID_EDIT_COPY, WM_COPY, hasSelection);
+  forward(ID_EDIT_COPY, WM_COPY, hasSelection);
   forward(ID_EDIT_PASTE, WM_PASTE, [=] { return writable() && IsClipboardFormatAvailable(CF_TEXT); });
   host_.onCommand(
       ID_EDIT_UNDO, [this] { undo(); },

@@ -10,7 +10,8 @@
 // top and the undo step is gone.  A font the system cannot create leaves the
 // text in its old font, silently.
 //
-// Copy and Cut mark their copy as the editor's own (clipboard_hygiene.h).
+// Copy and Cut go to the control, which hands the text to the copier the
+// window gave it (clipboard_hygiene.h).
 // A new font is applied by `applyFont`, which the window owns.
 //
 // The object registers its commands with the host on construction; it keeps
@@ -19,7 +20,6 @@
 
 #include <functional>
 
-class ClipboardHygiene;
 class OpenDocument;
 class ReadOnlyMode;
 class WindowHost;
@@ -28,7 +28,7 @@ struct Settings;
 class EditCommands {
  public:
   EditCommands(WindowHost& host, OpenDocument& document, Settings& settings, ReadOnlyMode& readOnly,
-               ClipboardHygiene& clipboard, std::function<void()> applyFont);
+               std::function<void()> applyFont);
 
  private:
   void undo();
@@ -40,6 +40,5 @@ class EditCommands {
   OpenDocument& document_;
   Settings& settings_;
   ReadOnlyMode& readOnly_;
-  ClipboardHygiene& clipboard_;
   std::function<void()> applyFont_;
 };

@@ -484,12 +484,9 @@ LPARAM EditCtrl::takeImeResult(LPARAM flags) {
 
 LRESULT EditCtrl::filter(UINT message, WPARAM wParam, LPARAM lParam) {
   HWND window = hwnd();
-  if (message == WM_CONTEXTMENU) {
-    const DWORD before = GetClipboardSequenceNumber();
-    const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
-    if (copyListener_ && GetClipboardSequenceNumber() != before && GetClipboardOwner() == window)
-      copyListener_();
-    return result;
+  if ((message == WM_COPY || message == WM_CUT) && copier_) {
+    copySelection(message);
+    return 0;
   }
   if (leavesTextAlone(message, wParam)) return DefSubclassProc(window, message, wParam, lParam);
   if (message == WM_UNICHAR) {
@@ -531,6 +528,30 @@ LRESULT EditCtrl::filter(UINT message, WPARAM wParam, LPARAM lParam) {
   changing_ = false;
   follow(was, change);
   return result;
+}
+
+void EditCtrl::copySelection(UINT message) {
+  DWORD start = 0, end = 0;
+  send(EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  const bool readOnly = (GetWindowLongPtrW(hwnd(), GWL_STYLE) & ES_READONLY) != 0;
+  if (start >= end || (message == WM_CUT && readOnly)) return;
+  bool copied = false;
+  {
+    // Read in place from the control's buffer: a copy of a large selection
+    // must not first copy the whole text.  Unlocked again before a cut
+    // changes that buffer.
+    HLOCAL buffer = reinterpret_cast<HLOCAL>(send(EM_GETHANDLE));
+    const auto* text = buffer ? static_cast<const wchar_t*>(LocalLock(buffer)) : nullptr;
+    if (!text) return;
+    struct Unlocker {
+      HLOCAL buffer;
+      ~Unlocker() { LocalUnlock(buffer); }
+    } unlocker{buffer};
+    if (LocalSize(buffer) / sizeof(wchar_t) < end) return;
+    copied = copier_(std::wstring_view(text + start, end - start));
+  }
+  // The selection goes as the Delete command takes it, so the mirror follows.
+  if (message == WM_CUT && copied) SendMessageW(hwnd(), WM_CLEAR, 0, 0);
 }
 
 bool EditCtrl::leavesTextAlone(UINT message, WPARAM wParam) {

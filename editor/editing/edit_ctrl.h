@@ -126,9 +126,16 @@ class EditCtrl : public fw::CWnd {
   int byteFromWide(int widePos) const;
   int wideFromByte(int byteOffset) const;
 
-  // Called when the control's own context menu has put a copy on the
-  // clipboard: its Copy and Cut do not pass through the editor's commands.
-  void setCopyListener(std::function<void()> listener) { copyListener_ = std::move(listener); }
+  // Puts copied text on the clipboard in the control's place.  Once set,
+  // every Copy and Cut (the editor's commands, Ctrl+C and Ctrl+X, the
+  // control's own context menu) hands the selection to `copier` instead of
+  // letting the control copy it; Cut then deletes the selection as Delete
+  // does, undoably, and does nothing at all in a read-only control.  An
+  // empty selection copies nothing.  `copier` answers whether the text is
+  // on the clipboard: a Cut whose copy failed (another program holding the
+  // clipboard) keeps its text rather than lose it.
+  using Copier = std::function<bool(std::wstring_view)>;
+  void setCopier(Copier copier) { copier_ = std::move(copier); }
 
  private:
   friend std::unique_ptr<EditCtrl> createEditCtrl(HWND, bool, HFONT, bool);
@@ -162,6 +169,8 @@ class EditCtrl : public fw::CWnd {
                                        DWORD_PTR data);
   static bool leavesTextAlone(UINT message, WPARAM wParam);
   LRESULT filter(UINT message, WPARAM wParam, LPARAM lParam);
+  // WM_COPY and WM_CUT through the copier.
+  void copySelection(UINT message);
   // Rewrites aliases (Ctrl+V, Shift+Insert, WM_IME_CHAR) into the message
   // the control would act on and converts incoming text to what saving keeps.
   Change expectedChange(UINT& message, WPARAM& wParam, LPARAM& lParam) const;
@@ -182,7 +191,7 @@ class EditCtrl : public fw::CWnd {
   // Set while the control works on a message that edits the text: the
   // mirror is then behind, and a lookup meanwhile reads the text afresh.
   bool changing_ = false;
-  std::function<void()> copyListener_;
+  Copier copier_;
   // Counts every change of the mirror, to notice one made by a nested
   // message while the outer one was in the control.
   mutable unsigned generation_ = 0;

@@ -46,6 +46,10 @@ void AutoLock::onSessionChange(WPARAM event) {
   if (event == WTS_SESSION_LOCK && security_.lockOnSessionLock) lockNow();
 }
 
+void AutoLock::onPowerEvent(WPARAM event) {
+  if (event == PBT_APMSUSPEND && security_.lockOnSuspend) lockNow();
+}
+
 void AutoLock::onMinimized() {
   if (security_.lockOnMinimize) lockNow();
 }

@@ -1,6 +1,8 @@
 // AutoLock: the moments the document locks by itself, as the security
-// settings say: when Windows locks the session, when the window is
-// minimised, and after the idle minutes without input.  Activating the
+// settings say: when Windows locks the session, before the computer sleeps
+// or hibernates (so that memory written to the hibernation file holds only
+// the sealed state), when the window is minimised, and after the idle
+// minutes without input.  Activating the
 // window from another program while locked asks for the password.
 //
 // A lock that comes while a modal window (a dialog, a message box) is open
@@ -29,6 +31,8 @@ class AutoLock {
 
   void onActivate(WPARAM wParam, LPARAM lParam);
   void onSessionChange(WPARAM event);
+  // WM_POWERBROADCAST's event.
+  void onPowerEvent(WPARAM event);
   void onMinimized();
   void onIdleTimer();
   // Starts or stops the idle timer as the security settings now say.

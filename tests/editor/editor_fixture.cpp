@@ -82,6 +82,7 @@ std::unique_ptr<CMainWnd> EditorTest::tryStart(std::vector<std::string> paramete
   options.parameters = std::move(parameters);
   options.settingsPath = settingsPath();
   options.com = &com_;
+  options.affinity = affinity_;
   options.showCommand = SW_SHOWNOACTIVATE;
   auto window = startEditor(options);
   pump();

@@ -57,5 +57,7 @@ class EditorTest : public ::testing::Test {
 
   testing_support::TempDir dir_;
   FakeCom com_;
+  // Null: the system's own (which wine refuses).
+  DisplayAffinityApi* affinity_ = nullptr;
   std::unique_ptr<CMainWnd> window_;
 };

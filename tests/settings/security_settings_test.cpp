@@ -18,12 +18,21 @@ TEST(SecuritySettings, SavesTextThatLoadsBackAndLeavesDefaultsForMissingFile) {
   EXPECT_EQ(settings, SecuritySettings());
   EXPECT_TRUE(settings.lockOnSessionLock);
   EXPECT_TRUE(settings.clearClipboard);
+  EXPECT_TRUE(settings.hideFromCapture);
+  EXPECT_TRUE(settings.lockOnSuspend);
+  EXPECT_TRUE(settings.keepOffRecent);
+  EXPECT_FALSE(settings.clipboardTimer);
 
   settings.idleMinutes = 15;
   settings.lockOnMinimize = true;
   settings.lockOnSessionLock = false;
   settings.clearClipboard = false;
   settings.strongNewDocuments = true;
+  settings.hideFromCapture = false;
+  settings.lockOnSuspend = false;
+  settings.keepOffRecent = false;
+  settings.clipboardTimer = true;
+  settings.clipboardSeconds = 600;
   const std::string path = dir.path(SecuritySettings::kFileName);
   ASSERT_TRUE(settings.save(path));
   SecuritySettings read;
@@ -32,7 +41,8 @@ TEST(SecuritySettings, SavesTextThatLoadsBackAndLeavesDefaultsForMissingFile) {
 
   EXPECT_EQ(dir.read(SecuritySettings::kFileName),
             "TolvaneSecurity 1\nidleMinutes=15\nlockOnMinimize=1\nlockOnSessionLock=0\nclearClipboard=0\n"
-            "strongNewDocuments=1\n");
+            "strongNewDocuments=1\nhideFromCapture=0\nlockOnSuspend=0\nkeepOffRecent=0\nclipboardTimer=1\n"
+            "clipboardSeconds=600\n");
 }
 
 TEST(SecuritySettings, SitsBesideTheSettingsFile) {
@@ -41,23 +51,32 @@ TEST(SecuritySettings, SitsBesideTheSettingsFile) {
   EXPECT_EQ(SecuritySettings::pathBeside("tolvane.dat"), "tolvane-security.dat");
 }
 
-TEST(SecuritySettings, ReadsCrLfAndSkipsNamesItDoesNotKnow) {
+// A file from an older version has only some of the lines: the rest keep
+// their defaults, the protections that are on by default included.
+TEST(SecuritySettings, ReadsCrLfAndOlderFilesAndSkipsNamesItDoesNotKnow) {
   TempDir dir;
   SecuritySettings settings;
-  ASSERT_TRUE(settings.load(dir.write("s.dat", "TolvaneSecurity 1\r\nsomeLaterField=2\r\nidleMinutes=9999\r\n")));
-  EXPECT_EQ(settings.idleMinutes, 9999u);
-  EXPECT_TRUE(settings.lockOnSessionLock);
+  ASSERT_TRUE(settings.load(dir.write("s.dat",
+                                      "TolvaneSecurity 1\r\nsomeLaterField=2\r\nidleMinutes=9999\r\n"
+                                      "lockOnSessionLock=0\r\nclipboardSeconds=10\r\n")));
+  SecuritySettings expected;
+  expected.idleMinutes = 9999;
+  expected.lockOnSessionLock = false;
+  expected.clipboardSeconds = 10;
+  EXPECT_EQ(settings, expected);
 }
 
 TEST(SecuritySettings, DamagedFileGivesEveryDefault) {
   const char* cases[] = {
-      "",                                                   // empty
-      "TolvaneSecurity 2\nidleMinutes=5\n",                 // unknown version
-      "TolvaneSecurity 1\nidleMinutes=10000\n",             // out of range
-      "TolvaneSecurity 1\nlockOnMinimize=2\n",              // not a flag
-      "TolvaneSecurity 1\nidleMinutes=-1\n",                // not a number
-      "TolvaneSecurity 1\nidleMinutes=\n",                  // no number
+      "",                                                    // empty
+      "TolvaneSecurity 2\nidleMinutes=5\n",                  // unknown version
+      "TolvaneSecurity 1\nidleMinutes=10000\n",              // out of range
+      "TolvaneSecurity 1\nlockOnMinimize=2\n",               // not a flag
+      "TolvaneSecurity 1\nidleMinutes=-1\n",                 // not a number
+      "TolvaneSecurity 1\nidleMinutes=\n",                   // no number
       "TolvaneSecurity 1\nidleMinutes=5\nclearClipboard\n",  // no '='
+      "TolvaneSecurity 1\nclipboardSeconds=9\n",             // below the shortest time
+      "TolvaneSecurity 1\nclipboardSeconds=601\n",           // above the longest
   };
   TempDir dir;
   for (const char* text : cases) {
