@@ -186,6 +186,7 @@ LRESULT CMainWnd::OnCreate(WPARAM, LPARAM) {
   updateTitle();
   applyTopmost();
   WTSRegisterSessionNotification(hwnd(), NOTIFY_FOR_THIS_SESSION);
+  autoLock_->watchSuspend();
   // Every dialog of ours is kept out of captures as it is made, and the
   // window itself before it first shows.
   previousDialogObserver_ = fw::setDialogObserver([this](HWND window) { captureShield_.protect(window); });
@@ -320,6 +321,7 @@ LRESULT CMainWnd::OnPowerBroadcast(WPARAM wParam, LPARAM) {
 
 LRESULT CMainWnd::OnDestroy(WPARAM, LPARAM) {
   WTSUnRegisterSessionNotification(hwnd());
+  autoLock_->stopWatchingSuspend();
   KillTimer(hwnd(), AutoLock::kIdleTimerId);
   KillTimer(hwnd(), ClipboardHygiene::kClearTimerId);
   fw::setDialogObserver(std::move(previousDialogObserver_));

@@ -50,6 +50,22 @@ void AutoLock::onPowerEvent(WPARAM event) {
   if (event == PBT_APMSUSPEND && security_.lockOnSuspend) lockNow();
 }
 
+void AutoLock::watchSuspend() {
+  using Register = void*(WINAPI*)(HANDLE recipient, DWORD flags);
+  const auto registerNotice = reinterpret_cast<Register>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "RegisterSuspendResumeNotification")));
+  if (registerNotice && !suspendNotice_)
+    suspendNotice_ = registerNotice(host_.owner(), DEVICE_NOTIFY_WINDOW_HANDLE);
+}
+
+void AutoLock::stopWatchingSuspend() {
+  using Unregister = BOOL(WINAPI*)(void* notice);
+  const auto unregisterNotice = reinterpret_cast<Unregister>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "UnregisterSuspendResumeNotification")));
+  if (unregisterNotice && suspendNotice_) unregisterNotice(suspendNotice_);
+  suspendNotice_ = nullptr;
+}
+
 void AutoLock::onMinimized() {
   if (security_.lockOnMinimize) lockNow();
 }

@@ -33,6 +33,12 @@ class AutoLock {
   void onSessionChange(WPARAM event);
   // WM_POWERBROADCAST's event.
   void onPowerEvent(WPARAM event);
+  // Asks Windows for the suspend notice once the window exists, and lets
+  // it go before the window does.  Machines that sleep in Modern Standby
+  // send PBT_APMSUSPEND only to windows that asked for it (Windows 8 and
+  // later; earlier systems send it to every window and lack the call).
+  void watchSuspend();
+  void stopWatchingSuspend();
   void onMinimized();
   void onIdleTimer();
   // Starts or stops the idle timer as the security settings now say.
@@ -51,4 +57,6 @@ class AutoLock {
   bool away_ = false;
   // Set while a lock waits for a modal window to close.
   bool waiting_ = false;
+  // The registration of the suspend notice, when the system has it.
+  void* suspendNotice_ = nullptr;
 };

@@ -1,4 +1,5 @@
-// Overwriting what the text's control holds, for locking.
+// Overwriting what the text's control holds, when a document is locked or
+// replaced by a new one.
 //
 // The control keeps the text in its own buffer and what Undo would bring
 // back in another; neither is ours to free.  wipeEditCtrl overwrites both,
