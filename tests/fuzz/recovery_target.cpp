@@ -27,6 +27,12 @@ void put(const std::string& bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+// Closed again at once: the reader opens the file exclusively, as on Windows.
+std::string fileBytes() {
+  std::ifstream in(scratchFile(), std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
 // Reads the scratch file as the start-up question and the restore do: the
 // two must agree, and only the outcomes of a file that exists may come.
 RecoveryOutcome readBack(std::string* text) {
@@ -55,8 +61,7 @@ void changedCopy(const uint8_t* data, size_t size) {
   if (data[1] % 16 == 0) text.resize(tolvane::kRecoveryPieceSize + text.size() % 64, 'x');
   tolvane::writeRecoveryCopy(scratchFile(), fixedKey(), text.substr(0, data[1] % 8), data[2], text.data(),
                              static_cast<uint32_t>(text.size()));
-  std::ifstream in(scratchFile(), std::ios::binary);
-  const std::string good((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string good = fileBytes();
   std::string file = good;
   const size_t at = (size_t{data[2]} << 8 | data[3]) * 131 % (good.size() + 1);
   switch (data[0] >> 1 & 3) {
