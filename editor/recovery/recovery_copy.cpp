@@ -161,7 +161,12 @@ ReadHeader readHeaderFrom(orka::FileReadStream& file) {
     return read;
   read.fields.documentPath.assign(reinterpret_cast<const char*>(read.bytes.data()) + kRecoveryHeaderFixedSize,
                                   pathLength);
-  read.outcome = RecoveryOutcome::kOpened;
+  // A cut or lengthened copy is not offered at all, and is refused before
+  // its text is allocated.
+  const uint32_t length = read.fields.textLength;
+  const uint64_t expected =
+      uint64_t{read.bytes.size()} + length + uint64_t{pieceCount(length)} * kPieceOverhead;
+  if (file.size() == expected) read.outcome = RecoveryOutcome::kOpened;
   return read;
 }
 
@@ -170,9 +175,6 @@ RecoveryOutcome openPieces(orka::FileReadStream& file, const ReadHeader& header,
                            RecoveredText* out) {
   const uint32_t length = header.fields.textLength;
   const uint32_t pieces = pieceCount(length);
-  // A cut or lengthened file is refused before the text is allocated.
-  const uint64_t expected = uint64_t{header.bytes.size()} + length + uint64_t{pieces} * kPieceOverhead;
-  if (file.size() != expected) return RecoveryOutcome::kDamaged;
   if (key.kind() != header.fields.kind) return RecoveryOutcome::kWrongKey;
 
   CopyCipher cipher(key.bytes(), header.subkeyId);

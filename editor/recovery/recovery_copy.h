@@ -132,7 +132,8 @@ DocumentKeyring keyringForCopy(const RecoveryHeader& header, std::string_view pa
 void writeRecoveryCopy(const std::string& path, const RecoveryKey& key, const std::string& documentPath,
                        uint64_t created, const void* text, uint32_t length);
 
-// The header of the copy at `path`, without its key.
+// The header of the copy at `path`, without its key.  A copy whose size is
+// not the one its header gives (cut, lengthened) is kDamaged here already.
 struct RecoveryHeading {
   RecoveryOutcome outcome = RecoveryOutcome::kUnreadable;  // kOpened: `header` was read
   RecoveryHeader header;

@@ -132,8 +132,10 @@ TEST_F(RecoveryTest, ACutLengthenedOrForeignFileIsDamagedAndAMissingOneUnreadabl
   const std::string good = TempDir::readFile(write(key, secretText(kRecoveryPieceSize + 10)));
   const size_t pieces = kRecoveryHeaderFixedSize + kPath.size() + 24;
   for (size_t length : {size_t{0}, size_t{7}, size_t{8}, size_t{57}, size_t{58}, pieces - 1, pieces,
-                        pieces + 17, pieces + kRecoveryPieceSize + 17, good.size() - 1})
+                        pieces + 17, pieces + kRecoveryPieceSize + 17, good.size() - 1}) {
     EXPECT_EQ(openBytes(good.substr(0, length), key), Outcome::kDamaged) << "cut to " << length;
+    EXPECT_EQ(readRecoveryHeader(dir.path("b.tvr")).outcome, Outcome::kDamaged) << "cut to " << length;
+  }
   for (const std::string& tail : {std::string(1, '\0'), std::string(17, 'x'), good})
     EXPECT_EQ(openBytes(good + tail, key), Outcome::kDamaged) << tail.size() << " bytes after the end";
 
