@@ -16,7 +16,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-if [ ${#targets[@]} -eq 0 ]; then targets=(document strong settings tolvreg vtxt_args codepage search); fi
+if [ ${#targets[@]} -eq 0 ]; then targets=(document strong settings tolvreg vtxt_args codepage search recovery); fi
 
 bash tools/setup.sh
 cmake --preset fuzz >/dev/null

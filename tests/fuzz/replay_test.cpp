@@ -35,12 +35,12 @@ TEST_P(Replay, EverySeedPasses) {
   EXPECT_GT(seeds, 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Fuzz, Replay,
-                         ::testing::Values(Target{"document", fuzz::document}, Target{"strong", fuzz::strongDocument},
-                                           Target{"settings", fuzz::settings},
-                                           Target{"tolvreg", fuzz::tolvreg},
-                                           Target{"vtxt_args", fuzz::vtxtArguments},
-                                           Target{"codepage", fuzz::codePage}, Target{"search", fuzz::search}),
-                         [](const ::testing::TestParamInfo<Target>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Fuzz, Replay,
+    ::testing::Values(Target{"document", fuzz::document}, Target{"strong", fuzz::strongDocument},
+                      Target{"settings", fuzz::settings}, Target{"tolvreg", fuzz::tolvreg},
+                      Target{"vtxt_args", fuzz::vtxtArguments}, Target{"codepage", fuzz::codePage},
+                      Target{"search", fuzz::search}, Target{"recovery", fuzz::recovery}),
+    [](const ::testing::TestParamInfo<Target>& info) { return std::string(info.param.name); });
 
 }  // namespace

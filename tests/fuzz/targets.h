@@ -20,6 +20,10 @@ void document(const uint8_t* data, size_t size);
 // changed or lengthened (it must open exactly when untouched); or pieces
 // sealed with the fuzzer's lengths and tags.
 void strongDocument(const uint8_t* data, size_t size);
+// A recovery copy under a fixed user key: by the first byte, any bytes as a
+// copy, or a copy as written, then cut, changed or lengthened (it must open
+// exactly when untouched).
+void recovery(const uint8_t* data, size_t size);
 // A "tolvane.dat" through the loader; what loads must save and load again
 // to the same record.
 void settings(const uint8_t* data, size_t size);
