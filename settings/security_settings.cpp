@@ -14,37 +14,43 @@ namespace {
 constexpr std::string_view kHeader = "TolvaneSecurity 1";
 
 // Every field with its name and range, so that reading and writing agree.
+// A field is a number or an on/off flag (0 or 1 in the file).
 struct Field {
   const char* name;
   uint32_t min;
   uint32_t max;
-  uint32_t (*get)(const SecuritySettings&);
-  void (*set)(SecuritySettings&, uint32_t);
+  uint32_t SecuritySettings::*number;
+  bool SecuritySettings::*flag;
+
+  uint32_t get(const SecuritySettings& s) const { return number ? s.*number : uint32_t{s.*flag}; }
+  void set(SecuritySettings& s, uint32_t value) const {
+    if (number)
+      s.*number = value;
+    else
+      s.*flag = value != 0;
+  }
 };
 
+constexpr Field numberField(const char* name, uint32_t min, uint32_t max,
+                            uint32_t SecuritySettings::*number) {
+  return {name, min, max, number, nullptr};
+}
+constexpr Field flagField(const char* name, bool SecuritySettings::*flag) {
+  return {name, 0, 1, nullptr, flag};
+}
+
 const Field kFields[] = {
-    {"idleMinutes", 0, SecuritySettings::kMaxIdleMinutes,
-     [](const SecuritySettings& s) { return s.idleMinutes; },
-     [](SecuritySettings& s, uint32_t v) { s.idleMinutes = v; }},
-    {"lockOnMinimize", 0, 1, [](const SecuritySettings& s) { return uint32_t{s.lockOnMinimize}; },
-     [](SecuritySettings& s, uint32_t v) { s.lockOnMinimize = v != 0; }},
-    {"lockOnSessionLock", 0, 1, [](const SecuritySettings& s) { return uint32_t{s.lockOnSessionLock}; },
-     [](SecuritySettings& s, uint32_t v) { s.lockOnSessionLock = v != 0; }},
-    {"clearClipboard", 0, 1, [](const SecuritySettings& s) { return uint32_t{s.clearClipboard}; },
-     [](SecuritySettings& s, uint32_t v) { s.clearClipboard = v != 0; }},
-    {"strongNewDocuments", 0, 1, [](const SecuritySettings& s) { return uint32_t{s.strongNewDocuments}; },
-     [](SecuritySettings& s, uint32_t v) { s.strongNewDocuments = v != 0; }},
-    {"hideFromCapture", 0, 1, [](const SecuritySettings& s) { return uint32_t{s.hideFromCapture}; },
-     [](SecuritySettings& s, uint32_t v) { s.hideFromCapture = v != 0; }},
-    {"lockOnSuspend", 0, 1, [](const SecuritySettings& s) { return uint32_t{s.lockOnSuspend}; },
-     [](SecuritySettings& s, uint32_t v) { s.lockOnSuspend = v != 0; }},
-    {"keepOffRecent", 0, 1, [](const SecuritySettings& s) { return uint32_t{s.keepOffRecent}; },
-     [](SecuritySettings& s, uint32_t v) { s.keepOffRecent = v != 0; }},
-    {"clipboardTimer", 0, 1, [](const SecuritySettings& s) { return uint32_t{s.clipboardTimer}; },
-     [](SecuritySettings& s, uint32_t v) { s.clipboardTimer = v != 0; }},
-    {"clipboardSeconds", SecuritySettings::kMinClipboardSeconds, SecuritySettings::kMaxClipboardSeconds,
-     [](const SecuritySettings& s) { return s.clipboardSeconds; },
-     [](SecuritySettings& s, uint32_t v) { s.clipboardSeconds = v; }},
+    numberField("idleMinutes", 0, SecuritySettings::kMaxIdleMinutes, &SecuritySettings::idleMinutes),
+    flagField("lockOnMinimize", &SecuritySettings::lockOnMinimize),
+    flagField("lockOnSessionLock", &SecuritySettings::lockOnSessionLock),
+    flagField("clearClipboard", &SecuritySettings::clearClipboard),
+    flagField("strongNewDocuments", &SecuritySettings::strongNewDocuments),
+    flagField("hideFromCapture", &SecuritySettings::hideFromCapture),
+    flagField("lockOnSuspend", &SecuritySettings::lockOnSuspend),
+    flagField("keepOffRecent", &SecuritySettings::keepOffRecent),
+    flagField("clipboardTimer", &SecuritySettings::clipboardTimer),
+    numberField("clipboardSeconds", SecuritySettings::kMinClipboardSeconds,
+                SecuritySettings::kMaxClipboardSeconds, &SecuritySettings::clipboardSeconds),
 };
 
 // Decimal digits only, from `min` to `max`.
