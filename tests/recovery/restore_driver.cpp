@@ -220,15 +220,27 @@ struct Case {
   bool restore = false;
   std::wstring password;
   std::wstring marker;  // as typed; a line break is '\r', as the Enter key gives
+
+  std::wstring document() const { return titled ? inScratch(L"復元テスト.vtxt") : L""; }
+  std::wstring title() const {
+    return std::wstring(titled ? L"復元テスト.vtxt" : kUntitled) + L" - ミルデア";
+  }
+  // What the editor holds once the marker is typed: a line break is two
+  // characters in the control.
+  std::wstring textAfterTyping() const {
+    std::wstring text = titled ? kDocumentText : L"";
+    for (wchar_t ch : marker) text += ch == L'\r' ? L"\r\n" : std::wstring(1, ch);
+    return text;
+  }
 };
 
-// A second editor, started while `first` runs with its copy written, must
-// neither offer that copy nor move or delete it.
+// A second editor, started while the first runs with its copy written, must
+// neither offer that copy nor take, move or delete it.
 bool secondEditorLeavesTheCopy() {
   Editor second;
   if (!second.start(L"")) return false;
-  HWND main = second.waitForWindow(nullptr, L"無題 - ミルデア");
-  if (!main) return fail("the second editor did not start");
+  HWND edit = waitForEdit(second, L"無題 - ミルデア");
+  if (!edit) return fail("the second editor did not start");
   // The question, or an error about the copy, would come within moments of
   // the window; none may come at all.
   if (waitFor(
@@ -238,53 +250,51 @@ bool secondEditorLeavesTheCopy() {
           },
           5))
     return fail("the second editor spoke of the first one's copy");
-  if (titleOf(main) != L"無題 - ミルデア") return fail("the second editor took the first one's copy");
-  PostMessageW(main, WM_COMMAND, kExit, 0);
+  if (!textOf(edit).empty()) return fail("the second editor took the first one's copy");
+  PostMessageW(GetParent(edit), WM_COMMAND, kExit, 0);
   if (!second.endsWithin(30)) return fail("the second editor did not end");
   if (copiesInRecoveryFolder() != 1) return fail("the first editor's copy did not stay as it was");
   return true;
 }
 
-bool run(const Case& c) {
-  const std::wstring document = c.titled ? inScratch(L"復元テスト.vtxt") : L"";
-  const std::wstring before = c.titled ? kDocumentText : L"";
-  std::wstring typed = c.marker;
-  for (size_t at = typed.find(L'\r'); at != std::wstring::npos; at = typed.find(L'\r', at + 2))
-    typed.insert(at + 1, L"\n");
-  const std::wstring title = std::wstring(c.titled ? L"復元テスト.vtxt" : kUntitled) + L" - ミルデア";
-
-  {
-    Editor first;
-    if (c.titled) {
-      const std::string text = orka::wideToAnsi(before);
-      tolvane::writeDocument(
-          orka::narrow(document),
-          tolvane::newKeyring(c.format, orka::wideToAnsi(c.password), tolvane::kCheapestCost), text.data(),
-          static_cast<uint32_t>(text.size()));
-    }
-    if (!first.start(document)) return false;
-    if (c.titled && !first.enterPassword(c.password)) return false;
-    HWND edit = waitForEdit(first, title);
-    if (!edit) return fail("the document did not open");
-    PostMessageW(edit, EM_SETSEL, 0x7FFFFFFF, 0x7FFFFFFF);  // to the end
-    type(edit, c.marker);
-    // Read back, so that the copy is only waited for once all is typed.
-    if (!waitForText(first, title, before + typed, &edit)) return false;
-    if (!announce(L"stage-typed")) return false;
-    if (c.secondEditor) {
-      if (!waitFor([] { return exists(inScratch(L"go-second")); }, 120)) return fail("no go-second");
-      if (!secondEditorLeavesTheCopy() || !announce(L"stage-second-checked")) return false;
-    }
-    if (!first.endsWithin(120)) return fail("the first editor was not killed");
+// Opens the document (or none), types the marker and waits for the other
+// side to kill the editor once its copy is written.
+bool typeAndCrash(const Case& c) {
+  Editor first;
+  if (c.titled) {
+    const std::string text = orka::wideToAnsi(kDocumentText);
+    tolvane::writeDocument(
+        orka::narrow(c.document()),
+        tolvane::newKeyring(c.format, orka::wideToAnsi(c.password), tolvane::kCheapestCost), text.data(),
+        static_cast<uint32_t>(text.size()));
   }
+  if (!first.start(c.document())) return false;
+  if (c.titled && !first.enterPassword(c.password)) return false;
+  HWND edit = waitForEdit(first, c.title());
+  if (!edit) return fail("the document did not open");
+  PostMessageW(edit, EM_SETSEL, 0x7FFFFFFF, 0x7FFFFFFF);  // to the end
+  type(edit, c.marker);
+  // Read back, so that the copy is only waited for once all is typed.
+  if (!waitForText(first, c.title(), c.textAfterTyping(), &edit)) return false;
+  if (!announce(L"stage-typed")) return false;
+  if (c.secondEditor) {
+    if (!waitFor([] { return exists(inScratch(L"go-second")); }, 120)) return fail("no go-second");
+    if (!secondEditorLeavesTheCopy() || !announce(L"stage-second-checked")) return false;
+  }
+  if (!first.endsWithin(120)) return fail("the first editor was not killed");
+  return true;
+}
 
+// Starts the editor with no document; it must ask about this copy, and bring
+// the text back or delete the copy as answered.
+bool answerNextStart(const Case& c) {
   Editor again;
   if (!again.start(L"")) return false;
   HWND question = again.waitForWindow(L"#32770", kQuestionCaption);
   if (!question) return fail("no question about the copy");
   const std::wstring asked = textOf(GetDlgItem(question, kMessageBoxText));
   const std::wstring expected = L"前回保存されずに終わった変更があります。\n\n" +
-                                (c.titled ? document : std::wstring(kUntitled)) + L"\n\n復元しますか？";
+                                (c.titled ? c.document() : std::wstring(kUntitled)) + L"\n\n復元しますか？";
   if (asked != expected) return fail("the question reads " + quoted(asked) + ", not " + quoted(expected));
   if (!visibleButton(question, IDYES) || !visibleButton(question, IDNO) || visibleButton(question, IDOK) ||
       visibleButton(question, IDCANCEL))
@@ -298,7 +308,7 @@ bool run(const Case& c) {
     return waitForText(again, L"無題 - ミルデア", L"", &edit);
   }
   if (c.titled && !again.enterPassword(c.password)) return false;
-  if (!waitForText(again, title, before + typed, &edit)) return fail("the text did not come back");
+  if (!waitForText(again, c.title(), c.textAfterTyping(), &edit)) return fail("the text did not come back");
   DWORD_PTR modified = 0;
   SendMessageTimeoutW(edit, EM_GETMODIFY, 0, 0, SMTO_NORMAL, 10000, &modified);
   if (!modified) return fail("the restored text is not marked modified");
@@ -321,5 +331,5 @@ int wmain(int argc, wchar_t** argv) {
   c.restore = std::wstring(argv[4]) == L"yes";
   c.password = argv[5];
   c.marker = std::wstring(argv[6]) + L"\r" + argv[7];
-  return run(c) ? 0 : 1;
+  return typeAndCrash(c) && answerNextStart(c) ? 0 : 1;
 }
