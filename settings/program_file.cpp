@@ -41,3 +41,37 @@ std::string settingsFilePath(const std::string& name, const std::string& program
   }
   return orka::detail::combinePath(folder, name);
 }
+
+std::string recoveryFolderPath(const std::string& settingsPath) {
+  std::string roamingData;
+  std::string localData;
+  // A folder the system cannot name is simply not the one the settings
+  // file is in; only the installed place needs the local folder.
+  try {
+    roamingData = userDataFolder();
+  } catch (const orka::Error&) {
+  }
+  try {
+    localData = localDataFolder();
+  } catch (const orka::Error&) {
+  }
+  return recoveryFolderPath(settingsPath, roamingData, localData);
+}
+
+std::string recoveryFolderPath(const std::string& settingsPath, const std::string& roamingData,
+                               const std::string& localData) {
+  const char* kFolderName = "recovery";
+  std::string settingsFile;
+  if (!orka::detail::fullPath(settingsPath, &settingsFile))
+    throw orka::FileError(orka::FileError::kBadFileName, settingsPath);
+  const std::string settingsFolder = orka::detail::removeFileSpec(settingsFile);
+
+  std::string installedFolder;
+  const bool installed =
+      !roamingData.empty() &&
+      orka::detail::fullPath(orka::detail::combinePath(roamingData, "Tolvane"), &installedFolder) &&
+      sameFileName(settingsFolder, installedFolder);
+  if (!installed) return orka::detail::combinePath(settingsFolder, kFolderName);
+  if (localData.empty()) throw orka::FileError(orka::FileError::kBadFileName, settingsPath);
+  return orka::detail::combinePath(orka::detail::combinePath(localData, "Tolvane"), kFolderName);
+}

@@ -31,6 +31,17 @@ std::string programPath();
 // ~/.config elsewhere).  Throws orka::FileError 6 when there is none.
 std::string userDataFolder();
 
+// The user's folder for data that stays on this machine, UTF-8 (platform
+// seam: the local application-data folder, %LOCALAPPDATA%, on Windows;
+// $XDG_DATA_HOME or ~/.local/share elsewhere).  Throws orka::FileError 6
+// when there is none.
+std::string localDataFolder();
+
+// Whether two absolute paths name the same file or folder by the file
+// system's rule for names (platform seam: ignoring case on Windows, exactly
+// elsewhere).  Nothing is looked up on the disk.
+bool sameFileName(const std::string& a, const std::string& b);
+
 // The path of the settings file `name` for the running program (see above);
 // the folder in the user's profile is created when it is missing.  Where
 // the system names no such folder the file stays beside the program; where
@@ -43,3 +54,20 @@ std::string settingsFilePath(const std::string& name);
 // application-data folder is `userData`.
 std::string settingsFilePath(const std::string& name, const std::string& programFolder,
                              const std::string& userData);
+
+// The folder of the recovery copies for the settings file at `settingsPath`.
+// An installed copy's settings roam with the user's profile, but unsaved text
+// must never travel with it: when the settings file lies in the roaming
+// "Tolvane" folder the copies go to "Tolvane\recovery" in the local folder.
+// Everywhere else (a portable copy's settings beside the program, a test's
+// own settings file) they go to "recovery" beside the settings file.
+// Nothing is created.  Throws orka::FileError 6 when the settings file lies
+// in the roaming folder and the system names no local one: the roaming
+// folder is no place for the copies.
+std::string recoveryFolderPath(const std::string& settingsPath);
+
+// The same decision for a user whose roaming application-data folder is
+// `roamingData` and local one `localData` (either empty when the system
+// names none).
+std::string recoveryFolderPath(const std::string& settingsPath, const std::string& roamingData,
+                               const std::string& localData);

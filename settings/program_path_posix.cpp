@@ -15,10 +15,22 @@ std::string programPath() {
   return buffer;
 }
 
-std::string userDataFolder() {
-  const char* config = getenv("XDG_CONFIG_HOME");
-  if (config && *config == '/') return config;
+namespace {
+
+// The folder named by the XDG variable `variable`, or `fallback` below the
+// home folder when it is unset or not absolute.
+std::string xdgFolder(const char* variable, const char* fallback) {
+  const char* named = getenv(variable);
+  if (named && *named == '/') return named;
   const char* home = getenv("HOME");
   if (!home || *home != '/') throw orka::FileError(orka::FileError::kBadFileName);
-  return std::string(home) + "/.config";
+  return std::string(home) + fallback;
 }
+
+}  // namespace
+
+std::string userDataFolder() { return xdgFolder("XDG_CONFIG_HOME", "/.config"); }
+
+std::string localDataFolder() { return xdgFolder("XDG_DATA_HOME", "/.local/share"); }
+
+bool sameFileName(const std::string& a, const std::string& b) { return a == b; }

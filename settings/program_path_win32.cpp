@@ -23,11 +23,28 @@ std::string programPath() {
   }
 }
 
-std::string userDataFolder() {
+namespace {
+
+std::string knownFolder(REFKNOWNFOLDERID id) {
   PWSTR folder = nullptr;
-  const HRESULT found = SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, &folder);
+  const HRESULT found = SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, &folder);
   std::string path = SUCCEEDED(found) && folder ? orka::narrow(folder) : std::string();
   CoTaskMemFree(folder);
   if (path.empty()) throw orka::FileError(orka::FileError::kBadFileName);
   return path;
+}
+
+}  // namespace
+
+std::string userDataFolder() { return knownFolder(FOLDERID_RoamingAppData); }
+
+std::string localDataFolder() { return knownFolder(FOLDERID_LocalAppData); }
+
+bool sameFileName(const std::string& a, const std::string& b) {
+  // NTFS compares names by their upper-case forms, without the locale's
+  // rules; CompareStringOrdinal ignoring case does the same.
+  const std::wstring wideA = orka::widen(a);
+  const std::wstring wideB = orka::widen(b);
+  return CompareStringOrdinal(wideA.c_str(), static_cast<int>(wideA.size()), wideB.c_str(),
+                              static_cast<int>(wideB.size()), TRUE) == CSTR_EQUAL;
 }

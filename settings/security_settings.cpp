@@ -51,6 +51,7 @@ const Field kFields[] = {
     flagField("clipboardTimer", &SecuritySettings::clipboardTimer),
     numberField("clipboardSeconds", SecuritySettings::kMinClipboardSeconds,
                 SecuritySettings::kMaxClipboardSeconds, &SecuritySettings::clipboardSeconds),
+    flagField("keepRecoveryCopy", &SecuritySettings::keepRecoveryCopy),
 };
 
 // Decimal digits only, from `min` to `max`.

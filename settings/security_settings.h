@@ -1,7 +1,8 @@
 // SecuritySettings: how the editor protects an open document — when it locks
 // by itself, what it does with the clipboard, whether its windows stay out
 // of screen captures and its documents out of the system's recent lists,
-// and in which format new documents are saved — and their file,
+// in which format new documents are saved, and whether unsaved changes are
+// kept in an enciphered copy for after a crash — and their file,
 // "tolvane-security.dat" beside "tolvane.dat".
 //
 // They have a file of their own so that "tolvane.dat" stays exactly what
@@ -27,6 +28,7 @@
 //   keepOffRecent=1        0 or 1: documents stay off the recent lists
 //   clipboardTimer=0       0 or 1: clear the editor's copy after a time
 //   clipboardSeconds=30    10 to 600: that time
+//   keepRecoveryCopy=1     0 or 1: keep an enciphered copy of unsaved changes
 //
 // Names this program does not know are skipped, so that a later program may
 // add a field without sending this one back to its defaults.  One thread at a time.
@@ -53,6 +55,7 @@ struct SecuritySettings {
   bool keepOffRecent = true;
   bool clipboardTimer = false;
   uint32_t clipboardSeconds = 30;
+  bool keepRecoveryCopy = true;
 
   bool operator==(const SecuritySettings& other) const;
 

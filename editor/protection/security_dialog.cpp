@@ -26,6 +26,7 @@ const Flag kFlags[] = {
     {IDC_CLIPBOARD_TIMER, &SecuritySettings::clipboardTimer},
     {IDC_HIDE_FROM_CAPTURE, &SecuritySettings::hideFromCapture},
     {IDC_KEEP_OFF_RECENT, &SecuritySettings::keepOffRecent},
+    {IDC_KEEP_RECOVERY_COPY, &SecuritySettings::keepRecoveryCopy},
     {IDC_STRONG_NEW_DOCUMENTS, &SecuritySettings::strongNewDocuments},
 };
 

@@ -3,7 +3,8 @@
 // window is minimised, when Windows locks the session and before sleep,
 // clearing the clipboard on lock and exit and after some seconds, keeping
 // the windows out of screen captures and the documents off the recent
-// lists, and the format of new documents.
+// lists, keeping an enciphered copy of unsaved changes, and the format of
+// new documents.
 //
 // The dialog edits the record in place, and only on OK.  Minutes or seconds
 // that are empty, not a number or out of range are refused with a warning

@@ -1,5 +1,6 @@
 // The editor's own dialogs show every label, check box and button text
-// whole, at every scale from 100% to 200%.
+// whole, with every control inside the dialog and clear of the others, at
+// every scale from 100% to 200%.
 //
 // A dialog on a 192-dpi monitor is laid out in the dialog units of a font
 // twice as many pixels high as at 96 dpi; rounding makes text and layout
@@ -9,9 +10,11 @@
 // 9-point dialog has at 96 to 192 dpi.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "editor/dialog_font.h"
@@ -93,7 +96,37 @@ BOOL CALLBACK collectCuts(HWND child, LPARAM cuts) {
   return TRUE;
 }
 
-TEST(DialogLayout, EveryTextShowsWholeFromOneToTwiceTheScale) {
+// The controls of `dialog` that reach outside it or cover another one, so
+// that a control added without growing the dialog is caught.  An icon takes
+// the size of its image rather than of its template, and an up-down control
+// sits on its field's edge on purpose; neither is laid out by hand.
+std::vector<std::string> misplaced(HWND dialog) {
+  RECT inside{};
+  GetClientRect(dialog, &inside);
+  std::vector<std::pair<int, RECT>> seen;
+  std::vector<std::string> found;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    const LONG style = GetWindowLongW(child, GWL_STYLE);
+    wchar_t className[32] = {};
+    GetClassNameW(child, className, 32);
+    if (!(style & WS_VISIBLE) || _wcsicmp(className, UPDOWN_CLASSW) == 0) continue;
+    if (_wcsicmp(className, L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON) continue;
+    RECT at{};
+    GetWindowRect(child, &at);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&at), 2);
+    const int id = GetDlgCtrlID(child);
+    RECT clipped{};
+    IntersectRect(&clipped, &at, &inside);
+    if (!EqualRect(&clipped, &at)) found.push_back("control " + std::to_string(id) + " reaches outside");
+    for (const auto& [other, rect] : seen)
+      if (IntersectRect(&clipped, &at, &rect))
+        found.push_back("controls " + std::to_string(other) + " and " + std::to_string(id) + " overlap");
+    seen.emplace_back(id, at);
+  }
+  return found;
+}
+
+TEST(DialogLayout, EveryTextShowsWholeAndEveryControlInPlaceFromOneToTwiceTheScale) {
   // A top-level owner for the modal templates and a parent for the Save As
   // panel, which is a child template.
   HWND owner =
@@ -112,6 +145,7 @@ TEST(DialogLayout, EveryTextShowsWholeFromOneToTwiceTheScale) {
       std::vector<std::string> cuts;
       EnumChildWindows(dialog, collectCuts, reinterpret_cast<LPARAM>(&cuts));
       for (const std::string& cut : cuts) ADD_FAILURE() << cut;
+      for (const std::string& place : misplaced(dialog)) ADD_FAILURE() << place;
       DestroyWindow(dialog);
     }
   }

@@ -22,6 +22,7 @@ TEST(SecuritySettings, SavesTextThatLoadsBackAndLeavesDefaultsForMissingFile) {
   EXPECT_TRUE(settings.lockOnSuspend);
   EXPECT_TRUE(settings.keepOffRecent);
   EXPECT_FALSE(settings.clipboardTimer);
+  EXPECT_TRUE(settings.keepRecoveryCopy);
 
   settings.idleMinutes = 15;
   settings.lockOnMinimize = true;
@@ -33,6 +34,7 @@ TEST(SecuritySettings, SavesTextThatLoadsBackAndLeavesDefaultsForMissingFile) {
   settings.keepOffRecent = false;
   settings.clipboardTimer = true;
   settings.clipboardSeconds = 600;
+  settings.keepRecoveryCopy = false;
   const std::string path = dir.path(SecuritySettings::kFileName);
   ASSERT_TRUE(settings.save(path));
   SecuritySettings read;
@@ -42,7 +44,7 @@ TEST(SecuritySettings, SavesTextThatLoadsBackAndLeavesDefaultsForMissingFile) {
   EXPECT_EQ(dir.read(SecuritySettings::kFileName),
             "TolvaneSecurity 1\nidleMinutes=15\nlockOnMinimize=1\nlockOnSessionLock=0\nclearClipboard=0\n"
             "strongNewDocuments=1\nhideFromCapture=0\nlockOnSuspend=0\nkeepOffRecent=0\nclipboardTimer=1\n"
-            "clipboardSeconds=600\n");
+            "clipboardSeconds=600\nkeepRecoveryCopy=0\n");
 }
 
 TEST(SecuritySettings, SitsBesideTheSettingsFile) {

@@ -22,9 +22,9 @@ using SecurityDialogTest = EditorTest;
 
 // Each check box as a first start shows it.
 const std::pair<int, bool> kBoxes[] = {
-    {IDC_LOCK_ON_MINIMIZE, false}, {IDC_LOCK_ON_SESSION_LOCK, true},  {IDC_LOCK_ON_SUSPEND, true},
-    {IDC_CLEAR_CLIPBOARD, true},   {IDC_CLIPBOARD_TIMER, false},      {IDC_HIDE_FROM_CAPTURE, true},
-    {IDC_KEEP_OFF_RECENT, true},   {IDC_STRONG_NEW_DOCUMENTS, false},
+    {IDC_LOCK_ON_MINIMIZE, false}, {IDC_LOCK_ON_SESSION_LOCK, true}, {IDC_LOCK_ON_SUSPEND, true},
+    {IDC_CLEAR_CLIPBOARD, true},   {IDC_CLIPBOARD_TIMER, false},     {IDC_HIDE_FROM_CAPTURE, true},
+    {IDC_KEEP_OFF_RECENT, true},   {IDC_KEEP_RECOVERY_COPY, true},   {IDC_STRONG_NEW_DOCUMENTS, false},
 };
 
 struct Refused {
@@ -80,6 +80,7 @@ TEST_F(SecurityDialogTest, RefusesBadNumbersAndStoresEverySettingInItsOwnFile) {
   expected.clipboardTimer = true;
   expected.hideFromCapture = false;
   expected.keepOffRecent = false;
+  expected.keepRecoveryCopy = false;
   expected.strongNewDocuments = true;
   EXPECT_EQ(window.security(), expected);
   // An untitled document is now offered the strong format.
