@@ -26,6 +26,8 @@ void reportFailedCommand(HWND owner, std::exception_ptr error) {
 
 int endAfterFailure(CMainWnd* window, std::exception_ptr error) {
   HWND owner = window && IsWindow(window->hwnd()) ? window->hwnd() : nullptr;
+  // The text is kept before anything else can fail.
+  if (owner) window->keepRecoveryCopy();
   fw::messageBox(owner, failureMessage(error) + "\n\n" + fw::loadString(IDS_ENDING_AFTER_FAILURE),
                  kErrorCaption, MB_OK | MB_ICONERROR);
   // Whatever the answer, the program ends: the question is the last chance

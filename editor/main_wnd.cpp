@@ -16,6 +16,9 @@
 #include "editor/protection/auto_lock.h"
 #include "editor/protection/document_lock.h"
 #include "editor/protection/security_command.h"
+#include "editor/recovery/recovery_keeper.h"
+#include "editor/recovery/startup_recovery.h"
+#include "editor/recovery/user_key_store.h"
 #include "editor/res/resource.h"
 #include "editor/search/search_commands.h"
 #include "editor/session_end.h"
@@ -26,6 +29,7 @@
 #include "orka/errors/error.h"
 #include "orka/text/wide.h"
 #include "settings/log_font_win32.h"
+#include "settings/program_file.h"
 
 namespace {
 
@@ -57,6 +61,7 @@ CMainWnd::CMainWnd(std::string settingsPath, ComApi& com, DisplayAffinityApi& af
   if (!com_.ok()) throw orka::Error(com_.failureMessage());
 
   onMessage(WM_CREATE, &CMainWnd::OnCreate);
+  onMessage(WM_COMMAND, &CMainWnd::OnCommandMessage);
   onMessage(WM_ACTIVATE, &CMainWnd::OnActivate);
   onMessage(WM_DROPFILES, &CMainWnd::OnDropFiles);
   onMessage(WM_CLOSE, &CMainWnd::OnClose);
@@ -123,6 +128,22 @@ void CMainWnd::buildRooms() {
   documentLock_ =
       std::make_unique<DocumentLock>(*this, document_, settings_, readOnly_, security_, clipboard_);
   documentLock_->setForgetter([this] { searchCommands_->forget(); });
+  userKeys_ = std::make_unique<tolvane::UserKeyStore>(tolvane::UserKeyStore::pathBeside(settingsPath_));
+  // Without a local folder for them (a roaming-only profile) no copies are
+  // kept: they must never travel with the profile.
+  std::string recoveryFolder;
+  try {
+    recoveryFolder = recoveryFolderPath(settingsPath_);
+  } catch (const orka::Error&) {
+  }
+  recovery_ = std::make_unique<RecoveryKeeper>(*this, document_, security_, recoveryFolder, *userKeys_);
+  documentLock_->setBeforeSeal([this] { recovery_->keepNow(); });
+  documentCommands_->setTextGone([this] { recovery_->clear(); });
+  startupRecovery_ = std::make_unique<StartupRecovery>(
+      *this, document_, *recovery_, *userKeys_,
+      [this](const std::string& path, const StartupRecovery::Witness& witness) {
+        return documentCommands_->openDocument(path, witness);
+      });
   setCommandGate([this](UINT id) { return documentLock_->allows(id); });
   autoLock_ = std::make_unique<AutoLock>(*this, document_, *documentLock_, security_);
   securityCommand_ = std::make_unique<SecurityCommand>(*this, security_, [this] {
@@ -130,7 +151,8 @@ void CMainWnd::buildRooms() {
     applySecurity();
   });
   sessionEnd_ = std::make_unique<SessionEnd>(
-      *this, document_, [this] { return querySaveChanges(); }, [this] { saveSettings(); });
+      *this, document_, [this] { return querySaveChanges(); }, [this] { saveSettings(); },
+      [this] { recovery_->keepNow(); });
 }
 
 void CMainWnd::addToggle(UINT id, bool Settings::*field, void (CMainWnd::*apply)()) {
@@ -197,6 +219,7 @@ LRESULT CMainWnd::OnCreate(WPARAM, LPARAM) {
 
 void CMainWnd::applySecurity() {
   autoLock_->applySettings();
+  recovery_->applySettings();
   captureShield_.apply();
   clipboard_.setClearAfter(hwnd(),
                            security_.clipboardTimer ? security_.clipboardSeconds * clipboardSecond_ : 0);
@@ -269,6 +292,20 @@ LRESULT CMainWnd::OnDropFiles(WPARAM wParam, LPARAM) {
   return 0;
 }
 
+// The control's change notices feed the recovery copy; everything else on
+// this message is the frame's.
+LRESULT CMainWnd::OnCommandMessage(WPARAM wParam, LPARAM lParam) {
+  if (HIWORD(wParam) == EN_CHANGE && editCtrl() && reinterpret_cast<HWND>(lParam) == editCtrl()->hwnd())
+    recovery_->onTextChanged();
+  return Default();
+}
+
+bool CMainWnd::offerRecovery(const std::string& documentPath) {
+  return startupRecovery_->offer(documentPath);
+}
+
+void CMainWnd::keepRecoveryCopy() { recovery_->keepNow(); }
+
 bool CMainWnd::letDocumentGo() { return documentLock_->unlockToLetGo() && querySaveChanges(); }
 
 LRESULT CMainWnd::OnClose(WPARAM, LPARAM) {
@@ -289,6 +326,7 @@ void CMainWnd::saveSettings() {
 
 void CMainWnd::OnCommandFailed(UINT, std::exception_ptr error) {
   if (!editCtrl() || !IsWindow(editCtrl()->hwnd())) std::rethrow_exception(error);
+  recovery_->keepNow();
   reportFailedCommand(hwnd(), error);
   focusText();
 }
@@ -304,7 +342,7 @@ LRESULT CMainWnd::OnTimer(WPARAM wParam, LPARAM) {
     autoLock_->onIdleTimer();
   else if (wParam == ClipboardHygiene::kClearTimerId)
     clipboard_.onClearTimer(hwnd());
-  else
+  else if (!recovery_->onTimer(wParam))
     return Default();
   return 0;
 }
@@ -324,6 +362,8 @@ LRESULT CMainWnd::OnDestroy(WPARAM, LPARAM) {
   autoLock_->stopWatchingSuspend();
   KillTimer(hwnd(), AutoLock::kIdleTimerId);
   KillTimer(hwnd(), ClipboardHygiene::kClearTimerId);
+  KillTimer(hwnd(), RecoveryKeeper::kPauseTimerId);
+  KillTimer(hwnd(), RecoveryKeeper::kTypingTimerId);
   fw::setDialogObserver(std::move(previousDialogObserver_));
   return Default();
 }

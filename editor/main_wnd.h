@@ -35,6 +35,11 @@
 #include "settings/settings.h"
 
 class AutoLock;
+class RecoveryKeeper;
+class StartupRecovery;
+namespace tolvane {
+class UserKeyStore;
+}
 class DateTimeCommands;
 class DocumentCommands;
 class DocumentLock;
@@ -80,6 +85,12 @@ class CMainWnd : public fw::CFrameWnd, public WindowHost {
   // document with unsaved changes is unlocked, then the save question.
   // True when the caller may go on.
   bool letDocumentGo();
+  // The start-up offer of text an earlier editor left unsaved
+  // (startup_recovery.h); true when it dealt with `documentPath`, the
+  // command line's document (absolute, or empty).
+  bool offerRecovery(const std::string& documentPath);
+  // Writes the recovery copy of unsaved text now (recovery_keeper.h).
+  void keepRecoveryCopy();
   // Switches read-only mode (read_only_mode.h).
   void setReadOnlyMode(bool on) { readOnly_.set(on); }
 
@@ -124,9 +135,11 @@ class CMainWnd : public fw::CFrameWnd, public WindowHost {
   DocumentCommands& documents() { return *documentCommands_; }
   DocumentLock& documentLock() { return *documentLock_; }
   AutoLock& autoLock() { return *autoLock_; }
+  RecoveryKeeper& recovery() { return *recovery_; }
 
  private:
   LRESULT OnCreate(WPARAM wParam, LPARAM lParam);
+  LRESULT OnCommandMessage(WPARAM wParam, LPARAM lParam);
   LRESULT OnActivate(WPARAM wParam, LPARAM lParam);
   LRESULT OnDropFiles(WPARAM wParam, LPARAM lParam);
   LRESULT OnClose(WPARAM wParam, LPARAM lParam);
@@ -180,4 +193,7 @@ class CMainWnd : public fw::CFrameWnd, public WindowHost {
   std::unique_ptr<AutoLock> autoLock_;
   std::unique_ptr<SecurityCommand> securityCommand_;
   std::unique_ptr<SessionEnd> sessionEnd_;
+  std::unique_ptr<tolvane::UserKeyStore> userKeys_;
+  std::unique_ptr<RecoveryKeeper> recovery_;
+  std::unique_ptr<StartupRecovery> startupRecovery_;
 };

@@ -45,7 +45,9 @@ std::unique_ptr<CMainWnd> startEditor(const StartupOptions& options) {
     fw::messageBox(nullptr, e.message(), kErrorCaption, MB_OK | MB_ICONERROR);
     return nullptr;
   }
-  if (!commandLine.fileName().empty()) window->openDocument(absolutePath(commandLine.fileName()));
+  const std::string document =
+      commandLine.fileName().empty() ? std::string() : absolutePath(commandLine.fileName());
+  if (!window->offerRecovery(document) && !document.empty()) window->openDocument(document);
   return window;
 }
 

@@ -9,11 +9,12 @@
 #include "orka/text/wide.h"
 
 SessionEnd::SessionEnd(WindowHost& host, const OpenDocument& document, std::function<bool()> querySaveChanges,
-                       std::function<void()> saveSettings)
+                       std::function<void()> saveSettings, std::function<void()> keepUnsaved)
     : host_(host),
       document_(document),
       querySaveChanges_(std::move(querySaveChanges)),
-      saveSettings_(std::move(saveSettings)) {
+      saveSettings_(std::move(saveSettings)),
+      keepUnsaved_(std::move(keepUnsaved)) {
   host_.onMessage(WM_QUERYENDSESSION, [this](WPARAM, LPARAM) { return queryEndSession(); });
   host_.onMessage(WM_ENDSESSION, [this](WPARAM wParam, LPARAM) { return endSession(wParam != FALSE); });
 }
@@ -25,6 +26,7 @@ void SessionEnd::giveReason(UINT stringId) {
 
 LRESULT SessionEnd::queryEndSession() {
   if (document_.mayClose()) return TRUE;
+  if (keepUnsaved_) keepUnsaved_();
   if (document_.locked()) {
     giveReason(IDS_SHUTDOWN_REASON_LOCKED);
     return FALSE;

@@ -32,9 +32,11 @@ class WindowHost;
 class SessionEnd {
  public:
   // `querySaveChanges` is the save question (document_commands.h);
-  // `saveSettings` writes the settings as a close does.
+  // `saveSettings` writes the settings as a close does; `keepUnsaved`
+  // puts unsaved text somewhere safe first, since the process may end
+  // while the question is still open.
   SessionEnd(WindowHost& host, const OpenDocument& document, std::function<bool()> querySaveChanges,
-             std::function<void()> saveSettings);
+             std::function<void()> saveSettings, std::function<void()> keepUnsaved = {});
 
  private:
   LRESULT queryEndSession();
@@ -45,4 +47,5 @@ class SessionEnd {
   const OpenDocument& document_;
   std::function<bool()> querySaveChanges_;
   std::function<void()> saveSettings_;
+  std::function<void()> keepUnsaved_;
 };

@@ -93,6 +93,7 @@ bool DocumentCommands::querySaveChanges() {
     case IDYES:
       return document_.path().empty() ? saveDocumentAs() : saveDocument();
     case IDNO:
+      if (textGone_) textGone_();
       return true;
     default:
       return false;
@@ -131,11 +132,13 @@ void DocumentCommands::open() {
   host_.focusText();
 }
 
-void DocumentCommands::openDocument(const std::string& requested) {
+void DocumentCommands::openDocument(const std::string& path) { openDocument(path, nullptr); }
+
+bool DocumentCommands::openDocument(const std::string& requested, const PasswordWitness& witness) {
   // A shortcut's target stands for it everywhere: dialog, title, list.
   const std::string path = resolveShortcut(requested, host_.owner()).value_or(requested);
   std::optional<tolvane::DocumentKeyring> keyring;
-  std::unique_ptr<orka::MemWriteStream> text = readWithPassword(path, keyring);
+  std::unique_ptr<orka::MemWriteStream> text = readWithPassword(path, keyring, witness);
   // The stamp is decided on the bytes, before they are handed over.
   const bool log = text && std::strncmp(reinterpret_cast<const char*>(text->data()), ".LOG", 4) == 0;
   if (text && showText(std::move(text), path)) {
@@ -146,12 +149,16 @@ void DocumentCommands::openDocument(const std::string& requested) {
     host_.updateTitle();
     readOnly_.restoreForDocument();
     if (log && !settings_.readOnly) stampLog();
+    host_.focusText();
+    return true;
   }
   host_.focusText();
+  return false;
 }
 
 std::unique_ptr<orka::MemWriteStream> DocumentCommands::readWithPassword(
-    const std::string& path, std::optional<tolvane::DocumentKeyring>& keyring) {
+    const std::string& path, std::optional<tolvane::DocumentKeyring>& keyring,
+    const PasswordWitness& witness) {
   // Silent mode tries the default password first; once that fails, or
   // whenever silent mode is off, the user is asked.
   bool ask = !settings_.hidePasswordDialog;
@@ -182,6 +189,7 @@ std::unique_ptr<orka::MemWriteStream> DocumentCommands::readWithPassword(
         continue;
       }
       std::unique_ptr<orka::MemWriteStream> text = reader_(path, *keyring);
+      if (witness) witness(password);
       // A strong document whose key was made cheaply gets the costs of a new
       // password (and a fresh salt) for its next save.  Without memory for
       // that derivation it opens all the same, as it was.
@@ -255,6 +263,7 @@ bool DocumentCommands::saveDocument() {
       tolvane::writeDocument(document.path, keyring, text.data(), text.length());
     });
     edit->setModified(false);
+    if (textGone_) textGone_();
     return true;
   } catch (const orka::Error& e) {
     // A replacement that lost the old file names the file that now holds

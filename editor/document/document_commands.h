@@ -56,6 +56,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "document/strong_document.h"
 
@@ -73,6 +74,10 @@ class DocumentCommands {
   // whose text only unlocking brings back.
   bool querySaveChanges();
   void openDocument(const std::string& path);
+  // The same, running `witness` with the password that opened the document
+  // before that password is wiped; true when the document opened.
+  using PasswordWitness = std::function<void(std::string_view password)>;
+  bool openDocument(const std::string& path, const PasswordWitness& witness);
   bool saveDocument();
   bool saveDocumentAs();
 
@@ -88,6 +93,9 @@ class DocumentCommands {
   // What the key derivation of a new strong password costs; tests make it
   // cheap.  kModerateCost by default.
   void setNewKeyCost(tolvane::KeyDerivationCost cost) { newKeyCost_ = cost; }
+  // Runs when the unsaved text is no longer wanted: it was saved, or the
+  // user said No to saving it.
+  void setTextGone(std::function<void()> gone) { textGone_ = std::move(gone); }
 
   // Where opening reads a document from; for tests.  An empty function
   // restores readDocument, limited to what the edit control takes.
@@ -106,7 +114,8 @@ class DocumentCommands {
   // The text of `path` and the keyring that opened it, asking for passwords
   // as needed; null when the user cancelled or the error was shown.
   std::unique_ptr<orka::MemWriteStream> readWithPassword(const std::string& path,
-                                                         std::optional<tolvane::DocumentKeyring>& keyring);
+                                                         std::optional<tolvane::DocumentKeyring>& keyring,
+                                                         const PasswordWitness& witness);
   // Replaces the control's text; false (after saying so) when memory ran out.
   bool showText(std::unique_ptr<orka::MemWriteStream> text, const std::string& path);
   void stampLog();
@@ -118,5 +127,6 @@ class DocumentCommands {
   Reader reader_;
   std::function<bool()> newDocumentsStrong_;
   std::function<bool()> keepOffRecent_;
+  std::function<void()> textGone_;
   tolvane::KeyDerivationCost newKeyCost_ = tolvane::kModerateCost;
 };

@@ -73,6 +73,7 @@ bool DocumentLock::allows(UINT id) const {
 
 bool DocumentLock::lock() {
   if (!canLock()) return false;
+  if (beforeSeal_) beforeSeal_();
   EditCtrl& edit = *document_.edit();
   std::optional<SealedState> sealed;
   try {

@@ -59,6 +59,8 @@ class DocumentLock {
 
   // Runs while locking, to wipe copies that other parts of the editor keep.
   void setForgetter(std::function<void()> forget) { forget_ = std::move(forget); }
+  // Runs just before the text is sealed, while text and key are at hand.
+  void setBeforeSeal(std::function<void()> beforeSeal) { beforeSeal_ = std::move(beforeSeal); }
 
  private:
   void replaceEditCtrl();
@@ -71,4 +73,5 @@ class DocumentLock {
   const SecuritySettings& security_;
   ClipboardHygiene& clipboard_;
   std::function<void()> forget_;
+  std::function<void()> beforeSeal_;
 };
