@@ -2,7 +2,7 @@
 // (restore_test.sh holds the Linux half: it reads the recovery folder and
 // kills the editor the way a crash would, with nothing run on its side).
 //
-//   restore_driver SCRATCH classic|strong|untitled one|two yes|no PASSWORD LINE1 LINE2
+//   restore_driver SCRATCH classic|strong|untitled one|two yes|no|damaged PASSWORD LINE1 LINE2
 //
 // SCRATCH (a Linux path) holds a copy of Tolvane.exe, so the editor keeps its
 // settings and its recovery folder there.  For a titled case the driver first
@@ -19,6 +19,8 @@
 // document.  It must ask about exactly this document; "yes" must bring back
 // the text the document held plus the marker, marked modified (a titled
 // document asks for its password first), "no" must delete the copy.
+// "damaged": the other side cut the copy short before the kill; the next
+// start must say so, ask nothing, and move the copy to recovery\damaged.
 // Exit code 0 when every step happened.
 #include <windows.h>
 
@@ -94,16 +96,20 @@ void press(HWND dialog, int button) {
 
 bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-int copiesInRecoveryFolder() {
+// How many plain files of the scratch folder match `pattern`.
+int filesMatching(const wchar_t* pattern) {
   WIN32_FIND_DATAW found{};
-  HANDLE search = FindFirstFileW(inScratch(L"recovery\\*.tvr").c_str(), &found);
+  HANDLE search = FindFirstFileW(inScratch(pattern).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return 0;
   int count = 0;
-  do ++count;
+  do
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++count;
   while (FindNextFileW(search, &found));
   FindClose(search);
   return count;
 }
+
+int copiesInRecoveryFolder() { return filesMatching(L"recovery\\*.tvr"); }
 
 bool announce(const wchar_t* stage) {
   HANDLE file = CreateFileW(inScratch(stage).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -213,11 +219,13 @@ bool waitForText(const Editor& editor, const std::wstring& title, const std::wst
   return fail("the editor holds " + quoted(text) + ", not " + quoted(expected));
 }
 
+enum class NextStart { kRestore, kDecline, kDamaged };
+
 struct Case {
   tolvane::DocumentFormat format = tolvane::DocumentFormat::kClassic;
   bool titled = false;
   bool secondEditor = false;
-  bool restore = false;
+  NextStart next = NextStart::kRestore;
   std::wstring password;
   std::wstring marker;  // as typed; a line break is '\r', as the Enter key gives
 
@@ -285,11 +293,29 @@ bool typeAndCrash(const Case& c) {
   return true;
 }
 
+// The next start finds the copy cut short: it says so, asks nothing, and
+// moves the copy aside.
+bool reportsDamaged(const Editor& again) {
+  HWND error = again.waitForWindow(L"#32770", L"エラー [ミルデア]");
+  if (!error) return fail("no error about the damaged copy");
+  const std::wstring said = textOf(GetDlgItem(error, kMessageBoxText));
+  if (said != L"復元用のデータが壊れているため、読み込めません。")
+    return fail("the error reads " + quoted(said));
+  if (again.window(L"#32770", kQuestionCaption)) return fail("a damaged copy was offered");
+  press(error, IDOK);
+  if (!waitFor([] { return copiesInRecoveryFolder() == 0 && filesMatching(L"recovery\\damaged\\*") == 1; },
+               30))
+    return fail("the damaged copy was not moved to recovery\\damaged");
+  HWND edit = nullptr;
+  return waitForText(again, L"無題 - ミルデア", L"", &edit);
+}
+
 // Starts the editor with no document; it must ask about this copy, and bring
 // the text back or delete the copy as answered.
 bool answerNextStart(const Case& c) {
   Editor again;
   if (!again.start(L"")) return false;
+  if (c.next == NextStart::kDamaged) return reportsDamaged(again);
   HWND question = again.waitForWindow(L"#32770", kQuestionCaption);
   if (!question) return fail("no question about the copy");
   const std::wstring asked = textOf(GetDlgItem(question, kMessageBoxText));
@@ -299,10 +325,10 @@ bool answerNextStart(const Case& c) {
   if (!visibleButton(question, IDYES) || !visibleButton(question, IDNO) || visibleButton(question, IDOK) ||
       visibleButton(question, IDCANCEL))
     return fail("the question is not a yes/no question");
-  press(question, c.restore ? IDYES : IDNO);
+  press(question, c.next == NextStart::kRestore ? IDYES : IDNO);
 
   HWND edit = nullptr;
-  if (!c.restore) {
+  if (c.next == NextStart::kDecline) {
     if (!waitFor([] { return copiesInRecoveryFolder() == 0; }, 30))
       return fail("the declined copy is still there");
     return waitForText(again, L"無題 - ミルデア", L"", &edit);
@@ -328,7 +354,8 @@ int wmain(int argc, wchar_t** argv) {
   c.titled = document != L"untitled";
   c.format = document == L"strong" ? tolvane::DocumentFormat::kStrong : tolvane::DocumentFormat::kClassic;
   c.secondEditor = std::wstring(argv[3]) == L"two";
-  c.restore = std::wstring(argv[4]) == L"yes";
+  const std::wstring next = argv[4];
+  c.next = next == L"yes" ? NextStart::kRestore : next == L"no" ? NextStart::kDecline : NextStart::kDamaged;
   c.password = argv[5];
   c.marker = std::wstring(argv[6]) + L"\r" + argv[7];
   return typeAndCrash(c) && answerNextStart(c) ? 0 : 1;
