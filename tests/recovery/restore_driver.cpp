@@ -2,7 +2,8 @@
 // (restore_test.sh holds the Linux half: it reads the recovery folder and
 // kills the editor the way a crash would, with nothing run on its side).
 //
-//   restore_driver SCRATCH classic|strong|untitled one|two yes|no|damaged PASSWORD LINE1 LINE2
+//   restore_driver SCRATCH classic|strong|untitled one|two bare|document
+//                  yes|no|cancel|damaged PASSWORD LINE1 LINE2
 //
 // SCRATCH (a Linux path) holds a copy of Tolvane.exe, so the editor keeps its
 // settings and its recovery folder there.  For a titled case the driver first
@@ -15,10 +16,12 @@
 //   ... "go-second"               (two) a second editor, started while the
 //   "stage-second-checked"        first runs, offered nothing and left the
 //                                 first one's copy alone
-// Once the killed editor is gone, the editor is started again with no
-// document.  It must ask about exactly this document; "yes" must bring back
-// the text the document held plus the marker, marked modified (a titled
-// document asks for its password first), "no" must delete the copy.
+// Once the killed editor is gone, the editor is started again, with no
+// document ("bare") or with the same one.  It must ask about exactly this
+// document; "yes" must bring back the text the document held plus the
+// marker, marked modified (a titled document asks for its password first),
+// "no" must delete the copy, and "cancel" (yes, then Cancel in the password
+// dialog) must keep it for another start.
 // "damaged": the other side cut the copy short before the kill; the next
 // start must say so, ask nothing, and move the copy to recovery\damaged.
 // Exit code 0 when every step happened.
@@ -219,12 +222,13 @@ bool waitForText(const Editor& editor, const std::wstring& title, const std::wst
   return fail("the editor holds " + quoted(text) + ", not " + quoted(expected));
 }
 
-enum class NextStart { kRestore, kDecline, kDamaged };
+enum class NextStart { kRestore, kDecline, kCancel, kDamaged };
 
 struct Case {
   tolvane::DocumentFormat format = tolvane::DocumentFormat::kClassic;
   bool titled = false;
   bool secondEditor = false;
+  bool restartWithDocument = false;
   NextStart next = NextStart::kRestore;
   std::wstring password;
   std::wstring marker;  // as typed; a line break is '\r', as the Enter key gives
@@ -314,7 +318,7 @@ bool reportsDamaged(const Editor& again) {
 // the text back or delete the copy as answered.
 bool answerNextStart(const Case& c) {
   Editor again;
-  if (!again.start(L"")) return false;
+  if (!again.start(c.restartWithDocument ? c.document() : L"")) return false;
   if (c.next == NextStart::kDamaged) return reportsDamaged(again);
   HWND question = again.waitForWindow(L"#32770", kQuestionCaption);
   if (!question) return fail("no question about the copy");
@@ -325,13 +329,24 @@ bool answerNextStart(const Case& c) {
   if (!visibleButton(question, IDYES) || !visibleButton(question, IDNO) || visibleButton(question, IDOK) ||
       visibleButton(question, IDCANCEL))
     return fail("the question is not a yes/no question");
-  press(question, c.next == NextStart::kRestore ? IDYES : IDNO);
+  press(question, c.next == NextStart::kDecline ? IDNO : IDYES);
 
   HWND edit = nullptr;
   if (c.next == NextStart::kDecline) {
     if (!waitFor([] { return copiesInRecoveryFolder() == 0; }, 30))
       return fail("the declined copy is still there");
     return waitForText(again, L"無題 - ミルデア", L"", &edit);
+  }
+  if (c.next == NextStart::kCancel) {
+    HWND dialog = again.waitForWindow(L"#32770", L"パスワード入力 [ミルデア]");
+    if (!dialog) return fail("no password dialog");
+    press(dialog, IDCANCEL);
+    // Once the untitled window answers, the start-up offer is over.
+    if (!waitForText(again, L"無題 - ミルデア", L"", &edit)) return false;
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(GetParent(edit), WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer);
+    if (copiesInRecoveryFolder() != 1) return fail("the copy was not kept after Cancel");
+    return true;
   }
   if (c.titled && !again.enterPassword(c.password)) return false;
   if (!waitForText(again, c.title(), c.textAfterTyping(), &edit)) return fail("the text did not come back");
@@ -344,7 +359,7 @@ bool answerNextStart(const Case& c) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 8) return 2;
+  if (argc != 9) return 2;
   // The Linux folder as wine's Z: drive shows it.
   scratch = L"Z:" + std::wstring(argv[1]);
   for (wchar_t& c : scratch)
@@ -354,9 +369,13 @@ int wmain(int argc, wchar_t** argv) {
   c.titled = document != L"untitled";
   c.format = document == L"strong" ? tolvane::DocumentFormat::kStrong : tolvane::DocumentFormat::kClassic;
   c.secondEditor = std::wstring(argv[3]) == L"two";
-  const std::wstring next = argv[4];
-  c.next = next == L"yes" ? NextStart::kRestore : next == L"no" ? NextStart::kDecline : NextStart::kDamaged;
-  c.password = argv[5];
-  c.marker = std::wstring(argv[6]) + L"\r" + argv[7];
+  c.restartWithDocument = std::wstring(argv[4]) == L"document";
+  const std::wstring next = argv[5];
+  c.next = next == L"yes"      ? NextStart::kRestore
+           : next == L"no"     ? NextStart::kDecline
+           : next == L"cancel" ? NextStart::kCancel
+                               : NextStart::kDamaged;
+  c.password = argv[6];
+  c.marker = std::wstring(argv[7]) + L"\r" + argv[8];
   return typeAndCrash(c) && answerNextStart(c) ? 0 : 1;
 }

@@ -17,13 +17,15 @@ wine_run=$1 driver=$2 tolvane=$3 memscan=$4
 # half-width katakana are single bytes in the code page, the rest double.
 line1='復元マーカーﾃｽﾄQz7'
 line2='二行目の印Xy9'
-# document  editors  next start  password
+# document  editors  restarted with  next start  password
 cases=(
-  "classic   one  yes      合言葉ﾃｽﾄPw5"
-  "strong    one  yes      強い合言葉Kq8"
-  "untitled  one  yes      -"
-  "untitled  two  no       -"
-  "untitled  one  damaged  -"
+  "classic   one  bare      yes      合言葉ﾃｽﾄPw5"
+  "strong    one  bare      yes      強い合言葉Kq8"
+  "untitled  one  bare      yes      -"
+  "untitled  two  bare      no       -"
+  "untitled  one  bare      damaged  -"
+  "classic   one  document  yes      合言葉ﾃｽﾄPw5"
+  "strong    one  bare      cancel   強い合言葉Kq8"
 )
 
 driver_pid=""
@@ -56,7 +58,7 @@ cleanup() {
 trap cleanup EXIT
 
 failed() {
-  echo "restore_test: $1 ($document, $editors editor(s), next start $next)"
+  echo "restore_test: $1 ($document, $editors editor(s), restarted $restart, next start $next)"
   cat "$scratch/driver.log"
   exit 1
 }
@@ -105,10 +107,10 @@ EOF
 }
 
 for c in "${cases[@]}"; do
-  read -r document editors next password <<<"$c"
+  read -r document editors restart next password <<<"$c"
   scratch=$(mktemp -d /tmp/restore.XXXXXX)
   cp "$tolvane" "$scratch/Tolvane.exe"
-  "$wine_run" "$driver" "$scratch" "$document" "$editors" "$next" "$password" "$line1" "$line2" \
+  "$wine_run" "$driver" "$scratch" "$document" "$editors" "$restart" "$next" "$password" "$line1" "$line2" \
     >"$scratch/driver.log" 2>&1 &
   driver_pid=$!
 
@@ -133,7 +135,7 @@ for c in "${cases[@]}"; do
   if [ "$next" != damaged ] && [ -n "$(find "$scratch/recovery" -path '*/damaged/*' -type f)" ]; then
     failed "a sound copy was taken for damaged"
   fi
-  echo "restore_test: passed ($document, $editors editor(s), next start $next)"
+  echo "restore_test: passed ($document, $editors editor(s), restarted $restart, next start $next)"
   rm -rf "$scratch"
   scratch=""
 done
