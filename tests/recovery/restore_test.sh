@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Typed text survives a crash: the real Tolvane.exe runs under wine, driven
 # by restore_driver.exe, which types a marker into a document and leaves it
-# unsaved.  This side waits for the recovery copy, makes sure the copy (nor
-# anything else the editor wrote) holds neither the marker nor the password
-# in clear, and kills the editor's Linux process with SIGKILL, so that
-# nothing runs on its side.  The driver then starts the editor again and
-# answers its question about the copy.  A second editor started beside the
-# first must not take the first one's copy; a declined copy must be gone; a
-# copy cut short before the crash must be reported and moved aside.
+# unsaved.  This side waits for the recovery copy, makes sure that neither
+# the copy nor anything else the editor wrote holds the marker or the
+# password in clear, and kills the editor's Linux process with SIGKILL, so
+# that nothing runs on its side.  The driver then starts the editor again
+# and answers its question about the copy (restore_driver.cpp says what
+# each answer must lead to).  A second editor started beside the first must
+# not take the first one's copy; a copy cut short before the crash must be
+# reported and moved aside.
 #
 # Usage: restore_test.sh WINE_RUN DRIVER_EXE TOLVANE_EXE MEMSCAN_PY
 set -u
@@ -82,16 +83,18 @@ editor_pid() {
 }
 
 # Every file the editor wrote (the recovery folder above all) is searched for
-# each line of the marker, and the password, in UTF-16, the code page and
-# UTF-8, and for a classic document's key.
+# each line of the marker and the password in UTF-16, the code page and
+# UTF-8, and for the key a classic document derives from that password.
 scan_files() {
-  python3 - "$memscan" "$scratch" "$line1" "$line2" "$password" <<'EOF'
+  python3 - "$memscan" "$scratch" "$password" "$line1" "$line2" <<'EOF'
 import os, sys
-memscan, scratch, *secrets = sys.argv[1:]
+memscan, scratch, password, *lines = sys.argv[1:]
 sys.path.insert(0, os.path.dirname(memscan))
 from memscan import pattern_bytes
-patterns = [(s, e, pattern_bytes(e, s)) for s in secrets if s != "-"
-            for e in ("utf16", "cp932", "utf8", "sha256-cp932")]
+secrets = lines + ([password] if password != "-" else [])
+patterns = [(s, e, pattern_bytes(e, s)) for s in secrets for e in ("utf16", "cp932", "utf8")]
+if password != "-":
+    patterns.append((password, "sha256-cp932", pattern_bytes("sha256-cp932", password)))
 found = 0
 for folder, _, files in os.walk(scratch):
     for name in files:
