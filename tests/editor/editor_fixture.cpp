@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include "editor/recovery/recovery_copy.h"
+#include "settings/program_file.h"
+
 namespace {
 
 // What the user sees when every menu opens: each popup gets WM_INITMENUPOPUP.
@@ -78,6 +81,13 @@ Settings EditorTest::readSettings() const {
 
 std::unique_ptr<CMainWnd> EditorTest::tryStart(std::vector<std::string> parameters) {
   testApp();
+  // A window a test let go of with unsaved text left a recovery copy, as a
+  // crash does; the next start would ask about it.
+  if (!offerLeftCopies_) {
+    const std::string folder = recoveryFolderPath(settingsPath());
+    for (const auto& copy : tolvane::listRecoveryCopies(folder))
+      tolvane::deleteRecoveryCopy(folder, copy.name);
+  }
   StartupOptions options;
   options.parameters = std::move(parameters);
   options.settingsPath = settingsPath();

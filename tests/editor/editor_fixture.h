@@ -56,6 +56,9 @@ class EditorTest : public ::testing::Test {
   void close();
 
   testing_support::TempDir dir_;
+  // Whether a start offers the recovery copies earlier windows of the test
+  // left behind; off, they are removed first.
+  bool offerLeftCopies_ = false;
   FakeCom com_;
   // Null: the system's own (which wine refuses).
   DisplayAffinityApi* affinity_ = nullptr;

@@ -38,6 +38,7 @@ std::string question(const std::string& name) {
 
 class RecoveryTest : public EditorTest {
  public:  // for the cases' tables
+  RecoveryTest() { offerLeftCopies_ = true; }
   std::string folder() const { return recoveryFolderPath(settingsPath()); }
   std::vector<std::string> copies() const {
     std::vector<std::string> names;
