@@ -35,6 +35,11 @@ void RecoveryWriter::waitIdle() {
   idle_.wait(lock, [this] { return !waiting_ && !busy_; });
 }
 
+bool RecoveryWriter::busy() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return waiting_ || busy_;
+}
+
 unsigned RecoveryWriter::finished() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return finished_;

@@ -47,6 +47,8 @@ class RecoveryWriter {
   void post(std::unique_ptr<RecoveryJob> job);
   // Returns once no job waits or runs.
   void waitIdle();
+  // Whether a job waits or runs; for benchmarks.
+  bool busy() const;
   // Jobs finished, and of those the writes that failed; for tests.
   unsigned finished() const;
   unsigned failedWrites() const;
