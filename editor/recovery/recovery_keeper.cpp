@@ -90,17 +90,7 @@ void RecoveryKeeper::stopTimers() {
 void RecoveryKeeper::keepNow() {
   if (!wanted()) return;
   stopTimers();
-  ++generation_;
-  snapshot_.reset();
-  try {
-    const HWND window = document_.edit()->hwnd();
-    std::unique_ptr<RecoveryJob> job = newWriteJob(static_cast<size_t>(GetWindowTextLengthW(window)));
-    if (!job) return;
-    snapshot_ = Snapshot{std::move(job), window, changes_, 0};
-    if (copySlices(-1)) writer_.post(std::move(snapshot_->job));
-  } catch (const orka::Error&) {
-  } catch (const std::bad_alloc&) {
-  }
+  if (startSnapshot() && copySlices(-1)) writer_.post(std::move(snapshot_->job));
   snapshot_.reset();
   writer_.waitIdle();
 }
@@ -146,20 +136,22 @@ std::unique_ptr<RecoveryJob> RecoveryKeeper::newWriteJob(size_t units) {
   return job;
 }
 
-void RecoveryKeeper::beginSnapshot() {
-  const StopWatch watch;
+bool RecoveryKeeper::startSnapshot() {
   ++generation_;
   snapshot_.reset();
   try {
     const HWND window = document_.edit()->hwnd();
     std::unique_ptr<RecoveryJob> job = newWriteJob(static_cast<size_t>(GetWindowTextLengthW(window)));
-    if (job) {
-      snapshot_ = Snapshot{std::move(job), window, changes_, 0};
-      PostMessageW(host_.owner(), kSnapshotMessage, generation_, 0);
-    }
+    if (job) snapshot_ = Snapshot{std::move(job), window, changes_, 0};
   } catch (const orka::Error&) {
   } catch (const std::bad_alloc&) {
   }
+  return snapshot_.has_value();
+}
+
+void RecoveryKeeper::beginSnapshot() {
+  const StopWatch watch;
+  if (startSnapshot()) PostMessageW(host_.owner(), kSnapshotMessage, generation_, 0);
   longestBlock_ = std::max(longestBlock_, watch.seconds());
 }
 

@@ -98,6 +98,10 @@ class RecoveryKeeper {
   // A write job for `units` UTF-16 units of the current document, its key
   // and path filled in; null when no key can be had.
   std::unique_ptr<RecoveryJob> newWriteJob(size_t units);
+  // A new snapshot of the whole text, nothing copied yet, in place of any
+  // other; false when none could be begun (no key, no memory).
+  bool startSnapshot();
+  // startSnapshot(), its copying then done in posted steps.
   void beginSnapshot();
   void snapshotStep(WPARAM generation);
   // Copies what is left of the snapshot, for at most `budget` seconds
